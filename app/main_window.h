@@ -1,0 +1,182 @@
+// TMainForm, the program's only window. It holds no game: every question about the
+// position goes to the engine instance it created, and every option reaches the engine
+// as a command code. The board is on the left; options, navigation, score and the
+// evaluation bar are in the column on the right. Long engine calls run on workers
+// (TavrinThread); the window stops them through the engine's flags and waits for them
+// while it keeps serving events, so a worker's blocking call never deadlocks.
+#ifndef TAVRIN_MAIN_WINDOW_H
+#define TAVRIN_MAIN_WINDOW_H
+
+#include <QWidget>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "engine_binding.h"
+#include "file_dialog.h"
+#include "tavrin_thread.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPainter;
+class QPushButton;
+class QRadioButton;
+class QSlider;
+class Panel;
+class PaintBox;
+
+// What the window takes from its surroundings; the defaults are the real ones.
+struct TavrinOptions {
+  // Folders searched for libzedare.so before the system's search; empty means the
+  // folder of the executable.
+  QStringList libraryDirectories;
+  FileDialogRunner fileDialogs;  // empty: the platform's dialogs
+  WorkerClock clock;             // empty functions: the wall clock and a real sleep
+};
+
+class TMainForm : public QWidget {
+ public:
+  // Builds the window, binds the engine and runs FormCreate. Throws std::runtime_error
+  // when the library or one of its functions cannot be found; the window is then not
+  // usable and must not be shown.
+  explicit TMainForm(const TavrinOptions& options = {});
+  ~TMainForm() override;
+
+  // --- Engine calls (any thread; the engine's own rules say which are allowed when) ---
+  int32_t inst(uint32_t code, int32_t a = 0, int32_t b = 0) const;
+  int32_t p0(uint32_t code, int32_t row = 0, int32_t column = 0, int32_t colour = 0) const;
+  int32_t pp(uint32_t code) const;
+  void filePp(uint32_t code, const QString& path) const;
+
+  // --- Window operations ---
+  void StopWorker();
+  void StartWorker(int task);
+  void SyncWithRecord();
+
+  // --- Event handlers ---
+  void FormCreate();
+  void Button1Click();
+  void RadioButton1Click();
+  void RadioButton2Click();
+  void TrackBar1Change();
+  void ComboBox2Change();
+  void CheckBox4Click();
+  void CheckBox1Click();
+  void Button3Click();
+  void Button4Click();
+  void Button5Click();
+  void Button11Click();
+  void Button12Click();
+  void Button2Click();
+  void Button14Click();
+  void Button13Click();
+  void PlanszaMouseDown(Qt::MouseButton button, int x, int y);
+  void PlanszaPaint(QPainter& painter);
+  void WynikPaint(QPainter& painter);
+  void OcenaPaint(QPainter& painter);
+
+  // --- Services for the worker (safe from any thread) ---
+  bool bookChecked() const { return bookChecked_.load(); }
+  bool delayChecked() const { return delayChecked_.load(); }
+  bool thinkingChecked() const { return thinkingChecked_.load(); }
+  void requestBoardRepaint();
+  void requestBarRepaint();
+  void setReport(const QString& text);
+  void showNextMoveButton();  // returns after the user-interface thread has done it
+
+  // True while any worker that this window started has not ended.
+  bool hasLiveWorker() const;
+
+  // --- Controls, under the form's names ---
+  Panel* Panel1 = nullptr;
+  Panel* Panel2 = nullptr;
+  PaintBox* Plansza = nullptr;
+  QGroupBox* GroupBox1 = nullptr;
+  QGroupBox* GroupBox2 = nullptr;
+  QGroupBox* GroupBox3 = nullptr;
+  QLabel* Label1 = nullptr;
+  QRadioButton* RadioButton1 = nullptr;
+  QRadioButton* RadioButton2 = nullptr;
+  QLabel* Label12 = nullptr;
+  QComboBox* ComboBox2 = nullptr;
+  QLabel* Label2 = nullptr;
+  QSlider* TrackBar1 = nullptr;
+  QLabel* Label3 = nullptr;
+  QCheckBox* CheckBox4 = nullptr;
+  QCheckBox* CheckBox5 = nullptr;
+  QCheckBox* CheckBox1 = nullptr;
+  QCheckBox* CheckBox2 = nullptr;
+  QCheckBox* CheckBox3 = nullptr;
+  QCheckBox* CheckBox7 = nullptr;
+  PaintBox* Wynik = nullptr;
+  QPushButton* Button1 = nullptr;
+  QPushButton* Button3 = nullptr;
+  QPushButton* Button4 = nullptr;
+  QPushButton* Button12 = nullptr;
+  QPushButton* Button5 = nullptr;
+  QPushButton* Button11 = nullptr;
+  QPushButton* Button14 = nullptr;
+  QPushButton* Button13 = nullptr;
+  QPushButton* Button2 = nullptr;
+  PaintBox* Ocena = nullptr;
+  QLabel* Label8 = nullptr;
+  FileDialog OpenDialog1;
+  FileDialog SaveDialog1;
+
+  // --- State ---
+  ZedareHandle engine = nullptr;
+  TavrinThread* worker = nullptr;  // the most recently started worker
+  // 0 while the window waits for workers to end, so that none starts background thinking.
+  std::atomic<int> thinkingAllowed{1};
+  int clickColumn = 0;
+  int clickRow = 0;
+
+  // Board geometry of the last board paint, used by the click handler.
+  int margin = 0;
+  int boardLeft = 0;
+  int boardTop = 0;
+  int boardRight = 0;
+  int boardBottom = 0;
+  double cellSize = 0.0;
+  int discInset = 0;
+  int hintOuterInset = 0;
+  int hintInnerInset = 0;
+
+  // Score and evaluation bar of the last paint.
+  int blackCount = 0;
+  int whiteCount = 0;
+  int discCount = 0;
+  double evaluation = 0.0;
+  int barPosition = 0;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void buildControls();
+  void layoutControls();
+  void placeOptionsColumn();
+  void setTabOrder();
+  void connectHandlers();
+  void newGame(bool startWorker);
+  void navigate(uint32_t code);
+  // Waits, serving events, until every worker has ended. Meanwhile thinkingAllowed is 0,
+  // and a worker found still thinking (or, with cutSearches, still searching) after a
+  // while gets the stop again: a stop sent before the engine raised its flag is lost.
+  void waitForWorkers(bool cutSearches);
+  void releaseEndedWorkers();
+
+  EngineBinding binding_;
+  FileDialogRunner fileDialogs_;
+  WorkerClock clock_;
+  std::vector<std::unique_ptr<TavrinThread>> workers_;
+  int waitDepth_ = 0;
+  std::atomic<bool> bookChecked_{true};
+  std::atomic<bool> delayChecked_{true};
+  std::atomic<bool> thinkingChecked_{true};
+};
+
+#endif

@@ -1,0 +1,47 @@
+#include "paint_box.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+
+Panel::Panel(QWidget* parent) : QWidget(parent) {}
+
+void Panel::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (onResize) onResize();
+}
+
+PaintBox::PaintBox(QWidget* parent) : QWidget(parent) {
+  setFocusPolicy(Qt::NoFocus);
+}
+
+void PaintBox::paintEvent(QPaintEvent*) {
+  if (!onPaint) return;
+  const auto* panel = dynamic_cast<const Panel*>(parentWidget());
+  if (panel == nullptr || !panel->doubleBuffered()) {
+    QPainter painter(this);
+    painter.setFont(font());
+    onPaint(painter);
+    return;
+  }
+  // The handler draws only part of the box; the rest shows the panel's background, so
+  // the buffer starts as that background.
+  const qreal ratio = devicePixelRatioF();
+  QPixmap buffer(size() * ratio);
+  buffer.setDevicePixelRatio(ratio);
+  buffer.fill(panel->palette().color(panel->backgroundRole()));
+  {
+    QPainter painter(&buffer);
+    painter.setFont(font());
+    onPaint(painter);
+  }
+  QPainter(this).drawPixmap(0, 0, buffer);
+}
+
+void PaintBox::mousePressEvent(QMouseEvent* event) {
+  if (onMouseDown) {
+    const QPoint at = event->position().toPoint();
+    onMouseDown(event->button(), at.x(), at.y());
+  }
+  event->accept();
+}

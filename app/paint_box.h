@@ -1,0 +1,42 @@
+// Two plain widgets that the form is built from: a Panel (a container that can ask its
+// paint boxes to draw off screen first) and a PaintBox (a surface that hands its paint
+// and mouse-down events to the form's handlers, so the drawing code lives with the form).
+#ifndef TAVRIN_PAINT_BOX_H
+#define TAVRIN_PAINT_BOX_H
+
+#include <QWidget>
+#include <functional>
+
+class QPainter;
+
+class Panel : public QWidget {
+ public:
+  explicit Panel(QWidget* parent = nullptr);
+
+  // When set, the paint boxes inside compose each frame in an off-screen pixmap and
+  // put it on screen in one step, so a board repainted during play does not flicker.
+  void setDoubleBuffered(bool on) { doubleBuffered_ = on; }
+  bool doubleBuffered() const { return doubleBuffered_; }
+
+  std::function<void()> onResize;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  bool doubleBuffered_ = false;
+};
+
+class PaintBox : public QWidget {
+ public:
+  explicit PaintBox(QWidget* parent = nullptr);
+
+  std::function<void(QPainter&)> onPaint;
+  std::function<void(Qt::MouseButton, int x, int y)> onMouseDown;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+};
+
+#endif

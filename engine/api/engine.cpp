@@ -1,0 +1,112 @@
+// Engine construction, levels, new games, the kept tree and playing a given move.
+// Choosing moves and background thinking are in game.cpp.
+#include "api/engine.h"
+
+namespace zedare {
+
+namespace {
+
+// Per level: opening-book limit, continuation limit, depth, exact and win/loss/draw
+// thresholds (empty squares).
+constexpr LevelParameters kLevels[7] = {
+    {0, 0, 2, 4, 6},     {5, 0, 4, 10, 12},   {10, 0, 6, 12, 14},  {10, 30, 8, 14, 16},
+    {10, 50, 10, 16, 18}, {10, 50, 12, 18, 20}, {10, 50, 14, 20, 22},
+};
+
+}  // namespace
+
+bool levelParameters(int level, LevelParameters& out) {
+  if (level < 1 || level > 7) return false;
+  out = kLevels[level - 1];
+  return true;
+}
+
+Engine::Engine() {
+  applyLevel();
+  gameBoard.setInitial();
+  record.reset();
+  root = new Board(gameBoard);
+  for (Board& slot : plySlots) slot.toGrid();
+}
+
+Engine::~Engine() {
+  delete root;
+  root = nullptr;
+  delete[] openingLine;
+  for (std::FILE* f : {evaluationsFile, dumpFile, trainingFile, resultsFile}) {
+    if (f) std::fclose(f);
+  }
+}
+
+void Engine::applyLevel() {
+  LevelParameters p;
+  if (levelParameters(level, p)) {
+    openingBookLimit = p.openingBookLimit;
+    continuationLimit = p.continuationLimit;
+    depth = p.depth;
+    exactEmpties = p.exactEmpties;
+    wldEmpties = p.wldEmpties;
+  }
+  static const int kWorkRows[7] = {8, 1, 8, 8, 8, 8, 8};
+  for (int i = 0; i < 7; ++i) workMatrices[i] = zeros(kWorkRows[i], 1);
+}
+
+void Engine::setLevel(int newLevel) {
+  if (newLevel == level) return;
+  level = newLevel;
+  applyLevel();
+}
+
+void Engine::resetTree() {
+  delete root;
+  root = nullptr;
+  root = new Board(gameBoard);
+}
+
+void Engine::newGame() {
+  gameBoard.setInitial();
+  record.reset();
+  resetTree();
+  lastRow = lastColumn = 0;
+}
+
+int Engine::playMove(int row, int column, int colourValue) {
+  Board* child = nullptr;
+  for (int i = 0; i < root->moveCount; ++i) {
+    MoveEntry& e = root->moves[i];
+    if (e.row == row && e.column == column) {
+      if (e.flag == 2 && e.child) {
+        child = e.child;
+        e.child = nullptr;
+      }
+      break;
+    }
+  }
+  delete root;  // the old tree, except the subtree taken out above
+  root = nullptr;
+  const int played = gameBoard.play(row, column, colourValue);
+  // The kept subtree describes the game board only if the move was made by the side
+  // that the search played it for; otherwise (a move entered for the other colour)
+  // the tree starts afresh, so the root always holds the game's position.
+  if (child && played && child->sameSquares(gameBoard) && child->sideToMove == gameBoard.sideToMove) {
+    root = child;
+  } else {
+    delete child;
+    root = new Board(gameBoard);
+  }
+  if (played) {
+    lastRow = row;
+    lastColumn = column;
+  }
+  return played;
+}
+
+int Engine::discDifference() const {
+  const int k = gameBoard.count(computerColour);
+  const int h = gameBoard.discCount - k;
+  if (k == 0) return 64;
+  if (h == 0) return -64;
+  return h - k;
+}
+
+}  // namespace zedare

@@ -1,0 +1,127 @@
+// Engine: one game in progress and everything the computer needs to play it: the game
+// board and its record, the search tree kept between moves, the level settings, the
+// loaded evaluation data and the scratch storage of the evaluation and the search.
+//
+// The instance is driven through the exported command codes (exports.cpp). Two threads
+// may use it at once, and then only in one way: while the worker thread is inside a move
+// search or background thinking, the user-interface thread reads and clears the two
+// stop flags. Those flags are the only shared data and are atomic; everything else is
+// touched by one thread at a time.
+#ifndef ZEDARE_API_ENGINE_H
+#define ZEDARE_API_ENGINE_H
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+
+#include "board/board.h"
+#include "matrix/matrix.h"
+#include "records/game_record.h"
+
+namespace zedare {
+
+struct LevelParameters {
+  int openingBookLimit;   // last move number that asks the opening book
+  int continuationLimit;  // last move number that asks the continuation book
+  int depth;              // middle-game search depth in plies
+  int exactEmpties;       // empty squares from which the end is solved exactly
+  int wldEmpties;         // empty squares from which the end is solved win/loss/draw
+};
+
+// The level table; levels outside 1..7 leave the parameters as they were.
+bool levelParameters(int level, LevelParameters& out);
+
+constexpr int kPlySlots = 30;
+
+// Called before every root search with its mode, leaf depth and kept depth (tests and
+// tools use it to see the schedule the game control runs).
+using SearchObserver = void (*)(void* context, int mode, int leafDepth, int keptDepth);
+
+struct Engine {
+  int humanColour = -1;
+  int computerColour = 1;
+  int level = 3;
+  int evalVariant = 1;  // 1: evaluation over weight set 1; otherwise weight set 2
+  int openingBookLimit = 0;
+  int continuationLimit = 0;
+  int depth = 0;
+  int exactEmpties = 0;
+  int wldEmpties = 0;
+  int lastRow = 0;
+  int lastColumn = 0;
+  std::atomic<int> searching{0};
+  std::atomic<int> pondering{0};
+  int algorithm = 2;  // 0 minimax, 1 alpha-beta, 2 MTD(f)
+  int keptDepth = 4;
+  MoveEntry bestMove{0, 0, 0, 0.0f, nullptr};
+  int exactCount = 0;
+  int evalCount = 0;
+  int gameCounter = 0;
+
+  // Evaluation working storage: the features' scratch (a pattern line, the region
+  // map with its border and square lists). Carries nothing from one call to the next.
+  int lineScratch[8] = {};
+  int featureScratch[6][9] = {};
+  int regionMap[10][9] = {};
+  int regionSquares[2][64] = {};
+
+  SearchObserver searchObserver = nullptr;
+  void* searchObserverContext = nullptr;
+
+  int searchMode = 0;  // 0 heuristic, 1 exact disc difference, 2 win/loss/draw
+  int leafDepth = 0;
+  Board* root = nullptr;  // owned; never null after construction
+  Board plySlots[kPlySlots];
+
+  // Offline operations (self-play, books, training).
+  int bookMaxPly = 0;
+  int dumpDepth = 0;
+  std::FILE* evaluationsFile = nullptr;
+  std::FILE* dumpFile = nullptr;
+  std::FILE* trainingFile = nullptr;
+  int dumpFirst = 0;
+  int dumpLast = 0;
+  Board* openingLine = nullptr;  // owned array of dumpDepth + 1 boards
+  std::string matchName;
+  int matchDepth = 0;
+  std::FILE* resultsFile = nullptr;
+  GameRecord matchRecord;
+  int dumpCounter = 0;
+
+  matrix weights1;
+  matrix weights2;
+  matrix workMatrices[7];
+  matrix patterns1[8];  // A1, A2, A3, A4, SC1, SC2, SC3, PRZ
+  matrix patterns2[8];
+
+  Board gameBoard;
+  GameRecord record;
+
+  Engine();
+  ~Engine();
+  Engine(const Engine&) = delete;
+  Engine& operator=(const Engine&) = delete;
+
+  // ---- game control ----
+  void setLevel(int newLevel);        // code 1
+  void applyLevel();                  // the level's parameters and fresh work matrices
+  void newGame();                     // code 8
+  void resetTree();                   // code 9: a fresh root copied from the game board
+  // Plays (row, column) for a colour on the game board, handing the searched subtree
+  // of that move to the new root when there is one. 1 if the move was made.
+  int playMove(int row, int column, int colourValue);
+  // Chooses a move for the colour (book or search) and plays it. 1 if a move was played.
+  int chooseAndPlay(int bookAllowed, int colourValue);
+  void chooseMove(int bookAllowed);
+  void ponder();
+  // Disc difference from the human's side (code 24).
+  int discDifference() const;
+
+  // ---- evaluation data ----
+  void loadModel(int slot, const char* directory, const char* parameterName,
+                 const char* patternName, int n);
+};
+
+}  // namespace zedare
+
+#endif

@@ -1,0 +1,110 @@
+// Choosing the computer's move and thinking in the background.
+//
+// chooseMove asks the books first (within the level's move-number horizons), then runs
+// the chosen root search over growing leaf depths in the heuristic mode; near the end
+// of the game (at most wldEmpties empty squares) it finishes with one search to the
+// last square in the exact or the win/loss/draw mode. The move chosen is the first entry
+// of the root's sorted list. ponder runs the same searches for the human's position, so
+// the subtree of the move the human then plays is already grown.
+#include <algorithm>
+
+#include "api/engine.h"
+#include "search/search.h"
+
+namespace zedare {
+
+namespace {
+
+void searchAt(Engine& e, int leafDepth) {
+  e.leafDepth = leafDepth;
+  runRootSearch(e);
+}
+
+}  // namespace
+
+void Engine::chooseMove(int bookAllowed) {
+  exactCount = 0;
+  evalCount = 0;
+  const int empties = gameBoard.count(0);
+  if (empties <= 0) {
+    bestMove = MoveEntry{0, 0, 0, 0.0f, nullptr};
+    return;
+  }
+  if (empties <= wldEmpties) {
+    searching.store(1, std::memory_order_relaxed);
+    keptDepth = std::max(depth - 4, 4);
+    const int m = std::min(empties, depth);
+    const int finalMode = empties > exactEmpties ? 2 : 1;
+    if (algorithm >= 0 && algorithm <= 2) {
+      searchMode = 0;
+      if (algorithm == 0) {
+        searchAt(*this, m);
+      } else if (algorithm == 1) {
+        for (int d = 1; d <= m; ++d) searchAt(*this, d);
+      } else {
+        for (int d = std::min(depth, 6); d <= m; d += 2) searchAt(*this, d);
+      }
+      searchMode = finalMode;
+      searchAt(*this, empties);
+    }
+  } else {
+    if (bookAllowed != 0) {
+      const int n = 61 - empties;
+      if (n <= openingBookLimit) {
+        if (openingBookLookup(*this)) return;
+      } else if (n <= continuationLimit) {
+        if (continuationBookLookup(*this)) return;
+      }
+    }
+    searching.store(1, std::memory_order_relaxed);
+    searchMode = 0;
+    const int d = empties <= wldEmpties + 2 ? depth + 2 : depth;
+    keptDepth = std::max(d - 4, 4);
+    if (algorithm == 0) {
+      searchAt(*this, d);
+    } else if (algorithm == 1) {
+      for (int k = 1; k <= d; ++k) searchAt(*this, k);
+    } else if (algorithm == 2) {
+      int k = std::min(d, 6);
+      do {
+        searchAt(*this, k);
+        k += 2;
+      } while (k <= d);
+    }
+  }
+  searching.store(0, std::memory_order_relaxed);
+  if (root->moveCount > 0) {
+    const MoveEntry& first = root->moves[0];
+    bestMove = MoveEntry{first.flag, first.row, first.column, first.value, nullptr};
+  } else {
+    bestMove = MoveEntry{0, 0, 0, 0.0f, nullptr};
+  }
+}
+
+int Engine::chooseAndPlay(int bookAllowed, int colourValue) {
+  chooseMove(bookAllowed);
+  if (bestMove.flag != 2) return 0;
+  // A book move that is not legal here is not played (playMove leaves the board as it
+  // was and keeps the last move).
+  return playMove(bestMove.row, bestMove.column, colourValue);
+}
+
+void Engine::ponder() {
+  pondering.store(1, std::memory_order_relaxed);
+  searchMode = 0;
+  const int empties = gameBoard.count(0);
+  const int d = empties - 1 <= wldEmpties + 2 ? depth + 2 : depth;
+  keptDepth = std::max(d - 3, 4);
+  const int last = std::min(empties, d + 1);
+  if (algorithm == 0) {
+    searchAt(*this, last);
+  } else if (algorithm == 1) {
+    for (int k = 1; k <= last; ++k) searchAt(*this, k);
+  } else if (algorithm == 2) {
+    for (int k = std::min(d + 1, 7); k <= last; k += 2) searchAt(*this, k);
+    if (empties == d) searchAt(*this, empties);
+  }
+  pondering.store(0, std::memory_order_relaxed);
+}
+
+}  // namespace zedare

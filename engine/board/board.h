@@ -1,0 +1,178 @@
+// Board: the engine's one position type, and the node of the search tree.
+//
+// A Board holds an 8x8 position, its disc count, the side to move and the candidate
+// list (every empty square next to a disc, in the order the squares became
+// candidates). Each candidate entry may own the Board reached by playing it, so the
+// search tree is a tree of Boards owned top-down.
+//
+// Squares are (row, column), each 1..8; the row is the major coordinate. Colours are
+// +1 and -1 (-1 moves first), 0 for no disc.
+//
+// Two storage forms, chosen per object:
+//
+//   packed (form 1): two 64-bit words. Square (r, c) is bit (r-1)*8 + (c-1), so row r
+//     is byte r-1 and column c is bit c-1 of that byte.
+//       occupancy: bit set = the square holds a disc.
+//       colour:    for an occupied square, set = colour +1, clear = colour -1;
+//                  for an empty square, set = the square is a candidate.
+//     Copies are two word moves, and legality, flips and counts are whole-word bit
+//     operations.
+//
+//   grid (form 2): an owned array of 128 ints. Element (r-1)*8 + (c-1) is the colour of
+//     (r, c) (+1, -1, 0); element 64 + (r-1)*8 + (c-1) is its square state (0 empty, 1
+//     candidate, 2 occupied). The search's per-ply scratch boards and the evaluation's
+//     plain integer reads use it. A grid board keeps its two words in step with the
+//     grid as well, so every rule runs on the same bit operations in both forms and the
+//     two forms cannot drift apart; checkConsistency() verifies this.
+//
+// Values: cachedValue, lowerBound and upperBound are the search's score of this
+// position and its two MTD(f) bounds; kNoValue (-9999.0) means unknown.
+//
+// The move list is an owned array with a capacity of its own: a board that is played
+// on again and again (the search's scratch boards) reuses its array and allocates
+// nothing once it is large enough.
+#ifndef ZEDARE_BOARD_BOARD_H
+#define ZEDARE_BOARD_BOARD_H
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace zedare {
+
+constexpr float kNoValue = -9999.0f;
+constexpr int kMaxMoves = 60;
+
+struct Board;
+
+struct MoveEntry {
+  // 1 = candidate not yet tried, 2 = legal (child kept or null), 0 = tried and illegal.
+  int8_t flag = 1;
+  int8_t row = 0;
+  int8_t column = 0;
+  float value = kNoValue;
+  Board* child = nullptr;  // owned
+};
+
+// Process-wide constant tables.
+extern const uint8_t ColumnMask[8];
+extern const uint8_t ColumnClearMask[8];
+extern const int BitCountTable[256];
+// 65536 rows of 16 ints: index occupancyByte * 256 + colourByte of one packed row gives
+// the eight colours and then the eight square states of that row, as the grid stores
+// them. Computed from its rule on first use (thread-safe); see converterTable().
+const int32_t* converterRow(unsigned occupancyByte, unsigned colourByte);
+
+// Bit of square (row, column), both 1..8.
+constexpr uint64_t squareBit(int row, int column) {
+  return uint64_t{1} << ((row - 1) * 8 + (column - 1));
+}
+constexpr int squareIndex(int row, int column) { return (row - 1) * 8 + (column - 1); }
+
+struct Board {
+  uint8_t form = 1;  // 1 packed, 2 grid
+  uint64_t occupancy = 0;
+  uint64_t colour = 0;
+  int32_t* grid = nullptr;  // grid form only; owned; 128 ints
+  int8_t discCount = 0;
+  int8_t sideToMove = 0;
+  int8_t moveCount = 0;
+  int8_t moveCapacity = 0;
+  // What scale cachedValue is on (0 heuristic, 1 disc difference), so that a score
+  // cached by a heuristic search is never taken for a disc difference or back.
+  int8_t cachedKind = 0;
+  MoveEntry* moves = nullptr;  // owned; moveCount entries valid
+  float cachedValue = kNoValue;
+  float lowerBound = kNoValue;
+  float upperBound = kNoValue;
+
+  Board() = default;
+  // Copy: squares, side to move, disc count, the move list with every entry reset
+  // (flag 1, no value, no child) and all three values unknown. Keeps the target's form.
+  Board(const Board& other);
+  Board& operator=(const Board& other);
+  ~Board();
+
+  // Converts to the grid form (allocating the grid) and fills it from the words.
+  void toGrid();
+
+  // ---- squares ----
+  int colourAt(int row, int column) const;  // +1, -1, 0
+  int stateAt(int row, int column) const;   // 0 empty, 1 candidate, 2 occupied
+  // Discs of a colour as a bit mask (colour +1 or -1).
+  uint64_t discs(int colourValue) const {
+    return colourValue > 0 ? occupancy & colour : occupancy & ~colour;
+  }
+  uint64_t candidates() const { return ~occupancy & colour; }
+  // Sets one square directly (used by readers and tests): colour +1/-1 puts a disc,
+  // 0 empties it and clears its candidate flag. Does not touch the list or the count.
+  void setSquare(int row, int column, int colourValue);
+  // Marks an empty square as candidate (state 1) or not, without touching the list.
+  void setCandidateFlag(int row, int column, bool candidate);
+
+  // count(0): empty squares; count(+1) / count(-1): discs of that colour.
+  int count(int colourValue) const;
+
+  // Same squares (packed: both words, so candidate flags too; grid: the 64 colours).
+  // The form of this board decides.
+  bool sameSquares(const Board& other) const;
+
+  // ---- whole-board operations ----
+  void setInitial();
+  // Copies only the squares (and the words), by the forms of both boards.
+  void assignSquares(const Board& source);
+  // Writes into target the position mapped by symmetry code 0..7 (see symmetry()).
+  void copyTransformed(Board& target, int code) const;
+  // Writes into target the position with every disc's colour negated.
+  void copyInverted(Board& target) const;
+  void resetMoves();
+  void copyMovesWithValues(const Board& source);
+  // Stable sort: flag descending, then value ascending (order 0) or descending (1).
+  void sortMoves(int order);
+  // lowerBound and upperBound := unknown here and in every kept child, recursively.
+  void clearValues();
+  // Destroys every child board below every entry, frees the list, count := 0.
+  void destroyChildren();
+
+  // Text form: the 64 colours as "%i " row by row, then " %i" with the side to move,
+  // then the trailer. readLine() reads the same with the trailer used as a scan
+  // format; it returns false when the text does not parse (the board is then left
+  // with whatever squares were read). The caller runs rebuildCandidates() after it.
+  void writeLine(std::FILE* stream, const char* trailer) const;
+  bool readLine(std::FILE* stream, const char* trailer);
+  std::string toLine() const;  // the text form without trailer
+  // Strict parse of the text form from a string (one line): 64 integers and the side
+  // to move, separated by blanks or tabs. Returns false, leaving the board unchanged,
+  // when a number is missing or the side to move is not -1, 0 or +1; on success the
+  // cursor is left after the side to move. Square values: 0 empty, -1 black, any
+  // other value white, as the readers have always taken them.
+  bool parseText(const char*& cursor);
+
+  // ---- rules ----
+  int isLegal(int row, int column, int colourValue) const;
+  int play(int row, int column, int colourValue);
+  void pass() { sideToMove = static_cast<int8_t>(-sideToMove); }
+  int hasLegalMove(int colourValue) const;
+  int mobility(int colourValue) const;  // legal candidates, X-squares not counted
+  void rebuildCandidates();
+  // Bit mask of the legal squares for a colour (whole-board, all empty squares).
+  uint64_t legalMask(int colourValue) const;
+
+  // Debug check: rebuilds the candidate set and disc count from the squares and
+  // compares with the stored ones (and, in the grid form, the grid with the words).
+  // Returns an empty string when consistent, else a description of the first fault.
+  std::string checkConsistency() const;
+
+ private:
+  void ensureCapacity(int entries);
+  void syncGridRow(int row);
+  void syncGridAll();
+};
+
+// Maps square (row, column) by symmetry code 0..7:
+// 0 (r,c) 1 (c,r) 2 (9-c,9-r) 3 (9-r,9-c) 4 (r,9-c) 5 (c,9-r) 6 (9-r,c) 7 (9-c,r).
+void symmetry(int code, int row, int column, int& outRow, int& outColumn);
+
+}  // namespace zedare
+
+#endif

@@ -1,0 +1,206 @@
+// The move rules on a Board: legality, playing a move with its flips, the any-move and
+// mobility tests, and the candidate list kept in step with every move.
+//
+// Everything works on the two 64-bit words (square (r, c) is bit (r-1)*8 + (c-1)), in
+// both forms, since grid boards keep their words current. A move's flips are found by
+// walking each of the eight directions with shifts; the legal squares of a whole side
+// by the usual shift-and-propagate fill. Both give exactly the results of the
+// square-by-square walk (the tests keep such a walk as the oracle).
+//
+// The candidate list: playing a move drops the played square from the list, keeps the
+// rest in order and appends the newly reached empty neighbours in the order E, SE, S,
+// SW, W, NW, N, NE. That order is part of the search's behaviour (it breaks ties
+// between equal moves), so it is kept exactly.
+#include <bit>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "board/board.h"
+
+namespace zedare {
+
+namespace {
+
+constexpr uint64_t kNotColumn1 = ~0x0101010101010101ULL;  // after a shift towards column 8
+constexpr uint64_t kNotColumn8 = ~0x8080808080808080ULL;  // after a shift towards column 1
+constexpr uint64_t kXSquares = squareBit(2, 2) | squareBit(2, 7) | squareBit(7, 2) | squareBit(7, 7);
+
+// One step in a direction, as (row step, column step), without wrapping round the edge.
+template <int dr, int dc>
+constexpr uint64_t step(uint64_t m) {
+  constexpr int shift = dr * 8 + dc;
+  if constexpr (shift > 0) {
+    m <<= shift;
+  } else {
+    m >>= -shift;
+  }
+  if constexpr (dc > 0) m &= kNotColumn1;
+  if constexpr (dc < 0) m &= kNotColumn8;
+  return m;
+}
+
+template <int dr, int dc>
+inline uint64_t flipsInDirection(uint64_t move, uint64_t player, uint64_t opponent) {
+  uint64_t run = 0;
+  uint64_t x = step<dr, dc>(move);
+  while (x & opponent) {
+    run |= x;
+    x = step<dr, dc>(x);
+  }
+  return (x & player) ? run : 0;
+}
+
+inline uint64_t flipsOf(uint64_t move, uint64_t player, uint64_t opponent) {
+  return flipsInDirection<-1, 0>(move, player, opponent) |
+         flipsInDirection<1, 0>(move, player, opponent) |
+         flipsInDirection<0, -1>(move, player, opponent) |
+         flipsInDirection<0, 1>(move, player, opponent) |
+         flipsInDirection<-1, -1>(move, player, opponent) |
+         flipsInDirection<1, 1>(move, player, opponent) |
+         flipsInDirection<-1, 1>(move, player, opponent) |
+         flipsInDirection<1, -1>(move, player, opponent);
+}
+
+template <int dr, int dc>
+inline uint64_t legalInDirection(uint64_t player, uint64_t opponent, uint64_t empty) {
+  uint64_t t = step<dr, dc>(player) & opponent;
+  t |= step<dr, dc>(t) & opponent;
+  t |= step<dr, dc>(t) & opponent;
+  t |= step<dr, dc>(t) & opponent;
+  t |= step<dr, dc>(t) & opponent;
+  t |= step<dr, dc>(t) & opponent;
+  return step<dr, dc>(t) & empty;
+}
+
+inline uint64_t legalSquares(uint64_t player, uint64_t opponent, uint64_t empty) {
+  return legalInDirection<-1, 0>(player, opponent, empty) |
+         legalInDirection<1, 0>(player, opponent, empty) |
+         legalInDirection<0, -1>(player, opponent, empty) |
+         legalInDirection<0, 1>(player, opponent, empty) |
+         legalInDirection<-1, -1>(player, opponent, empty) |
+         legalInDirection<1, 1>(player, opponent, empty) |
+         legalInDirection<-1, 1>(player, opponent, empty) |
+         legalInDirection<1, -1>(player, opponent, empty);
+}
+
+// Empty squares with at least one disc among their eight neighbours.
+inline uint64_t neighbours(uint64_t m) {
+  const uint64_t h = m | step<0, 1>(m) | step<0, -1>(m);
+  return h | step<1, 0>(h) | step<-1, 0>(h);
+}
+
+}  // namespace
+
+uint64_t Board::legalMask(int colourValue) const {
+  return legalSquares(discs(colourValue), discs(-colourValue), ~occupancy);
+}
+
+int Board::isLegal(int row, int column, int colourValue) const {
+  const uint64_t bit = squareBit(row, column);
+  if (occupancy & bit) return 0;
+  return flipsOf(bit, discs(colourValue), discs(-colourValue)) != 0;
+}
+
+int Board::play(int row, int column, int colourValue) {
+  const uint64_t bit = squareBit(row, column);
+  if (occupancy & bit) return 0;
+  const uint64_t flips = flipsOf(bit, discs(colourValue), discs(-colourValue));
+  if (!flips) return 0;
+
+  // The played square leaves the list and at most seven new neighbours join it.
+  ensureCapacity(moveCount + 7 > kMaxMoves ? kMaxMoves : moveCount + 7);
+
+  occupancy |= bit;
+  if (colourValue > 0) {
+    colour |= flips | bit;
+  } else {
+    colour &= ~(flips | bit);
+  }
+  discCount = static_cast<int8_t>(discCount + 1);
+  sideToMove = static_cast<int8_t>(-sideToMove);
+  cachedValue = lowerBound = upperBound = kNoValue;
+
+  // Keep the old candidates in order without the played square, as fresh entries.
+  int n = 0;
+  for (int i = 0; i < moveCount; ++i) {
+    MoveEntry& e = moves[i];
+    delete e.child;  // a board being played on owns no subtree worth keeping
+    if (e.row == row && e.column == column) continue;
+    moves[n++] = MoveEntry{1, e.row, e.column, kNoValue, nullptr};
+  }
+  // Newly reached empty neighbours, in the order E, SE, S, SW, W, NW, N, NE.
+  static const int8_t kAround[8][2] = {{0, 1}, {1, 1}, {1, 0}, {1, -1}, {0, -1}, {-1, -1}, {-1, 0}, {-1, 1}};
+  for (const auto& d : kAround) {
+    const int r = row + d[0], c = column + d[1];
+    if (r < 1 || r > 8 || c < 1 || c > 8) continue;
+    const uint64_t nb = squareBit(r, c);
+    if ((occupancy | colour) & nb) continue;  // occupied, or already a candidate
+    colour |= nb;
+    moves[n++] = MoveEntry{1, static_cast<int8_t>(r), static_cast<int8_t>(c), kNoValue, nullptr};
+  }
+  moveCount = static_cast<int8_t>(n);
+  if (form == 2) syncGridAll();
+  return 1;
+}
+
+int Board::hasLegalMove(int colourValue) const {
+  // The list holds exactly the candidate squares, so its any-legal test is a mask test.
+  return (legalMask(colourValue) & candidates()) != 0;
+}
+
+int Board::mobility(int colourValue) const {
+  return std::popcount(legalMask(colourValue) & candidates() & ~kXSquares);
+}
+
+void Board::rebuildCandidates() {
+  discCount = static_cast<int8_t>(std::popcount(occupancy));
+  cachedValue = lowerBound = upperBound = kNoValue;
+  const uint64_t reached = neighbours(occupancy) & ~occupancy;
+  // Flags on empty squares away from every disc cannot be candidates; clear them.
+  colour = (colour & occupancy) | reached;
+  destroyChildren();
+  ensureCapacity(std::popcount(reached));
+  int n = 0;
+  for (uint64_t m = reached; m; m &= m - 1) {  // row by row, column 1 to 8
+    const int sq = std::countr_zero(m);
+    moves[n++] = MoveEntry{1, static_cast<int8_t>(sq / 8 + 1), static_cast<int8_t>(sq % 8 + 1),
+                           kNoValue, nullptr};
+  }
+  moveCount = static_cast<int8_t>(n);
+  if (form == 2) syncGridAll();
+}
+
+std::string Board::checkConsistency() const {
+  if (discCount != std::popcount(occupancy)) {
+    return "disc count " + std::to_string(discCount) + " but " +
+           std::to_string(std::popcount(occupancy)) + " discs";
+  }
+  const uint64_t expected = neighbours(occupancy) & ~occupancy;
+  if (candidates() != expected) return "candidate flags differ from the squares next to discs";
+  if (moveCount < 0 || moveCount > kMaxMoves) return "move count out of range";
+  uint64_t listed = 0;
+  for (int i = 0; i < moveCount; ++i) {
+    const MoveEntry& e = moves[i];
+    if (e.row < 1 || e.row > 8 || e.column < 1 || e.column > 8) return "move entry off the board";
+    const uint64_t bit = squareBit(e.row, e.column);
+    if (listed & bit) return "square listed twice";
+    listed |= bit;
+  }
+  if (listed != expected) return "move list differs from the candidate squares";
+  if (sideToMove < -1 || sideToMove > 1) return "side to move out of range";
+  if (form == 2) {
+    if (!grid) return "grid form without a grid";
+    for (int r = 1; r <= 8; ++r) {
+      const int32_t* e = converterRow((occupancy >> ((r - 1) * 8)) & 0xFF, (colour >> ((r - 1) * 8)) & 0xFF);
+      for (int c = 0; c < 8; ++c) {
+        if (grid[(r - 1) * 8 + c] != e[c] || grid[64 + (r - 1) * 8 + c] != e[8 + c]) {
+          return "grid differs from the packed words at row " + std::to_string(r);
+        }
+      }
+    }
+  }
+  return {};
+}
+
+}  // namespace zedare

@@ -1,0 +1,108 @@
+// The game record and its text file.
+#include "records/game_record.h"
+
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace zedare {
+
+GameRecord::GameRecord() { reset(); }
+
+GameRecord::GameRecord(const GameRecord& other) { *this = other; }
+
+GameRecord& GameRecord::operator=(const GameRecord& other) {
+  if (this == &other) return *this;
+  currentIndex = other.currentIndex;
+  lastIndex = other.lastIndex;
+  playerColour = other.playerColour;
+  for (int i = 0; i <= lastIndex; ++i) positions[i] = other.positions[i];
+  return *this;
+}
+
+void GameRecord::reset() {
+  currentIndex = 0;
+  lastIndex = 0;
+  playerColour = -1;
+  positions[0].setInitial();
+}
+
+void GameRecord::store(const Board& position, int colour) {
+  const int i = position.discCount - 4;
+  if (i < 0 || i >= kSlots) return;
+  playerColour = colour;
+  positions[i] = position;
+  currentIndex = i;
+  lastIndex = i;
+}
+
+bool GameRecord::save(const char* path) const {
+  if (!path || !*path) return false;
+  const std::string temporary = std::string(path) + ".tmp";
+  std::FILE* f = std::fopen(temporary.c_str(), "w");
+  if (!f) return false;
+  bool ok = std::fprintf(f, "%i %i %i\n", playerColour, currentIndex, lastIndex) > 0;
+  for (int i = 0; ok && i <= lastIndex; ++i) {
+    positions[i].writeLine(f, "\n");
+    ok = !std::ferror(f);
+  }
+  ok = (std::fclose(f) == 0) && ok;
+  if (!ok || std::rename(temporary.c_str(), path) != 0) {
+    std::remove(temporary.c_str());
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+// Reads one line (without its line end) into text; false at the end of the file.
+bool readTextLine(std::FILE* f, std::string& text) {
+  text.clear();
+  int ch;
+  while ((ch = std::fgetc(f)) != EOF && ch != '\n') text += static_cast<char>(ch);
+  return ch != EOF || !text.empty();
+}
+
+bool onlyBlanks(const char* p) {
+  for (; *p; ++p) {
+    if (*p != ' ' && *p != '\t' && *p != '\r') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool GameRecord::load(const char* path) {
+  if (!path) return false;
+  std::FILE* f = std::fopen(path, "r");
+  if (!f) return false;
+  auto parsed = std::make_unique<GameRecord>();
+  std::string line;
+  bool ok = readTextLine(f, line);
+  if (ok) {
+    int colour, current, last;
+    char extra;
+    ok = std::sscanf(line.c_str(), "%i %i %i %c", &colour, &current, &last, &extra) == 3 &&
+         (colour == -1 || colour == 1) && last >= 0 && last < kSlots && current >= 0 &&
+         current <= last;
+    if (ok) {
+      parsed->playerColour = colour;
+      parsed->currentIndex = current;
+      parsed->lastIndex = last;
+    }
+  }
+  for (int i = 0; ok && i <= parsed->lastIndex; ++i) {
+    ok = readTextLine(f, line);
+    const char* cursor = line.c_str();
+    ok = ok && parsed->positions[i].parseText(cursor) && onlyBlanks(cursor);
+    if (ok) parsed->positions[i].rebuildCandidates();
+  }
+  std::fclose(f);
+  if (!ok) return false;
+  *this = *parsed;
+  return true;
+}
+
+}  // namespace zedare

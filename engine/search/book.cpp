@@ -1,0 +1,84 @@
+// Opening and continuation books: text files of positions with the move to play.
+//
+// A line is a position in the Board text form, a tab, and "row column  value". The file
+// is chosen by the side to move of the game board ("_c" black, "_b" white) and scanned
+// from the start on every look-up; a stored position matches the game board under any
+// of the four symmetries that keep the start position (identity, the two diagonal
+// reflections, the half turn), and the stored move is mapped by the same symmetry. The
+// first matching line in file order wins, and for it the lowest symmetry.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "api/engine.h"
+#include "search/search.h"
+
+namespace zedare {
+
+namespace {
+
+// Reads one line without its line end; false at the end of the file.
+bool nextLine(std::FILE* f, std::string& line) {
+  line.clear();
+  int ch;
+  while ((ch = std::fgetc(f)) != EOF && ch != '\n') line += static_cast<char>(ch);
+  return ch != EOF || !line.empty();
+}
+
+// Parses "row column  value" after the position; false when it does not parse.
+bool parseMove(const char* p, int& row, int& column, double& value) {
+  char* end;
+  const long r = std::strtol(p, &end, 10);
+  if (end == p) return false;
+  p = end;
+  const long c = std::strtol(p, &end, 10);
+  if (end == p) return false;
+  p = end;
+  value = std::strtod(p, &end);
+  if (end == p) return false;
+  if (r < 1 || r > 8 || c < 1 || c > 8) return false;
+  row = static_cast<int>(r);
+  column = static_cast<int>(c);
+  return true;
+}
+
+}  // namespace
+
+int bookLookup(Engine& e, const char* blackFile, const char* whiteFile) {
+  std::FILE* f = std::fopen(e.gameBoard.sideToMove == -1 ? blackFile : whiteFile, "r");
+  if (!f) return 0;
+  Board stored, transformed;
+  std::string line;
+  int found = 0;
+  while (!found && nextLine(f, line)) {
+    const char* cursor = line.c_str();
+    int row, column;
+    double value;
+    // A line that does not parse ends the look-up: the rest of the file is a miss.
+    if (!stored.parseText(cursor) || !parseMove(cursor, row, column, value)) break;
+    stored.rebuildCandidates();
+    for (int t = 0; t < 4; ++t) {
+      stored.copyTransformed(transformed, t);
+      int r, c;
+      symmetry(t, row, column, r, c);
+      e.bestMove = MoveEntry{2, static_cast<int8_t>(r), static_cast<int8_t>(c), static_cast<float>(value), nullptr};
+      if (transformed.occupancy == e.gameBoard.occupancy &&
+          transformed.discs(1) == e.gameBoard.discs(1)) {
+        found = 1;
+        break;
+      }
+    }
+  }
+  std::fclose(f);
+  return found;
+}
+
+int openingBookLookup(Engine& e) {
+  return bookLookup(e, "otwarcia//otwarcia9_i15_c.dat", "otwarcia//otwarcia9_i15_b.dat");
+}
+
+int continuationBookLookup(Engine& e) {
+  return bookLookup(e, "otwarcia//kontynuacje9_i15_c.dat", "otwarcia//kontynuacje9_i15_b.dat");
+}
+
+}  // namespace zedare

@@ -1,0 +1,355 @@
+// The three root searches over the kept tree.
+//
+// Every node function follows one scheme: at the leaf ply the position is scored; at the
+// root the expansion of the side to move runs (max for the computer, min for the
+// human); inside the tree the side to move's expansion runs, and if that side has no
+// legal move the board is passed (the pass stays in the Board) and the other side's
+// expansion runs at the same ply; if neither can move the game is over and the position
+// is scored by its discs. A pass never consumes a ply.
+//
+// An expansion walks the node's move list in its current order, so the order left by
+// the previous iteration is the move ordering of the next. A child is either kept (the
+// node's ply is at most keptDepth: one lazily allocated spare board absorbs illegal
+// candidates and becomes the child of the first legal one) or a scratch board of the
+// engine's plySlots, released as soon as it is scored. Nodes above keptDepth sort their
+// lists on the way out, best for the side to move first; the sort is stable, so equal
+// values keep the earlier move first.
+//
+// Stopping: before every entry the expansions test the two flags and leave the loop
+// when both are clear. A node left that way is not a node without moves: it is neither
+// passed nor scored as a finished game, and its list is not reset, so an interrupted
+// search leaves the kept tree as it found it apart from the values it has improved.
+#include "search/search.h"
+
+#include "api/engine.h"
+#include "eval/evaluate.h"
+
+namespace zedare {
+
+namespace {
+
+inline bool stopped(const Engine& e) {
+  return e.searching.load(std::memory_order_relaxed) == 0 &&
+         e.pondering.load(std::memory_order_relaxed) == 0;
+}
+
+inline bool known(float v) { return v != kNoValue; }
+
+// Disc difference from the computer's side, +-64 for a wipe-out.
+float discScore(const Engine& e, const Board& b) {
+  const int mine = b.count(e.computerColour);
+  const int theirs = b.discCount - mine;
+  if (theirs == 0) return 64.0f;
+  if (mine == 0) return -64.0f;
+  return static_cast<float>(mine - theirs);
+}
+
+inline float wldOf(float difference) {
+  return difference > 0 ? kWldWin : difference < 0 ? -kWldWin : 0.0f;
+}
+
+// The scored-by-discs value of a board in the current mode, cached in the board.
+float discValue(Engine& e, Board& b) {
+  if (!known(b.cachedValue) || b.cachedKind != 1) {
+    b.cachedValue = discScore(e, b);
+    b.cachedKind = 1;
+    ++e.exactCount;
+  }
+  return e.searchMode == 2 ? wldOf(b.cachedValue) : b.cachedValue;
+}
+
+// Where a child board comes from while a node is expanded.
+struct ChildMaker {
+  Engine& e;
+  Board& b;
+  int ply;
+  bool keep;
+  Board* spare = nullptr;
+
+  ChildMaker(Engine& engine, Board& board, int p, bool keepChildren)
+      : e(engine), b(board), ply(p), keep(keepChildren || p >= kPlySlots) {}
+  ChildMaker(const ChildMaker&) = delete;
+  ChildMaker& operator=(const ChildMaker&) = delete;
+
+  // Prepares the child of entry m (flag 1, or flag 2 without child): 2 if legal.
+  void prepare(MoveEntry& m) {
+    if (keep) {
+      if (!spare || spare->discCount != b.discCount) spare = new Board(b);
+      if (spare->play(m.row, m.column, b.sideToMove)) {
+        m.flag = 2;
+        m.child = spare;
+      } else {
+        m.flag = 0;
+      }
+    } else {
+      Board& slot = e.plySlots[ply];
+      slot = b;
+      if (slot.play(m.row, m.column, b.sideToMove)) {
+        m.flag = 2;
+        m.child = &slot;
+      } else {
+        m.flag = 0;
+      }
+    }
+  }
+
+  // After scoring: a scratch child is not kept (a child kept by an earlier search with
+  // a deeper keptDepth stays where it is).
+  void release(MoveEntry& m) const {
+    if (m.child == &e.plySlots[ply]) m.child = nullptr;
+  }
+
+  ~ChildMaker() {
+    if (spare && spare->discCount == b.discCount) delete spare;  // never became a child
+  }
+};
+
+// Runs the common expansion loop. `visit` scores one child and returns false to end the
+// loop (a cut-off); `more` is tested before every entry. Returns true if the loop was
+// left because the search was stopped.
+template <typename Visit, typename More>
+bool expand(Engine& e, Board& b, int ply, bool minimax, int& noMove, Visit visit, More more) {
+  ChildMaker maker(e, b, ply, minimax || ply <= e.keptDepth);
+  bool interrupted = false;
+  for (int i = 0; i < b.moveCount && more(); ++i) {
+    if (stopped(e)) {
+      interrupted = true;
+      break;
+    }
+    MoveEntry& m = b.moves[i];
+    if (m.flag == 0) continue;
+    if (m.flag == 1 || !m.child) maker.prepare(m);
+    if (m.flag == 2 && m.child) {
+      visit(m);
+      noMove = 0;
+      maker.release(m);
+    }
+  }
+  return interrupted;
+}
+
+// After an expansion: a side without moves gets its list back untried; kept nodes
+// above keptDepth sort best first for the side that moved.
+inline void finishExpansion(Engine& e, Board& b, int ply, bool interrupted, int noMove,
+                            bool sortAlways, int order) {
+  if (noMove && !interrupted) b.resetMoves();
+  if (sortAlways || ply < e.keptDepth) b.sortMoves(order);
+}
+
+// ---------------------------------------------------------------------------
+// Minimax
+
+float minimaxMax(Engine& e, Board& b, int ply, int& noMove, bool& interrupted) {
+  float result = -kWinScore;
+  interrupted = expand(
+      e, b, ply, true, noMove,
+      [&](MoveEntry& m) {
+        const float v = minimaxNode(e, *m.child, ply + 1);
+        m.value = v;
+        if (v > result) result = v;
+      },
+      [] { return true; });
+  finishExpansion(e, b, ply, interrupted, noMove, true, 1);
+  return result;
+}
+
+float minimaxMin(Engine& e, Board& b, int ply, int& noMove, bool& interrupted) {
+  float result = kWinScore;
+  interrupted = expand(
+      e, b, ply, true, noMove,
+      [&](MoveEntry& m) {
+        const float v = minimaxNode(e, *m.child, ply + 1);
+        m.value = v;
+        if (v < result) result = v;
+      },
+      [] { return true; });
+  finishExpansion(e, b, ply, interrupted, noMove, true, 0);
+  return result;
+}
+
+// ---------------------------------------------------------------------------
+// Alpha-beta (fail-hard)
+
+float alphaBetaNode(Engine& e, Board& b, int ply, float alpha, float beta);
+
+float alphaBetaMax(Engine& e, Board& b, int ply, float& alpha, float& beta, int& noMove,
+                   bool& interrupted) {
+  interrupted = expand(
+      e, b, ply, false, noMove,
+      [&](MoveEntry& m) {
+        const float v = alphaBetaNode(e, *m.child, ply + 1, alpha, beta);
+        m.value = v;
+        if (v > alpha) alpha = v;
+      },
+      [&] { return alpha < beta; });
+  finishExpansion(e, b, ply, interrupted, noMove, false, 1);
+  return alpha;
+}
+
+float alphaBetaMin(Engine& e, Board& b, int ply, float& alpha, float& beta, int& noMove,
+                   bool& interrupted) {
+  interrupted = expand(
+      e, b, ply, false, noMove,
+      [&](MoveEntry& m) {
+        const float v = alphaBetaNode(e, *m.child, ply + 1, alpha, beta);
+        m.value = v;
+        if (v < beta) beta = v;
+      },
+      [&] { return alpha < beta; });
+  finishExpansion(e, b, ply, interrupted, noMove, false, 0);
+  return beta;
+}
+
+// ---------------------------------------------------------------------------
+// MTD(f)'s alpha-beta with bounds kept in the tree (fail-soft)
+
+float memoryNode(Engine& e, Board& b, int ply, float alpha, float beta);
+
+float memoryMax(Engine& e, Board& b, int ply, float alpha, float beta, int& noMove, bool& interrupted) {
+  float g = -kWinScore;
+  float a = alpha;
+  interrupted = expand(
+      e, b, ply, false, noMove,
+      [&](MoveEntry& m) {
+        const float v = memoryNode(e, *m.child, ply + 1, a, beta);
+        if (v > g) g = v;
+        m.value = g;
+        if (g > a) a = g;
+      },
+      [&] { return g < beta; });
+  finishExpansion(e, b, ply, interrupted, noMove, false, 1);
+  return g;
+}
+
+float memoryMin(Engine& e, Board& b, int ply, float alpha, float beta, int& noMove, bool& interrupted) {
+  float g = kWinScore;
+  float bb = beta;
+  interrupted = expand(
+      e, b, ply, false, noMove,
+      [&](MoveEntry& m) {
+        const float v = memoryNode(e, *m.child, ply + 1, alpha, bb);
+        if (v < g) g = v;
+        m.value = g;
+        if (g < bb) bb = g;
+      },
+      [&] { return g > alpha; });
+  finishExpansion(e, b, ply, interrupted, noMove, false, 0);
+  return g;
+}
+
+// The common node scheme: root, inside the tree with pass handling, end of game.
+// `maxFn` and `minFn` run the two expansions with the node's window.
+template <typename MaxFn, typename MinFn>
+float nodeValue(Engine& e, Board& b, int ply, MaxFn maxFn, MinFn minFn) {
+  bool interrupted = false;
+  if (ply == 0) {
+    int noMove = 0;
+    return b.sideToMove == e.computerColour ? maxFn(noMove, interrupted) : minFn(noMove, interrupted);
+  }
+  int noMove = 1;
+  const bool humanFirst = b.sideToMove == e.humanColour;
+  float r = humanFirst ? minFn(noMove, interrupted) : maxFn(noMove, interrupted);
+  if (!noMove || interrupted) return r;
+  b.pass();
+  r = humanFirst ? maxFn(noMove, interrupted) : minFn(noMove, interrupted);
+  if (!noMove || interrupted) return r;
+  return terminalValue(e, b);
+}
+
+float alphaBetaNode(Engine& e, Board& b, int ply, float alpha, float beta) {
+  if (ply == e.leafDepth) return leafValue(e, b);
+  return nodeValue(
+      e, b, ply,
+      [&](int& noMove, bool& interrupted) { return alphaBetaMax(e, b, ply, alpha, beta, noMove, interrupted); },
+      [&](int& noMove, bool& interrupted) { return alphaBetaMin(e, b, ply, alpha, beta, noMove, interrupted); });
+}
+
+float memoryNode(Engine& e, Board& b, int ply, float alpha, float beta) {
+  if (known(b.lowerBound) && b.lowerBound >= beta) return b.lowerBound;
+  if (known(b.upperBound) && b.upperBound <= alpha) return b.upperBound;
+  if (known(b.lowerBound) && b.lowerBound > alpha) alpha = b.lowerBound;
+  if (known(b.upperBound) && b.upperBound < beta) beta = b.upperBound;
+  float g;
+  if (ply == e.leafDepth) {
+    g = leafValue(e, b);
+  } else {
+    g = nodeValue(
+        e, b, ply,
+        [&](int& noMove, bool& interrupted) { return memoryMax(e, b, ply, alpha, beta, noMove, interrupted); },
+        [&](int& noMove, bool& interrupted) { return memoryMin(e, b, ply, alpha, beta, noMove, interrupted); });
+  }
+  if (g > alpha) {
+    b.lowerBound = g;
+    if (g >= beta) return g;
+  }
+  b.upperBound = g;
+  return g;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Scoring
+
+float terminalValue(Engine& e, Board& b) {
+  if (e.searchMode == 1 || e.searchMode == 2) return discValue(e, b);
+  if (!known(b.cachedValue) || b.cachedKind != 0) {
+    const int mine = b.count(e.computerColour);
+    const int theirs = b.discCount - mine;
+    b.cachedValue = mine > theirs ? kWinScore : mine < theirs ? -kWinScore : 0.0f;
+    b.cachedKind = 0;
+    ++e.exactCount;
+  }
+  return b.cachedValue;
+}
+
+float leafValue(Engine& e, Board& b) {
+  if (e.searchMode == 1 || e.searchMode == 2) return discValue(e, b);
+  if (!known(b.cachedValue) || b.cachedKind != 0) {
+    b.cachedValue = e.evalVariant == 1 ? evaluate1(e, b) : evaluate2(e, b);
+    b.cachedKind = 0;
+    ++e.evalCount;
+  }
+  return b.cachedValue;
+}
+
+float minimaxNode(Engine& e, Board& b, int ply) {
+  if (ply == e.leafDepth) return leafValue(e, b);
+  return nodeValue(
+      e, b, ply, [&](int& noMove, bool& interrupted) { return minimaxMax(e, b, ply, noMove, interrupted); },
+      [&](int& noMove, bool& interrupted) { return minimaxMin(e, b, ply, noMove, interrupted); });
+}
+
+float searchAlphaBeta(Engine& e, Board& b) {
+  return alphaBetaNode(e, b, 0, -kWinScore, kWinScore);
+}
+
+float searchMtdf(Engine& e, Board& root) {
+  float g = 0.0f;
+  if (root.moveCount > 0 && known(root.moves[0].value)) g = root.moves[0].value;
+  root.clearValues();
+  float upper = kWinScore, lower = -kWinScore;
+  do {
+    const float beta = g == lower ? g + 1.0f : g;
+    g = memoryNode(e, root, 0, beta - 1.0f, beta);
+    if (g < beta) {
+      upper = g;
+    } else {
+      lower = g;
+    }
+    if (stopped(e)) break;
+  } while (lower < upper);
+  return g;
+}
+
+void runRootSearch(Engine& e) {
+  if (e.searchObserver) e.searchObserver(e.searchObserverContext, e.searchMode, e.leafDepth, e.keptDepth);
+  switch (e.algorithm) {
+    case 0: minimaxNode(e, *e.root, 0); break;
+    case 1: searchAlphaBeta(e, *e.root); break;
+    case 2: searchMtdf(e, *e.root); break;
+    default: break;
+  }
+}
+
+}  // namespace zedare

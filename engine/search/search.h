@@ -1,0 +1,38 @@
+// The game-tree search: three interchangeable root searches (minimax, alpha-beta and
+// MTD(f) over an alpha-beta that keeps bounds in the tree) over the explicit tree of
+// Boards below Engine::root, and the two scoring functions at its leaves.
+//
+// Scores are floats from the computer's side: heuristic values inside -1000..+1000
+// (+-1000 for a decided game), disc differences in exact mode, +-9.9 or 0 in
+// win/loss/draw mode. Nodes at ply <= keptDepth keep their children between searches;
+// deeper plies play on the engine's per-ply scratch boards and allocate nothing.
+#ifndef ZEDARE_SEARCH_SEARCH_H
+#define ZEDARE_SEARCH_SEARCH_H
+
+namespace zedare {
+
+struct Engine;
+struct Board;
+
+constexpr float kWinScore = 1000.0f;
+constexpr float kWldWin = 9.9f;
+
+float terminalValue(Engine& engine, Board& board);
+float leafValue(Engine& engine, Board& board);
+float minimaxNode(Engine& engine, Board& board, int ply);
+float searchAlphaBeta(Engine& engine, Board& board);
+float searchMtdf(Engine& engine, Board& board);
+// Runs root search `algorithm` (0, 1, 2) on engine.root; any other value does nothing.
+void runRootSearch(Engine& engine);
+
+// Opening-book and continuation-book look-ups: 1 and bestMove filled when the game
+// board is in the book (under one of the four symmetries that keep the start
+// position), else 0. A missing book is a miss; so is every line from the first one
+// that does not parse.
+int openingBookLookup(Engine& engine);
+int continuationBookLookup(Engine& engine);
+int bookLookup(Engine& engine, const char* blackFile, const char* whiteFile);
+
+}  // namespace zedare
+
+#endif

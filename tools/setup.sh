@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine for this project and builds it, then does one of:
+#   play      start the game window (needs a display; see README)
+#   test      build and run every test, print CTest's summary
+#   sanitize  the tests again in build-asan with AddressSanitizer + UndefinedBehaviorSanitizer
+#   tsan      the threading tests in build-tsan with ThreadSanitizer
+# Installs only the Debian packages that are missing (as root, or through sudo).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+mode="${1:-test}"
+packages=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+          qt6-base-dev libgl-dev xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
+  "${sudo_cmd[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+jobs=$(nproc)
+build() {  # folder, extra cmake options...
+  local dir="$1"; shift
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake --build "$dir" -j "$jobs"
+}
+
+case "$mode" in
+  play)
+    build build
+    exec build/bin/TavrinWin
+    ;;
+  test)
+    build build
+    ctest --test-dir build --output-on-failure -j "$jobs"
+    ;;
+  sanitize)
+    build build-asan -DZEDARE_SANITIZE=ON -DZEDARE_BUILD_BENCH=OFF
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    LSAN_OPTIONS=suppressions="$PWD/tools/lsan.supp":print_suppressions=0 \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+      ctest --test-dir build-asan --output-on-failure -j "$jobs"
+    ;;
+  tsan)
+    build build-tsan -DZEDARE_TSAN=ON -DZEDARE_BUILD_BENCH=OFF
+    TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
+      ctest --test-dir build-tsan --output-on-failure -L threads -j "$jobs"
+    ;;
+  *)
+    echo "usage: $0 play|test|sanitize|tsan" >&2
+    exit 2
+    ;;
+esac
