@@ -159,7 +159,7 @@ class TMainForm : public QWidget {
   void buildControls();
   void layoutControls();
   void placeOptionsColumn();
-  void setTabOrder();
+  void applyTabOrder();
   void connectHandlers();
   void newGame(bool startWorker);
   void navigate(uint32_t code);

@@ -58,12 +58,16 @@ struct Engine {
   int evalCount = 0;
   int gameCounter = 0;
 
-  // Evaluation working storage: the features' scratch (a pattern line, the region
-  // map with its border and square lists). Carries nothing from one call to the next.
-  int lineScratch[8] = {};
-  int featureScratch[6][9] = {};
-  int regionMap[10][9] = {};
-  int regionSquares[2][64] = {};
+  // Evaluation working storage: the position being scored as seen from the computer's
+  // side (its discs, the human's discs) and both sides' legal-move squares, filled by
+  // every feature call and every evaluation before the features read it. Nothing in it
+  // carries over from one call to the next.
+  struct EvalScratch {
+    uint64_t own = 0;        // computerColour's discs
+    uint64_t opp = 0;        // humanColour's discs
+    uint64_t ownLegal = 0;   // squares where computerColour may move
+    uint64_t oppLegal = 0;   // squares where humanColour may move
+  } evalScratch;
 
   SearchObserver searchObserver = nullptr;
   void* searchObserverContext = nullptr;

@@ -28,8 +28,12 @@ constexpr const char* kDimensionsDiffer = "niezgodne wymiary macierzy";
   matrixError(signature, message, "");
 }
 
-bool isVector(const matrix& v) { return v.rowCount == 1 || v.colCount == 1; }
-int vectorLength(const matrix& v) { return v.colCount == 1 ? v.rowCount : v.colCount; }
+bool isVector(const matrix& v) {
+  return v.rowCount == 1 || v.colCount == 1;
+}
+int vectorLength(const matrix& v) {
+  return v.colCount == 1 ? v.rowCount : v.colCount;
+}
 double& vectorAt(matrix& v, int i) {
   return v.colCount == 1 ? v.data[i - 1][0] : v.data[0][i - 1];
 }
@@ -39,7 +43,9 @@ double vectorGet(const matrix& v, int i) {
 
 // A strict total order on doubles for the sorts: NaN after every number, so that a
 // NaN in the data cannot break the sort's ordering requirement.
-bool lessTotal(double a, double b) { return a < b || (std::isnan(b) && !std::isnan(a)); }
+bool lessTotal(double a, double b) {
+  return a < b || (std::isnan(b) && !std::isnan(a));
+}
 
 bool validDirection(Direction direction) {
   return direction == Ascending || direction == Descending;

@@ -90,7 +90,9 @@ void appendNumber(std::string& out, double value, int precision) {
   out.append(buffer, result.ptr);
 }
 
-bool isBlank(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+bool isBlank(int c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
 
 // Whitespace-separated tokens of the counted format, from a buffer or from a stream.
 // next() copies at most capacity - 1 characters of the next token (the rest of a longer
@@ -270,7 +272,8 @@ void matrix::readtxt(const char* path) {
 
 void matrix::writetxt(const char* path, Separator separator) const {
   const char* signature = "writetxt(char *,Separator)";
-  if (separator != Point && separator != Comma) stop(signature, "nieprawidlowy separator dziesietny");
+  if (separator != Point && separator != Comma)
+    stop(signature, "nieprawidlowy separator dziesietny");
   std::string out;
   out.reserve(static_cast<size_t>(rowCount) * (static_cast<size_t>(colCount) * 14 + 1));
   for (int i = 0; i < rowCount; ++i) {

@@ -4,13 +4,13 @@
 // Each operation checks its preconditions first and stops through matrixError with its
 // own signature text; only then does it touch storage. Loops run row by row over the
 // row blocks.
+#include "matrix/matrix.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <utility>
-
-#include "matrix/matrix.h"
 
 namespace zedare {
 
@@ -27,8 +27,12 @@ constexpr const char* kBadCondition = "wektor warunkowy ma nieprawidlowe wymiary
   matrixError(signature, message, "");
 }
 
-bool isVector(const matrix& v) { return v.rowCount == 1 || v.colCount == 1; }
-int vectorLength(const matrix& v) { return v.colCount == 1 ? v.rowCount : v.colCount; }
+bool isVector(const matrix& v) {
+  return v.rowCount == 1 || v.colCount == 1;
+}
+int vectorLength(const matrix& v) {
+  return v.colCount == 1 ? v.rowCount : v.colCount;
+}
 // Element i (1-based) of a vector, unchecked.
 double vectorAt(const matrix& v, int i) {
   return v.colCount == 1 ? v.data[i - 1][0] : v.data[0][i - 1];
@@ -42,7 +46,9 @@ int indexFromDouble(double value, int limit) {
   return static_cast<int>(value);
 }
 
-bool conditionTrue(double value) { return std::trunc(value) != 0.0; }
+bool conditionTrue(double value) {
+  return std::trunc(value) != 0.0;
+}
 
 void checkCondition(const matrix& data, const matrix& condition, const char* signature) {
   if (condition.colCount != 1 || data.colCount != 1 || data.rowCount != condition.rowCount)
@@ -72,7 +78,9 @@ void elementwiseInPlace(matrix& a, const matrix& b, const char* signature, Op op
   }
 }
 
-double truth(bool value) { return value ? 1.0 : 0.0; }
+double truth(bool value) {
+  return value ? 1.0 : 0.0;
+}
 
 }  // namespace
 
@@ -101,13 +109,19 @@ matrix::matrix(int rows, int cols) {
   for (int i = 0; i < rowCount; ++i) std::fill_n(data[i], colCount, 0.0);
 }
 
-matrix::matrix(int rows, int cols, Uninitialised) { allocate(rows, cols); }
+matrix::matrix(int rows, int cols, Uninitialised) {
+  allocate(rows, cols);
+}
 
 matrix::matrix(int n) : matrix(n, 1) {}
 
-matrix matrix::square(int n) { return matrix(n, n); }
+matrix matrix::square(int n) {
+  return matrix(n, n);
+}
 
-matrix zeros(int r, int c) { return matrix(r, c); }
+matrix zeros(int r, int c) {
+  return matrix(r, c);
+}
 
 matrix::matrix(const matrix& other) {
   allocate(other.rowCount, other.colCount);
@@ -142,9 +156,13 @@ matrix& matrix::operator=(matrix&& other) noexcept {
   return *this;
 }
 
-matrix::~matrix() { release(); }
+matrix::~matrix() {
+  release();
+}
 
-void matrix::clear() { release(); }
+void matrix::clear() {
+  release();
+}
 
 // ---- element access ----
 
@@ -195,8 +213,8 @@ void matrix::fill(double value, int firstRow, int firstCol, int rows, int cols) 
   for (int i = 0; i < rows; ++i) std::fill_n(data[firstRow - 1 + i] + (firstCol - 1), cols, value);
 }
 
-void copy(const matrix& source, int firstRow, int firstCol, int rows, int cols,
-          matrix& destination, int destRow, int destCol) {
+void copy(const matrix& source, int firstRow, int firstCol, int rows, int cols, matrix& destination,
+          int destRow, int destCol) {
   const char* signature = "copy(matrix,int,int,int,int,matrix &,int,int)";
   if (!blockInside(source, firstRow, firstCol, rows, cols) ||
       !blockInside(destination, destRow, destCol, rows, cols))
@@ -295,8 +313,12 @@ void intoRow(matrix& a, int k, const matrix& row, const char* signature, const c
   for (int j = 0; j < a.colCount; ++j) target[j] = op(target[j], source[j]);
 }
 
-double replace(double, double value) { return value; }
-double add(double old, double value) { return old + value; }
+double replace(double, double value) {
+  return value;
+}
+double add(double old, double value) {
+  return old + value;
+}
 
 }  // namespace
 
@@ -337,7 +359,8 @@ matrix joinAbove(const matrix& a, const matrix& b, const char* signature) {
   matrix result(a.rowCount + b.rowCount, a.colCount, matrix::Uninitialised{});
   const size_t rowBytes = sizeof(double) * static_cast<size_t>(a.colCount);
   for (int i = 0; i < a.rowCount; ++i) std::memcpy(result.data[i], a.data[i], rowBytes);
-  for (int i = 0; i < b.rowCount; ++i) std::memcpy(result.data[a.rowCount + i], b.data[i], rowBytes);
+  for (int i = 0; i < b.rowCount; ++i)
+    std::memcpy(result.data[a.rowCount + i], b.data[i], rowBytes);
   return result;
 }
 
@@ -451,8 +474,7 @@ matrix seq(double from, double step, double to) {
 }
 
 matrix find(const matrix& v) {
-  if (!isVector(v))
-    stop("matrix find(matrix)", "oczekiwany wektor wierszowy lub kolumnowy");
+  if (!isVector(v)) stop("matrix find(matrix)", "oczekiwany wektor wierszowy lub kolumnowy");
   const int n = vectorLength(v);
   int found = 0;
   for (int i = 1; i <= n; ++i)

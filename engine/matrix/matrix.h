@@ -170,15 +170,14 @@ MatrixErrorHandler setMatrixErrorHandler(MatrixErrorHandler handler);
 // otherwise, when standard input is a terminal, waits for Enter.
 void consoleMatrixErrorHandler(const char* text);
 // Reports a failed precondition and ends the process (exit status 1).
-[[noreturn]] void matrixError(const char* signature, const char* message,
-                              const char* detail = "");
+[[noreturn]] void matrixError(const char* signature, const char* message, const char* detail = "");
 
 // ---- blocks, rows and columns ----
 
 // Copies the rows x cols block of source at (firstRow, firstCol) to destination at
 // (destRow, destCol). Source and destination may be the same matrix.
-void copy(const matrix& source, int firstRow, int firstCol, int rows, int cols,
-          matrix& destination, int destRow, int destCol);
+void copy(const matrix& source, int firstRow, int firstCol, int rows, int cols, matrix& destination,
+          int destRow, int destCol);
 matrix col(const matrix& a, int k);  // column k as a column vector
 matrix row(const matrix& a, int k);  // row k as a row vector
 // The columns listed in a row vector of indexes / the rows listed in a column vector of
@@ -242,7 +241,7 @@ matrix operator||(const matrix& a, const matrix& b);
 
 // ---- algebra ----
 
-matrix multipl(const matrix& a, const matrix& b);       // A B
+matrix multipl(const matrix& a, const matrix& b);        // A B
 matrix multipltransp(const matrix& a, const matrix& b);  // A B^T
 matrix crossproduct(const matrix& z);                    // Z^T Z
 double scalarmultipl(const matrix& a, const matrix& b);  // dot product of two vectors

@@ -1,0 +1,12 @@
+// TavrinWin: the desktop Reversi game. The program contains no game logic of its own;
+// it loads the engine library at run time (see TMainForm).
+#include "data_directory.h"
+#include "startup.h"
+
+int main(int argc, char** argv) {
+  TavrinApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Tavrin dla Windows"));
+  // The engine finds its data relative to the working directory.
+  enterDataDirectory(QApplication::applicationDirPath());
+  return runTavrin(application, TavrinOptions{});
+}

@@ -1,0 +1,548 @@
+#include "main_window.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <algorithm>
+#include <iterator>
+#include <stdexcept>
+
+#include "paint_box.h"
+
+namespace {
+
+constexpr int kOptionsWidth = 144;
+constexpr int kOptionsBorder = 6;
+constexpr int kOcenaHeight = 53;
+// How long a worker may stay inside a search or background thinking after a stop
+// before the window sends the stop again.
+constexpr int kStopRepeatMs = 200;
+
+const QString kEmptyReport = QStringLiteral("0 / 0 (0 s)");
+
+}  // namespace
+
+TMainForm::TMainForm(const TavrinOptions& options)
+    : fileDialogs_(options.fileDialogs ? options.fileDialogs : FileDialogRunner(runPlatformFileDialog)),
+      clock_(options.clock) {
+  const WorkerClock wall = wallClock();
+  if (!clock_.nowSeconds) clock_.nowSeconds = wall.nowSeconds;
+  if (!clock_.sleep) clock_.sleep = wall.sleep;
+
+  buildControls();
+  Panel2->setDoubleBuffered(true);
+  thinkingAllowed.store(1);
+
+  QStringList directories = options.libraryDirectories;
+  if (directories.isEmpty()) directories << QCoreApplication::applicationDirPath();
+  QString error;
+  if (!binding_.load(QStringLiteral("zedare"), directories, &error)) {
+    throw std::runtime_error(error.toStdString());
+  }
+  engine = binding_.create();
+
+  connectHandlers();
+  FormCreate();
+}
+
+TMainForm::~TMainForm() {
+  // A worker must not outlive its thread object; the engine itself stays alive with
+  // the library until the process ends.
+  if (binding_.inst != nullptr && hasLiveWorker()) StopWorker();
+  workers_.clear();
+}
+
+// --- Building the form ---
+
+void TMainForm::buildControls() {
+  setWindowTitle(QStringLiteral("Pelagor v.12"));
+  // The form was designed for "MS Sans Serif" at 14 pixels. Linux has no such font:
+  // it is still asked for by name so that Qt substitutes the nearest one it has.
+  QFont formFont(QStringLiteral("MS Sans Serif"));
+  formFont.setPixelSize(14);
+  setFont(formFont);
+  setMinimumSize(554, 455);
+  move(224, 130);
+  resize(744, 603);
+
+  Panel2 = new Panel(this);
+  Panel2->setObjectName(QStringLiteral("Panel2"));
+  Plansza = new PaintBox(Panel2);
+  Plansza->setObjectName(QStringLiteral("Plansza"));
+
+  Panel1 = new Panel(this);
+  Panel1->setObjectName(QStringLiteral("Panel1"));
+
+  GroupBox1 = new QGroupBox(QStringLiteral(" Opcje "), Panel1);
+  GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+  GroupBox1->setGeometry(kOptionsBorder, kOptionsBorder, kOptionsWidth - 2 * kOptionsBorder, 340);
+  GroupBox2 = new QGroupBox(QStringLiteral("Wynik"), Panel1);
+  GroupBox2->setObjectName(QStringLiteral("GroupBox2"));
+  GroupBox2->setGeometry(kOptionsBorder, kOptionsBorder + 340, kOptionsWidth - 2 * kOptionsBorder,
+                         60);
+  GroupBox3 = new QGroupBox(QStringLiteral("Ocena"), Panel1);
+  GroupBox3->setObjectName(QStringLiteral("GroupBox3"));
+  GroupBox3->hide();
+
+  auto label = [](const char* name, const QString& text, QWidget* parent, int left, int top) {
+    auto* result = new QLabel(text, parent);
+    result->setObjectName(QLatin1String(name));
+    result->adjustSize();
+    result->move(left, top);
+    return result;
+  };
+  auto checkBox = [](const char* name, const QString& text, QWidget* parent, int top,
+                     bool ticked) {
+    auto* result = new QCheckBox(text, parent);
+    result->setObjectName(QLatin1String(name));
+    result->setGeometry(10, top, 112, 21);
+    result->setChecked(ticked);
+    return result;
+  };
+  auto button = [](const char* name, const QString& text, QWidget* parent, int left, int top,
+                   int width) {
+    auto* result = new QPushButton(text, parent);
+    result->setObjectName(QLatin1String(name));
+    result->setGeometry(left, top, width, 25);
+    return result;
+  };
+
+  Label1 = label("Label1", QStringLiteral("Kolor gracza"), GroupBox1, 10, 20);
+  RadioButton1 = new QRadioButton(QStringLiteral("Czarny"), GroupBox1);
+  RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
+  RadioButton1->setGeometry(30, 39, 70, 21);
+  RadioButton1->setChecked(true);
+  RadioButton2 = new QRadioButton(QStringLiteral("Biały"), GroupBox1);
+  RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
+  RadioButton2->setGeometry(30, 59, 70, 21);
+
+  Label12 = label("Label12", QStringLiteral("Styl komputera"), GroupBox1, 10, 83);
+  // A fixed selection: a typed name matching no style would select a style the engine
+  // does not have.
+  ComboBox2 = new QComboBox(GroupBox1);
+  ComboBox2->setObjectName(QStringLiteral("ComboBox2"));
+  ComboBox2->setEditable(false);
+  ComboBox2->addItems({QStringLiteral("zachłanny"), QStringLiteral("ostrożny"),
+                       QStringLiteral("solidny"), QStringLiteral("kombinacyjny"),
+                       QStringLiteral("pozycyjny"), QStringLiteral("gambitowy"),
+                       QStringLiteral("mistrzowski")});
+  ComboBox2->setCurrentIndex(0);
+  ComboBox2->setGeometry(12, 103, 110, ComboBox2->sizeHint().height());
+
+  Label2 = label("Label2", QStringLiteral("Poziom trudności"), GroupBox1, 11, 133);
+  TrackBar1 = new QSlider(Qt::Horizontal, GroupBox1);
+  TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
+  TrackBar1->setGeometry(15, 154, 87, 25);
+  TrackBar1->setRange(1, 6);
+  TrackBar1->setSingleStep(1);
+  TrackBar1->setPageStep(1);
+  TrackBar1->setTickPosition(QSlider::TicksBelow);
+  TrackBar1->setTickInterval(1);
+  TrackBar1->setValue(1);
+  Label3 = label("Label3", QStringLiteral("1"), GroupBox1, 105, 155);
+
+  CheckBox4 = checkBox("CheckBox4", QStringLiteral("odwróć układ"), GroupBox1, 185, false);
+  CheckBox5 = checkBox("CheckBox5", QStringLiteral("pokaż ruchy"), GroupBox1, 210, false);
+  CheckBox1 = checkBox("CheckBox1", QStringLiteral("pokaż ocenę"), GroupBox1, 235, false);
+  CheckBox2 = checkBox("CheckBox2", QStringLiteral("opóźnienie"), GroupBox1, 260, true);
+  CheckBox3 = checkBox("CheckBox3", QStringLiteral("myślenie w tle"), GroupBox1, 285, true);
+  CheckBox7 = checkBox("CheckBox7", QStringLiteral("książka otwarć"), GroupBox1, 310, true);
+  bookChecked_.store(CheckBox7->isChecked());
+  delayChecked_.store(CheckBox2->isChecked());
+  thinkingChecked_.store(CheckBox3->isChecked());
+
+  Wynik = new PaintBox(GroupBox2);
+  Wynik->setObjectName(QStringLiteral("Wynik"));
+  Wynik->setGeometry(10, 22, 115, 35);
+
+  Button1 = button("Button1", QStringLiteral("Nowa partia"), Panel1, 10, 416, 122);
+  Button3 = button("Button3", QStringLiteral("<<"), Panel1, 10, 448, 23);
+  Button4 = button("Button4", QStringLiteral("<"), Panel1, 34, 448, 22);
+  Button12 = button("Button12", QStringLiteral("|>"), Panel1, 57, 448, 30);
+  Button5 = button("Button5", QStringLiteral(">"), Panel1, 88, 448, 22);
+  Button11 = button("Button11", QStringLiteral(">>"), Panel1, 111, 448, 22);
+  Button14 = button("Button14", QStringLiteral("Wczytaj"), Panel1, 10, 480, 58);
+  Button13 = button("Button13", QStringLiteral("Zapisz"), Panel1, 76, 480, 57);
+  Button2 = button("Button2", QStringLiteral("Następny ruch"), Panel1, 10, 512, 123);
+  Button2->hide();
+
+  Ocena = new PaintBox(GroupBox3);
+  Ocena->setObjectName(QStringLiteral("Ocena"));
+  Ocena->setGeometry(5, 21, 121, 10);
+  Label8 = new QLabel(kEmptyReport, GroupBox3);
+  Label8->setObjectName(QStringLiteral("Label8"));
+  Label8->setGeometry(5, 35, 125, 16);
+
+  OpenDialog1 = {FileDialog::Kind::Open, QStringLiteral("."), QStringLiteral("*.gam"),
+                 QStringLiteral("Otwieranie pliku partii")};
+  SaveDialog1 = {FileDialog::Kind::Save, QStringLiteral("."), QStringLiteral("*.gam"),
+                 QStringLiteral("Zapisywanie pliku partii")};
+
+  applyTabOrder();
+  Panel1->onResize = [this] { placeOptionsColumn(); };
+  layoutControls();
+}
+
+void TMainForm::layoutControls() {
+  const int width = this->width();
+  const int height = this->height();
+  const int boardWidth = std::max(0, width - kOptionsWidth);
+  Panel2->setGeometry(0, 0, boardWidth, height);
+  Plansza->setGeometry(0, 0, boardWidth, height);
+  Panel1->setGeometry(boardWidth, 0, kOptionsWidth, height);
+  placeOptionsColumn();
+}
+
+void TMainForm::placeOptionsColumn() {
+  GroupBox3->setGeometry(kOptionsBorder, Panel1->height() - kOptionsBorder - kOcenaHeight,
+                         kOptionsWidth - 2 * kOptionsBorder, kOcenaHeight);
+}
+
+void TMainForm::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  layoutControls();
+}
+
+void TMainForm::applyTabOrder() {
+  QWidget* order[] = {RadioButton1, RadioButton2, TrackBar1, CheckBox3, CheckBox7,
+                      CheckBox2,    CheckBox5,    CheckBox4, ComboBox2, CheckBox1,
+                      Button1,      Button2,      Button3,   Button4,   Button5,
+                      Button11,     Button12,     Button13,  Button14};
+  for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void TMainForm::connectHandlers() {
+  connect(RadioButton1, &QRadioButton::clicked, this, [this] { RadioButton1Click(); });
+  connect(RadioButton2, &QRadioButton::clicked, this, [this] { RadioButton2Click(); });
+  connect(TrackBar1, &QSlider::valueChanged, this, [this] { TrackBar1Change(); });
+  connect(ComboBox2, &QComboBox::currentIndexChanged, this, [this] { ComboBox2Change(); });
+  connect(CheckBox4, &QCheckBox::toggled, this, [this] { CheckBox4Click(); });
+  connect(CheckBox5, &QCheckBox::toggled, this, [this] { CheckBox4Click(); });
+  connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
+  // The worker reads these three; it sees them through atomics kept in step here.
+  connect(CheckBox7, &QCheckBox::toggled, this, [this](bool on) { bookChecked_.store(on); });
+  connect(CheckBox2, &QCheckBox::toggled, this, [this](bool on) { delayChecked_.store(on); });
+  connect(CheckBox3, &QCheckBox::toggled, this, [this](bool on) { thinkingChecked_.store(on); });
+  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+  connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
+  connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
+  connect(Button12, &QPushButton::clicked, this, [this] { Button12Click(); });
+  connect(Button5, &QPushButton::clicked, this, [this] { Button5Click(); });
+  connect(Button11, &QPushButton::clicked, this, [this] { Button11Click(); });
+  connect(Button14, &QPushButton::clicked, this, [this] { Button14Click(); });
+  connect(Button13, &QPushButton::clicked, this, [this] { Button13Click(); });
+  connect(Button2, &QPushButton::clicked, this, [this] { Button2Click(); });
+  Plansza->onPaint = [this](QPainter& painter) { PlanszaPaint(painter); };
+  Plansza->onMouseDown = [this](Qt::MouseButton button, int x, int y) {
+    PlanszaMouseDown(button, x, y);
+  };
+  Wynik->onPaint = [this](QPainter& painter) { WynikPaint(painter); };
+  Ocena->onPaint = [this](QPainter& painter) { OcenaPaint(painter); };
+}
+
+// --- Engine calls ---
+
+int32_t TMainForm::inst(uint32_t code, int32_t a, int32_t b) const {
+  return binding_.inst(engine, code, a, b);
+}
+
+int32_t TMainForm::p0(uint32_t code, int32_t row, int32_t column, int32_t colour) const {
+  return binding_.instP0(engine, code, row, column, colour);
+}
+
+int32_t TMainForm::pp(uint32_t code) const { return binding_.instPp(engine, code); }
+
+void TMainForm::filePp(uint32_t code, const QString& path) const {
+  const QByteArray encoded = QFile::encodeName(path);
+  binding_.filePp(engine, code, encoded.constData());
+}
+
+// --- Workers ---
+
+bool TMainForm::hasLiveWorker() const {
+  return std::any_of(workers_.begin(), workers_.end(),
+                     [](const std::unique_ptr<TavrinThread>& w) { return w->isRunning(); });
+}
+
+void TMainForm::releaseEndedWorkers() {
+  std::erase_if(workers_, [](const std::unique_ptr<TavrinThread>& w) {
+    if (w->isRunning()) return false;
+    w->wait();
+    return true;
+  });
+}
+
+void TMainForm::StartWorker(int task) {
+  releaseEndedWorkers();
+  auto thread = std::make_unique<TavrinThread>(this, clock_);
+  thread->task = task;
+  worker = thread.get();
+  workers_.push_back(std::move(thread));
+  worker->start();
+}
+
+void TMainForm::waitForWorkers(bool cutSearches) {
+  // Every worker, not only the latest: an older one may still be inside background
+  // thinking after a newer one has come and gone.
+  if (!hasLiveWorker()) return;
+  ++waitDepth_;
+  thinkingAllowed.store(0);
+  QElapsedTimer sinceStop;
+  sinceStop.start();
+  for (;;) {
+    TavrinThread* running = nullptr;
+    for (const auto& w : workers_) {
+      if (w->isRunning()) {
+        running = w.get();
+        break;
+      }
+    }
+    if (running == nullptr) break;
+    // A worker may be blocked in a call that only this thread can serve.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    running->wait(QDeadlineTimer(10));
+    if (sinceStop.elapsed() >= kStopRepeatMs) {
+      for (const auto& w : workers_) {
+        if (!w->isRunning()) continue;
+        if (w->phase() == TavrinThread::Thinking) {
+          inst(28);
+        } else if (cutSearches && w->phase() == TavrinThread::Searching) {
+          inst(26);
+        }
+      }
+      sinceStop.restart();
+    }
+  }
+  if (--waitDepth_ == 0) thinkingAllowed.store(1);
+}
+
+void TMainForm::StopWorker() {
+  if (inst(25) != 0) {
+    inst(26);
+    thinkingAllowed.store(0);
+    waitForWorkers(true);
+    thinkingAllowed.store(1);
+  }
+  if (inst(27) != 0) {
+    inst(28);
+    waitForWorkers(true);
+  }
+  // A worker between two engine calls has neither flag up, yet it must not go on
+  // while the caller changes the game.
+  waitForWorkers(true);
+}
+
+void TMainForm::requestBoardRepaint() {
+  QMetaObject::invokeMethod(Plansza, [box = Plansza] { box->update(); }, Qt::QueuedConnection);
+}
+
+void TMainForm::requestBarRepaint() {
+  QMetaObject::invokeMethod(Ocena, [box = Ocena] { box->update(); }, Qt::QueuedConnection);
+}
+
+void TMainForm::setReport(const QString& text) {
+  QMetaObject::invokeMethod(
+      Label8, [label = Label8, text] { label->setText(text); }, Qt::QueuedConnection);
+}
+
+void TMainForm::showNextMoveButton() {
+  if (QThread::currentThread() == thread()) {
+    Button2->show();
+    return;
+  }
+  QMetaObject::invokeMethod(
+      Button2, [button = Button2] { button->show(); }, Qt::BlockingQueuedConnection);
+}
+
+// --- Window operations and handlers ---
+
+void TMainForm::SyncWithRecord() {
+  if (pp(2) == -1) {
+    RadioButton1->setChecked(true);
+    inst(0, -1);
+  } else {
+    RadioButton2->setChecked(true);
+    inst(0, 1);
+  }
+  pp(3);
+  const int32_t sideToMove = inst(5);
+  if (sideToMove != pp(4)) p0(3);
+  inst(23, 0, 0);
+  inst(9);
+  Plansza->repaint();
+  Button2->hide();
+}
+
+void TMainForm::FormCreate() {
+  margin = 12;
+  Plansza->repaint();
+  Ocena->repaint();
+  inst(30, 1, 6 - ComboBox2->currentIndex());
+  inst(1, TrackBar1->value());
+  StartWorker(TavrinThread::ComputerMove);
+}
+
+void TMainForm::newGame(bool startWorker) {
+  StopWorker();
+  inst(8);
+  pp(1);
+  Plansza->repaint();
+  Button2->hide();
+  Ocena->repaint();
+  Label8->setText(kEmptyReport);
+  inst(1, TrackBar1->value());
+  if (startWorker) StartWorker(TavrinThread::ComputerMove);
+}
+
+void TMainForm::Button1Click() { newGame(true); }
+
+void TMainForm::RadioButton1Click() {
+  StopWorker();
+  if (RadioButton1->isChecked()) inst(0, -1);
+  inst(9);
+  Button2->hide();
+  Plansza->repaint();
+}
+
+void TMainForm::RadioButton2Click() {
+  StopWorker();
+  if (RadioButton2->isChecked()) inst(0, 1);
+  inst(9);
+  Button2->hide();
+  Plansza->repaint();
+}
+
+void TMainForm::TrackBar1Change() {
+  StopWorker();
+  inst(1, TrackBar1->value());
+  Label3->setText(QString::number(inst(6)));
+}
+
+void TMainForm::ComboBox2Change() {
+  const int index = ComboBox2->currentIndex();
+  if (index < 0) return;
+  StopWorker();
+  inst(30, 1, 6 - index);
+}
+
+void TMainForm::CheckBox4Click() { Plansza->repaint(); }
+
+void TMainForm::CheckBox1Click() { GroupBox3->setVisible(CheckBox1->isChecked()); }
+
+void TMainForm::navigate(uint32_t code) {
+  StopWorker();
+  pp(code);
+  SyncWithRecord();
+}
+
+void TMainForm::Button3Click() { navigate(8); }
+void TMainForm::Button4Click() { navigate(6); }
+void TMainForm::Button5Click() { navigate(5); }
+void TMainForm::Button11Click() { navigate(7); }
+
+void TMainForm::Button12Click() {
+  if (inst(25) != 0) {
+    // Cut the running search short: its move is still played and shown, but that
+    // worker does not go on to think in the background; a new one resumes it.
+    inst(26);
+    thinkingAllowed.store(0);
+    waitForWorkers(true);
+    thinkingAllowed.store(1);
+    StartWorker(TavrinThread::ResumeThinking);
+  } else {
+    if (inst(27) != 0) inst(28);
+    waitForWorkers(false);
+    StartWorker(inst(11) != 0 ? TavrinThread::ComputerMove : TavrinThread::MoveForHuman);
+  }
+  Button2->hide();
+}
+
+void TMainForm::Button2Click() {
+  Button2->hide();
+  // The worker that showed the button may still be storing the position.
+  waitForWorkers(false);
+  StartWorker(TavrinThread::ComputerMove);
+}
+
+void TMainForm::Button14Click() {
+  StopWorker();
+  const QString name = fileDialogs_(this, OpenDialog1);
+  if (name.isEmpty()) return;
+  // The loaded game goes onto a board that no worker is using: the new game does not
+  // start one here.
+  newGame(false);
+  filePp(0, name);
+  SyncWithRecord();
+}
+
+void TMainForm::Button13Click() {
+  StopWorker();
+  const QString name = fileDialogs_(this, SaveDialog1);
+  if (name.isEmpty()) return;
+  filePp(1, name + QStringLiteral(".gam"));
+}
+
+void TMainForm::PlanszaMouseDown(Qt::MouseButton, int x, int y) {
+  const bool flipped = CheckBox4->isChecked();
+  const bool inside = boardLeft < x && x < boardRight && boardTop < y && y < boardBottom;
+  // The square under the click; the grid can be a pixel taller or wider than eight
+  // squares, so the last pixel row or column still belongs to square 8.
+  auto locate = [&](int32_t* row, int32_t* column) {
+    clickColumn = std::clamp(static_cast<int>((x - boardLeft) / cellSize) + 1, 1, 8);
+    clickRow = std::clamp(static_cast<int>((y - boardTop) / cellSize) + 1, 1, 8);
+    *row = clickColumn;
+    *column = flipped ? 9 - clickRow : clickRow;
+  };
+  int32_t row = 0;
+  int32_t column = 0;
+
+  if (inst(10) != 0) {
+    if (inst(12) == 0) {
+      p0(3);
+    } else if (inside) {
+      locate(&row, &column);
+      const int32_t colour = inst(3);
+      if (p0(2, row, column, colour) != 0) {
+        inst(28);
+        waitForWorkers(false);
+        inst(14, row, column);
+        Plansza->repaint();
+        if (inst(13) == 0) p0(inst(12) != 0 ? 3 : 4);
+        pp(0);
+      }
+    }
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    StartWorker(TavrinThread::ComputerMove);
+    return;
+  }
+
+  if (inst(25) != 0 || !inside) return;
+  locate(&row, &column);
+  // Entering the computer's move by hand changes the board: no worker may still be
+  // thinking in the background on it.
+  if (hasLiveWorker()) {
+    inst(28);
+    waitForWorkers(false);
+  }
+  if (inst(15, row, column) != 0) {
+    Plansza->repaint();
+    Button2->hide();
+    if (inst(12) == 0) {
+      if (inst(13) != 0) {
+        p0(3);
+        Button2->show();
+      } else {
+        p0(4);
+      }
+    }
+    pp(0);
+  }
+}

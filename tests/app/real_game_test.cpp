@@ -1,0 +1,138 @@
+// A whole game against the real engine, played through the window by simulated clicks:
+// the human (black) always takes the first legal square in the engine's order, the
+// computer answers at level 1 with background thinking on. The program lies beside the
+// real libzedare.so and runs in the source tree, where the engine finds its data.
+#include <QCheckBox>
+#include <QPushButton>
+#include <QSlider>
+#include <QTest>
+
+#include "main_window.h"
+#include "paint_box.h"
+
+namespace {
+
+bool waitForIdle(const TMainForm& form, int timeoutMs) {
+  return QTest::qWaitFor([&] { return !form.hasLiveWorker(); }, timeoutMs);
+}
+
+int discsOnBoard(const TMainForm& form) {
+  int discs = 0;
+  for (int row = 1; row <= 8; ++row) {
+    for (int column = 1; column <= 8; ++column) discs += form.p0(0, row, column) != 0 ? 1 : 0;
+  }
+  return discs;
+}
+
+bool anyLegalMove(const TMainForm& form, int colour) {
+  for (int row = 1; row <= 8; ++row) {
+    for (int column = 1; column <= 8; ++column) {
+      if (form.p0(0, row, column) == 0 && form.p0(2, row, column, colour) != 0) return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+class RealGameTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void wholeGameAtLevelOne() {
+    TMainForm form;
+    QVERIFY(waitForIdle(form, 60000));
+    QCOMPARE(form.TrackBar1->value(), 1);
+    QVERIFY(form.CheckBox3->isChecked());
+    QCOMPARE(form.inst(3), -1);
+    form.Plansza->grab();  // the click handler works from the painted geometry
+
+    // Between moves a worker may be thinking in the background; only the queries that
+    // are allowed during it (side to move, squares, legality, the flags) are used then.
+    auto settled = [&] {
+      return QTest::qWaitFor([&] { return !form.hasLiveWorker() || form.inst(27) != 0; },
+                             120000);
+    };
+    const int human = -1;
+    int humanMoves = 0;
+    for (int turn = 0; turn < 200; ++turn) {
+      QVERIFY2(settled(), "the computer's move never came");
+      if (form.inst(5) == 0) break;
+      if (!form.Button2->isHidden()) {
+        form.Button2->click();
+      } else if (form.inst(5) == human) {
+        int row = 0;
+        int column = 0;
+        for (int r = 1; r <= 8 && row == 0; ++r) {
+          for (int c = 1; c <= 8 && row == 0; ++c) {
+            if (form.p0(0, r, c) == 0 && form.p0(2, r, c, human) != 0) {
+              row = r;
+              column = c;
+            }
+          }
+        }
+        // The engine's row is the screen column and its column the screen row. A human
+        // without a move passes by clicking anywhere.
+        const QPoint at =
+            row == 0 ? QPoint(form.boardLeft + 1, form.boardTop + 1)
+                     : QPoint(form.boardLeft + static_cast<int>((row - 0.5) * form.cellSize),
+                              form.boardTop + static_cast<int>((column - 0.5) * form.cellSize));
+        QTest::mouseClick(form.Plansza, Qt::LeftButton, {}, at);
+        if (row != 0) {
+          ++humanMoves;
+          QCOMPARE(form.p0(0, row, column), human);
+        }
+      } else if (!form.hasLiveWorker()) {
+        // The computer is to move and nobody is working on it: ask for the move.
+        form.Button12->click();
+      }
+    }
+    QVERIFY(waitForIdle(form, 120000));
+    QCOMPARE(form.inst(5), 0);
+    QVERIFY(humanMoves > 0);
+
+    // Over: the board is full or neither side can move.
+    const int discs = discsOnBoard(form);
+    QVERIFY(discs == 64 || (!anyLegalMove(form, -1) && !anyLegalMove(form, 1)));
+
+    // The score shown is the board's.
+    form.Wynik->grab();
+    int black = 0;
+    int white = 0;
+    for (int row = 1; row <= 8; ++row) {
+      for (int column = 1; column <= 8; ++column) {
+        black += form.p0(0, row, column) == -1 ? 1 : 0;
+        white += form.p0(0, row, column) == 1 ? 1 : 0;
+      }
+    }
+    QCOMPARE(form.blackCount, black);
+    QCOMPARE(form.whiteCount, white);
+    QCOMPARE(form.discCount, discs);
+    if (black > 0 && white > 0) QCOMPARE(form.inst(24), black - white);
+
+    // Every position was recorded: from the first, each step forward adds one disc,
+    // and the last is the final board.
+    form.Button3->click();
+    QCOMPARE(discsOnBoard(form), 4);
+    for (int expected = 5; expected <= discs; ++expected) {
+      form.Button5->click();
+      QCOMPARE(discsOnBoard(form), expected);
+    }
+    form.Button5->click();
+    QCOMPARE(discsOnBoard(form), discs);
+    for (int row = 1; row <= 8; ++row) {
+      for (int column = 1; column <= 8; ++column) {
+        const int colour = form.p0(0, row, column);
+        QVERIFY(colour == 0 || colour == -1 || colour == 1);
+      }
+    }
+    int blackAgain = 0;
+    for (int row = 1; row <= 8; ++row) {
+      for (int column = 1; column <= 8; ++column) blackAgain += form.p0(0, row, column) == -1;
+    }
+    QCOMPARE(blackAgain, black);
+  }
+};
+
+QTEST_MAIN(RealGameTest)
+#include "real_game_test.moc"

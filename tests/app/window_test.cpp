@@ -1,0 +1,730 @@
+// The main window against the stand-in engine: what it looks like at start, and the
+// exact order of engine calls of its handlers, its worker and the waits between them.
+// Log entries are "I<code> a b", "P<code> row column colour", "PP<code>", "F<code> path";
+// a "w:" prefix marks a call from a worker thread, " end" the return of a blocking call.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+#include <atomic>
+#include <memory>
+#include <thread>
+
+#include "paint_box.h"
+#include "stand_in_client.h"
+
+namespace {
+
+using Entries = QStringList;
+
+// Index of `entry` in `log` at or after `from`, or -1.
+int find(const QStringList& log, const QString& entry, int from = 0) {
+  return log.indexOf(entry, from);
+}
+
+QStringList workerEntries(const QStringList& log) {
+  QStringList result;
+  for (const QString& entry : log) {
+    if (entry.startsWith("w:")) result << entry;
+  }
+  return result;
+}
+
+// Aborts the test program if a wait never ends (a deadlock between the window and a
+// worker), so that the failure is reported instead of hanging the run.
+class Watchdog {
+ public:
+  explicit Watchdog(int seconds) {
+    thread_ = std::thread([this, seconds] {
+      for (int i = 0; i < seconds * 100 && !done_.load(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+      if (!done_.load()) qFatal("the window and its worker are deadlocked");
+    });
+  }
+  ~Watchdog() {
+    done_.store(true);
+    thread_.join();
+  }
+
+ private:
+  std::atomic<bool> done_{false};
+  std::thread thread_;
+};
+
+}  // namespace
+
+class WindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  StandIn engine;
+  TestClock* clock = nullptr;
+  std::unique_ptr<TestClock> clockOwner;
+  QStringList dialogTitles;
+  QString dialogAnswer;
+  FileDialog lastDialog;
+
+  // A window on the stand-in whose first worker has ended, with the log cleared.
+  std::unique_ptr<TMainForm> makeForm() {
+    TavrinOptions options;
+    options.clock = clock->clock();
+    options.fileDialogs = [this](QWidget*, const FileDialog& dialog) {
+      lastDialog = dialog;
+      dialogTitles << dialog.title;
+      return dialogAnswer;
+    };
+    auto form = std::make_unique<TMainForm>(options);
+    if (!waitForIdle(*form)) qFatal("the first worker did not end");
+    return form;
+  }
+
+  // Paints the board once so that clicks find squares, then clears the log.
+  void paintBoard(TMainForm& form) {
+    form.Plansza->grab();
+    engine.clearLog();
+  }
+
+  static QPoint squareCentre(const TMainForm& form, int screenColumn, int screenRow) {
+    return {form.boardLeft + static_cast<int>((screenColumn - 0.5) * form.cellSize),
+            form.boardTop + static_cast<int>((screenRow - 0.5) * form.cellSize)};
+  }
+
+  // A computer move whose background thinking blocks until the window stops it.
+  void startThinkingWorker(TMainForm& form, int lingerMs = 0) {
+    engine.queue(kStandInInst, 11, {1});
+    engine.queue(kStandInInst, 13, {1});
+    engine.queue(kStandInInst, 12, {1});
+    engine.blocking(false, true, lingerMs);
+    form.Button1->click();
+    QVERIFY(QTest::qWaitFor([&] { return engine.logged("w:I16 0 0"); }, 10000));
+  }
+
+  // A computer move whose search blocks until the window stops it.
+  void startSearchingWorker(TMainForm& form) {
+    engine.queue(kStandInInst, 11, {1});
+    engine.queue(kStandInInst, 13, {1});
+    engine.blocking(true, false);
+    form.Button1->click();
+    QVERIFY(QTest::qWaitFor([&] { return engine.logged("w:I15 1 0"); }, 10000));
+  }
+
+ private slots:
+  void init() {
+    engine.reset();
+    clockOwner = std::make_unique<TestClock>();
+    clock = clockOwner.get();
+    dialogTitles.clear();
+    dialogAnswer.clear();
+  }
+
+  void startUpSelectsStyleThenLevelThenStartsAWorker() {
+    auto form = makeForm();
+    QCOMPARE(engine.log(), (Entries{"Create", "I30 1 6", "I1 1 0", "w:I11 0 0"}));
+  }
+
+  void windowStartsAsDesigned() {
+    auto form = makeForm();
+    QCOMPARE(form->windowTitle(), QStringLiteral("Pelagor v.12"));
+    QCOMPARE(form->size(), QSize(744, 603));
+    QCOMPARE(form->Plansza->size(), QSize(600, 603));
+    QCOMPARE(form->Panel1->geometry(), QRect(600, 0, 144, 603));
+    QCOMPARE(form->font().pixelSize(), 14);
+    QCOMPARE(form->GroupBox1->title(), QStringLiteral(" Opcje "));
+    QCOMPARE(form->GroupBox1->geometry(), QRect(6, 6, 132, 340));
+    QCOMPARE(form->GroupBox2->geometry(), QRect(6, 346, 132, 60));
+    QCOMPARE(form->GroupBox3->geometry(), QRect(6, 544, 132, 53));
+    QVERIFY(form->GroupBox3->isHidden());
+    QVERIFY(form->Button2->isHidden());
+    QVERIFY(form->RadioButton1->isChecked());
+    QVERIFY(!form->RadioButton2->isChecked());
+    QCOMPARE(form->TrackBar1->minimum(), 1);
+    QCOMPARE(form->TrackBar1->maximum(), 6);
+    QCOMPARE(form->TrackBar1->value(), 1);
+    QCOMPARE(form->Label3->text(), QStringLiteral("1"));
+    QCOMPARE(form->Label8->text(), QStringLiteral("0 / 0 (0 s)"));
+    QVERIFY(!form->CheckBox4->isChecked());
+    QVERIFY(!form->CheckBox5->isChecked());
+    QVERIFY(!form->CheckBox1->isChecked());
+    QVERIFY(form->CheckBox2->isChecked());
+    QVERIFY(form->CheckBox3->isChecked());
+    QVERIFY(form->CheckBox7->isChecked());
+    QCOMPARE(form->Ocena->geometry(), QRect(5, 21, 121, 10));
+    QCOMPARE(form->Wynik->geometry(), QRect(10, 22, 115, 35));
+
+    struct Expected {
+      QAbstractButton* button;
+      const char* caption;
+      QRect place;
+    };
+    const Expected buttons[] = {
+        {form->Button1, "Nowa partia", {10, 416, 122, 25}},
+        {form->Button3, "<<", {10, 448, 23, 25}},
+        {form->Button4, "<", {34, 448, 22, 25}},
+        {form->Button12, "|>", {57, 448, 30, 25}},
+        {form->Button5, ">", {88, 448, 22, 25}},
+        {form->Button11, ">>", {111, 448, 22, 25}},
+        {form->Button14, "Wczytaj", {10, 480, 58, 25}},
+        {form->Button13, "Zapisz", {76, 480, 57, 25}},
+        {form->Button2, "Następny ruch", {10, 512, 123, 25}},
+        {form->RadioButton1, "Czarny", {30, 39, 70, 21}},
+        {form->RadioButton2, "Biały", {30, 59, 70, 21}},
+        {form->CheckBox4, "odwróć układ", {10, 185, 112, 21}},
+    };
+    for (const Expected& expected : buttons) {
+      QCOMPARE(expected.button->text(), QString::fromUtf8(expected.caption));
+      QCOMPARE(expected.button->geometry(), expected.place);
+    }
+    const std::pair<QAbstractButton*, int> checkRows[] = {
+        {form->CheckBox5, 210}, {form->CheckBox1, 235}, {form->CheckBox2, 260},
+        {form->CheckBox3, 285}, {form->CheckBox7, 310}};
+    for (const auto& [box, top] : checkRows) QCOMPARE(box->pos(), QPoint(10, top));
+    QCOMPARE(form->CheckBox5->text(), QStringLiteral("pokaż ruchy"));
+    QCOMPARE(form->CheckBox1->text(), QStringLiteral("pokaż ocenę"));
+    QCOMPARE(form->CheckBox2->text(), QStringLiteral("opóźnienie"));
+    QCOMPARE(form->CheckBox3->text(), QStringLiteral("myślenie w tle"));
+    QCOMPARE(form->CheckBox7->text(), QStringLiteral("książka otwarć"));
+    QCOMPARE(form->Label1->text(), QStringLiteral("Kolor gracza"));
+    QCOMPARE(form->Label12->text(), QStringLiteral("Styl komputera"));
+    QCOMPARE(form->Label2->text(), QStringLiteral("Poziom trudności"));
+  }
+
+  void tabOrderFollowsTheDesign() {
+    auto form = makeForm();
+    const QList<QWidget*> expected = {
+        form->RadioButton1, form->RadioButton2, form->TrackBar1, form->CheckBox3,
+        form->CheckBox7,    form->CheckBox2,    form->CheckBox5, form->CheckBox4,
+        form->ComboBox2,    form->CheckBox1,    form->Button1,   form->Button2,
+        form->Button3,      form->Button4,      form->Button5,   form->Button11,
+        form->Button12,     form->Button13,     form->Button14};
+    QList<QWidget*> chain;
+    QWidget* widget = form->RadioButton1;
+    do {
+      if (widget->focusPolicy() & Qt::TabFocus) chain << widget;
+      widget = widget->nextInFocusChain();
+    } while (widget != form->RadioButton1 && chain.size() <= expected.size());
+    QCOMPARE(chain, expected);
+  }
+
+  void styleListIsAFixedSelectionOfSeven() {
+    auto form = makeForm();
+    QVERIFY(!form->ComboBox2->isEditable());
+    const QStringList styles = {"zachłanny", "ostrożny",  "solidny",    "kombinacyjny",
+                                "pozycyjny", "gambitowy", "mistrzowski"};
+    QCOMPARE(form->ComboBox2->count(), styles.size());
+    for (int i = 0; i < styles.size(); ++i) QCOMPARE(form->ComboBox2->itemText(i), styles[i]);
+    QCOMPARE(form->ComboBox2->currentIndex(), 0);
+    for (int index : {3, 6, 0}) {
+      engine.clearLog();
+      form->ComboBox2->setCurrentIndex(index);
+      QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", QString("I30 1 %1").arg(6 - index)}));
+    }
+  }
+
+  void humanMoveSequence() {
+    auto form = makeForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QVERIFY(QTest::qWaitFor([&] { return form->cellSize > 0; }));
+    engine.startPosition();
+    engine.square(3, 4, 0, 1, -1);
+    engine.answer(kStandInInst, 3, -1);
+    engine.queue(kStandInInst, 10, {1});
+    engine.queue(kStandInInst, 12, {1, 1});  // the human can move; then the computer passes
+    engine.clearLog();
+
+    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 3, 4));
+    QVERIFY(waitForIdle(*form));
+    const QStringList log = engine.logWithPaints();
+    const int moveEnd = find(log, "PP0");
+    QVERIFY2(moveEnd > 0, qPrintable(log.join(", ")));
+    QCOMPARE(log.mid(0, moveEnd + 1),
+             (Entries{"I10 0 0", "I12 0 0", "I3 0 0", "P2 3 4 -1", "I28 0 0", "I14 3 4", "paint",
+                      "I13 0 0", "I12 0 0", "P3 0 0 0", "PP0"}));
+    QVERIFY(find(log, "w:I11 0 0", moveEnd) > moveEnd);
+    QCOMPARE(form->clickColumn, 3);
+    QCOMPARE(form->clickRow, 4);
+  }
+
+  void illegalOrOutsideClickOnlyStartsAWorker() {
+    auto form = makeForm();
+    paintBoard(*form);
+    engine.answer(kStandInInst, 3, -1);
+    engine.answer(kStandInInst, 10, 1);
+    engine.answer(kStandInInst, 12, 1);
+    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 2, 2));
+    QVERIFY(waitForIdle(*form));
+    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I12 0 0", "I3 0 0", "P2 2 2 -1", "w:I11 0 0"}));
+
+    engine.clearLog();
+    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, QPoint(5, 300));
+    QVERIFY(waitForIdle(*form));
+    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I12 0 0", "w:I11 0 0"}));
+  }
+
+  void humanWithoutMovePassesOnAnyClick() {
+    auto form = makeForm();
+    paintBoard(*form);
+    engine.answer(kStandInInst, 10, 1);
+    QTest::mouseClick(form->Plansza, Qt::RightButton, {}, QPoint(5, 5));
+    QVERIFY(waitForIdle(*form));
+    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I12 0 0", "P3 0 0 0", "w:I11 0 0"}));
+  }
+
+  void flippedLayoutMirrorsTheRows_data() {
+    QTest::addColumn<bool>("flipped");
+    QTest::addColumn<QPoint>("offset");  // from the grid's top-left corner
+    QTest::addColumn<QString>("asked");
+    QTest::newRow("top-left") << false << QPoint(36, 36) << "P2 1 1 -1";
+    QTest::newRow("top-left flipped") << true << QPoint(36, 36) << "P2 1 8 -1";
+    QTest::newRow("square 3, 2") << false << QPoint(2 * 72 + 1, 72 + 5) << "P2 3 2 -1";
+    QTest::newRow("square 3, 2 flipped") << true << QPoint(2 * 72 + 1, 72 + 5) << "P2 3 7 -1";
+    // The grid is 577 pixels high for 576 of squares: its last pixel row is square 8.
+    QTest::newRow("bottom pixel row") << false << QPoint(36, 576) << "P2 1 8 -1";
+    QTest::newRow("bottom pixel row flipped") << true << QPoint(36, 576) << "P2 1 1 -1";
+  }
+
+  void flippedLayoutMirrorsTheRows() {
+    QFETCH(bool, flipped);
+    QFETCH(QPoint, offset);
+    QFETCH(QString, asked);
+    auto form = makeForm();
+    form->CheckBox4->setChecked(flipped);
+    paintBoard(*form);
+    QCOMPARE(form->boardTop, 13);
+    QCOMPARE(form->boardBottom, 590);
+    engine.answer(kStandInInst, 3, -1);
+    engine.answer(kStandInInst, 10, 1);
+    engine.answer(kStandInInst, 12, 1);
+    QTest::mouseClick(form->Plansza, Qt::LeftButton, {},
+                      QPoint(form->boardLeft, form->boardTop) + offset);
+    QVERIFY(waitForIdle(*form));
+    QCOMPARE(engine.log().value(3), asked);
+  }
+
+  void clickBeforeAnyPaintFindsNoSquare() {
+    auto form = makeForm();
+    engine.answer(kStandInInst, 10, 1);
+    engine.answer(kStandInInst, 12, 1);
+    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, QPoint(100, 100));
+    QVERIFY(waitForIdle(*form));
+    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I12 0 0", "w:I11 0 0"}));
+  }
+
+  void computerMoveEnteredByHand() {
+    auto form = makeForm();
+    paintBoard(*form);
+    form->Button2->show();
+    engine.queue(kStandInInst, 15, {1});
+    engine.queue(kStandInInst, 13, {1});
+    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 6, 5));
+    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0", "I15 6 5", "I12 0 0", "I13 0 0",
+                                    "P3 0 0 0", "PP0"}));
+    QVERIFY(!form->Button2->isHidden());  // the human must pass: the computer moves again
+    QVERIFY(!form->hasLiveWorker());
+
+    // An illegal square: nothing but the attempt.
+    engine.clearLog();
+    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 1, 1));
+    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0", "I15 1 1"}));
+  }
+
+  void clickWhileTheComputerSearchesDoesNothing() {
+    auto form = makeForm();
+    paintBoard(*form);
+    startSearchingWorker(*form);
+    engine.clearLog();
+    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 6, 5));
+    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0"}));
+    form->Button12->click();  // lets the search end
+    QVERIFY(waitForIdle(*form));
+  }
+
+  void newGameSequence() {
+    auto form = makeForm();
+    form->TrackBar1->setValue(4);
+    form->Button2->show();
+    form->Label8->setText("x");
+    engine.clearLog();
+    form->Button1->click();
+    QVERIFY(waitForIdle(*form));
+    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I8 0 0", "PP1", "I1 4 0", "w:I11 0 0"}));
+    QVERIFY(form->Button2->isHidden());
+    QCOMPARE(form->Label8->text(), QStringLiteral("0 / 0 (0 s)"));
+  }
+
+  void levelChangeShowsTheEnginesLevel() {
+    auto form = makeForm();
+    engine.answer(kStandInInst, 6, 5);
+    form->TrackBar1->setValue(5);
+    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I1 5 0", "I6 0 0"}));
+    QCOMPARE(form->Label3->text(), QStringLiteral("5"));
+  }
+
+  void colourButtonsDoNotMakeTheComputerMove() {
+    auto form = makeForm();
+    engine.answer(kStandInInst, 11, 1);
+    form->Button2->show();
+    QTest::mouseClick(form->RadioButton2, Qt::LeftButton);
+    QVERIFY(form->RadioButton2->isChecked());
+    QTest::qWait(50);
+    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I0 1 0", "I9 0 0"}));
+    QVERIFY(form->Button2->isHidden());
+    QVERIFY(!form->hasLiveWorker());
+
+    // "|>" then starts the computer's move.
+    engine.clearLog();
+    form->Button12->click();
+    QVERIFY(waitForIdle(*form));
+    QCOMPARE(engine.log().mid(0, 5), (Entries{"I25 0 0", "I27 0 0", "I11 0 0", "w:I11 0 0",
+                                              "w:I13 0 0"}));
+
+    engine.clearLog();
+    QTest::mouseClick(form->RadioButton1, Qt::LeftButton);
+    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I0 -1 0", "I9 0 0"}));
+  }
+
+  void navigationGoesThroughTheRecord() {
+    auto form = makeForm();
+    struct Step {
+      QPushButton* button;
+      const char* code;
+    };
+    const Step steps[] = {{form->Button3, "PP8"}, {form->Button4, "PP6"},
+                          {form->Button5, "PP5"}, {form->Button11, "PP7"}};
+    for (const Step& step : steps) {
+      engine.clearLog();
+      engine.queue(kStandInPp, 2, {1});    // the record was played with white
+      engine.queue(kStandInInst, 5, {1});  // white to move on the engine's board
+      engine.queue(kStandInPp, 4, {-1});   // but black to move in the record
+      form->Button2->show();
+      step.button->click();
+      QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", step.code, "PP2", "I0 1 0", "PP3",
+                                      "I5 0 0", "PP4", "P3 0 0 0", "I23 0 0", "I9 0 0"}));
+      QVERIFY(form->RadioButton2->isChecked());
+      QVERIFY(form->Button2->isHidden());
+      QVERIFY(!form->hasLiveWorker());
+    }
+
+    // Black's record, same side to move: no pass.
+    engine.clearLog();
+    engine.queue(kStandInPp, 2, {-1});
+    engine.queue(kStandInInst, 5, {-1});
+    engine.queue(kStandInPp, 4, {-1});
+    form->Button4->click();
+    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "PP6", "PP2", "I0 -1 0", "PP3", "I5 0 0",
+                                    "PP4", "I23 0 0", "I9 0 0"}));
+    QVERIFY(form->RadioButton1->isChecked());
+  }
+
+  void saveAppendsTheExtensionAlways_data() {
+    QTest::addColumn<QString>("chosen");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("plain name") << "/tmp/partia" << "F1 /tmp/partia.gam";
+    QTest::newRow("name with the extension") << "partia.gam" << "F1 partia.gam.gam";
+    QTest::newRow("Polish letters") << "gra żółta" << "F1 gra żółta.gam";
+  }
+
+  void saveAppendsTheExtensionAlways() {
+    QFETCH(QString, chosen);
+    QFETCH(QString, written);
+    auto form = makeForm();
+    dialogAnswer = chosen;
+    form->Button13->click();
+    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", written}));
+    QCOMPARE(lastDialog.kind, FileDialog::Kind::Save);
+    QCOMPARE(lastDialog.title, QStringLiteral("Zapisywanie pliku partii"));
+    QCOMPARE(lastDialog.initialDir, QStringLiteral("."));
+    QVERIFY(lastDialog.filter.contains("*.gam"));
+    QVERIFY(!form->hasLiveWorker());
+  }
+
+  void cancelledDialogsDoNothing() {
+    auto form = makeForm();
+    form->Button13->click();
+    form->Button14->click();
+    QCOMPARE(dialogTitles,
+             (QStringList{"Zapisywanie pliku partii", "Otwieranie pliku partii"}));
+    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I25 0 0", "I27 0 0"}));
+  }
+
+  void loadInstallsTheGameWithNoWorkerRunning() {
+    auto form = makeForm();
+    engine.answer(kStandInInst, 11, 1);  // a worker started now would go for a move
+    engine.queue(kStandInPp, 2, {1});
+    dialogAnswer = "zapis.gam";
+    form->Button14->click();
+    QTest::qWait(100);
+    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I25 0 0", "I27 0 0", "I8 0 0", "PP1",
+                                    "I1 1 0", "F0 zapis.gam", "PP2", "I0 1 0", "PP3", "I5 0 0",
+                                    "PP4", "I23 0 0", "I9 0 0"}));
+    QCOMPARE(lastDialog.kind, FileDialog::Kind::Open);
+    QCOMPARE(lastDialog.title, QStringLiteral("Otwieranie pliku partii"));
+    QCOMPARE(lastDialog.initialDir, QStringLiteral("."));
+    QVERIFY(!form->hasLiveWorker());
+    QVERIFY(form->RadioButton2->isChecked());
+  }
+
+  void loadFirstStopsABackgroundThinker() {
+    auto form = makeForm();
+    startThinkingWorker(*form);
+    dialogAnswer = "zapis.gam";
+    form->Button14->click();
+    const QStringList log = engine.log();
+    const int thinkingEnded = find(log, "w:I16 0 0 end");
+    QVERIFY(thinkingEnded > 0);
+    QVERIFY(find(log, "F0 zapis.gam") > thinkingEnded);
+    QVERIFY(find(log, "w:PP0") < find(log, "I8 0 0"));
+    QVERIFY(!form->hasLiveWorker());
+  }
+
+  void evaluationGroupFollowsItsCheckBox() {
+    auto form = makeForm();
+    form->CheckBox1->setChecked(true);
+    QVERIFY(!form->GroupBox3->isHidden());
+    form->CheckBox1->setChecked(false);
+    QVERIFY(form->GroupBox3->isHidden());
+  }
+
+  void computerMoveReport_data() {
+    QTest::addColumn<bool>("delay");
+    QTest::addColumn<bool>("book");
+    QTest::addColumn<qint64>("start");
+    QTest::addColumn<qint64>("end");
+    QTest::addColumn<QString>("report");
+    QTest::addColumn<QList<int>>("sleeps");
+    QTest::newRow("fast move, delayed") << true << true << qint64(100) << qint64(100)
+                                        << "1.2 / 12 (0 s)" << QList<int>{500};
+    QTest::newRow("fast move, no delay") << false << true << qint64(100) << qint64(100)
+                                         << "1.2 / 12 (0 s)" << QList<int>{};
+    QTest::newRow("slow move") << true << false << qint64(100) << qint64(102) << "1.2 / 12 (2 s)"
+                               << QList<int>{};
+  }
+
+  void computerMoveReport() {
+    QFETCH(bool, delay);
+    QFETCH(bool, book);
+    QFETCH(qint64, start);
+    QFETCH(qint64, end);
+    QFETCH(QString, report);
+    QFETCH(QList<int>, sleeps);
+    QLocale::setDefault(QLocale::c());
+    auto form = makeForm();
+    form->CheckBox2->setChecked(delay);
+    form->CheckBox7->setChecked(book);
+    engine.clearLog();
+    clock->queueReadings({start, end});
+    engine.queue(kStandInInst, 11, {1});
+    engine.queue(kStandInInst, 13, {1});
+    engine.queue(kStandInInst, 12, {1});
+    engine.answer(kStandInInst, 20, 1234);
+    engine.answer(kStandInInst, 17, 5);
+    engine.answer(kStandInInst, 18, 7);
+    form->Button12->click();
+    QVERIFY(waitForIdle(*form));
+    QTRY_COMPARE(form->Label8->text(), report);
+    QVERIFY(form->GroupBox3->isHidden());  // the report is kept up to date while hidden
+    const QString move = book ? "w:I15 1 0" : "w:I15 0 0";
+    QCOMPARE(workerEntries(engine.log()),
+             (Entries{"w:I11 0 0", "w:I13 0 0", move, "w:I20 0 0", "w:I17 0 0", "w:I18 0 0",
+                      "w:I12 0 0", "w:I16 0 0", "w:PP0"}));
+    const std::vector<int> slept = clock->sleeps();
+    QCOMPARE(QList<int>(slept.begin(), slept.end()), sleeps);
+  }
+
+  void computerMoveWithoutBackgroundThinking() {
+    auto form = makeForm();
+    form->CheckBox3->setChecked(false);
+    engine.queue(kStandInInst, 11, {1});
+    engine.queue(kStandInInst, 13, {1});
+    engine.queue(kStandInInst, 12, {1});
+    form->Button12->click();
+    QVERIFY(waitForIdle(*form));
+    QCOMPARE(workerEntries(engine.log()),
+             (Entries{"w:I11 0 0", "w:I13 0 0", "w:I15 1 0", "w:I20 0 0", "w:I17 0 0",
+                      "w:I18 0 0", "w:I12 0 0", "w:PP0"}));
+  }
+
+  void computerPassesAndHumanMustPass() {
+    auto form = makeForm();
+    form->Label8->setText("unchanged");
+    engine.queue(kStandInInst, 11, {1});
+    engine.queue(kStandInInst, 13, {0, 1});  // the computer cannot move; later it can
+    engine.queue(kStandInInst, 12, {0});     // and the human cannot either
+    form->Button12->click();
+    QVERIFY(waitForIdle(*form));
+    QCOMPARE(workerEntries(engine.log()), (Entries{"w:I11 0 0", "w:I13 0 0", "w:P3 0 0 0",
+                                                   "w:I12 0 0", "w:I13 0 0", "w:P3 0 0 0",
+                                                   "w:PP0"}));
+    QVERIFY(!form->Button2->isHidden());
+    QTest::qWait(20);
+    QCOMPARE(form->Label8->text(), QStringLiteral("unchanged"));
+
+    // "Następny ruch" hides itself and asks for the computer's move.
+    engine.clearLog();
+    form->Button2->click();
+    QVERIFY(form->Button2->isHidden());
+    QVERIFY(waitForIdle(*form));
+    QCOMPARE(engine.log(), (Entries{"w:I11 0 0"}));
+  }
+
+  void gameEndsWhenNeitherSideCanMove() {
+    auto form = makeForm();
+    engine.queue(kStandInInst, 11, {1});
+    engine.queue(kStandInInst, 13, {1, 0});
+    engine.queue(kStandInInst, 12, {0});
+    form->Button12->click();
+    QVERIFY(waitForIdle(*form));
+    const QStringList worker = workerEntries(engine.log());
+    QCOMPARE(worker.mid(worker.size() - 4),
+             (Entries{"w:I12 0 0", "w:I13 0 0", "w:P4 0 0 0", "w:PP0"}));
+    QVERIFY(form->Button2->isHidden());
+  }
+
+  void playButtonMovesForTheHuman() {
+    auto form = makeForm();
+    engine.queue(kStandInInst, 10, {1});
+    engine.queue(kStandInInst, 12, {1, 1});
+    engine.queue(kStandInInst, 13, {0});
+    form->Button12->click();
+    QVERIFY(waitForIdle(*form));
+    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I11 0 0", "w:I10 0 0", "w:I12 0 0",
+                                    "w:I14 1 0", "w:I20 0 0", "w:I17 0 0", "w:I18 0 0",
+                                    "w:I13 0 0", "w:I12 0 0", "w:P3 0 0 0", "w:PP0"}));
+  }
+
+  void playButtonCutsASearchShort() {
+    auto form = makeForm();
+    startSearchingWorker(*form);
+    engine.queue(kStandInInst, 12, {1, 1});  // after the move the human can move
+    form->Button2->show();
+    engine.clearLog();
+    form->Button12->click();
+    QVERIFY(form->Button2->isHidden());
+    QVERIFY(waitForIdle(*form));
+    const QStringList log = engine.log();
+    QCOMPARE(log, (Entries{"I25 0 0", "I26 0 0", "w:I15 1 0 end", "w:I20 0 0", "w:I17 0 0",
+                           "w:I18 0 0", "w:I12 0 0", "w:PP0", "w:I12 0 0", "w:I16 0 0"}));
+    QCOMPARE(form->thinkingAllowed.load(), 1);
+  }
+
+  void optionChangesStopTheWorkerFirst_data() {
+    QTest::addColumn<int>("option");
+    QTest::addColumn<bool>("searching");
+    QTest::addColumn<QString>("command");
+    QTest::newRow("level while thinking") << 0 << false << "I1 3 0";
+    QTest::newRow("colour while thinking") << 1 << false << "I0 1 0";
+    QTest::newRow("style while thinking") << 2 << false << "I30 1 3";
+    QTest::newRow("level while searching") << 0 << true << "I1 3 0";
+    QTest::newRow("colour while searching") << 1 << true << "I0 1 0";
+    QTest::newRow("style while searching") << 2 << true << "I30 1 3";
+  }
+
+  void optionChangesStopTheWorkerFirst() {
+    QFETCH(int, option);
+    QFETCH(bool, searching);
+    QFETCH(QString, command);
+    auto form = makeForm();
+    engine.queue(kStandInInst, 12, {1});
+    if (searching) {
+      startSearchingWorker(*form);
+    } else {
+      startThinkingWorker(*form);
+    }
+    engine.clearLog();
+    switch (option) {
+      case 0:
+        form->TrackBar1->setValue(3);
+        break;
+      case 1:
+        QTest::mouseClick(form->RadioButton2, Qt::LeftButton);
+        break;
+      default:
+        form->ComboBox2->setCurrentIndex(3);
+        break;
+    }
+    const QStringList log = engine.log();
+    const int sent = find(log, command);
+    const QString stop = searching ? "I26 0 0" : "I28 0 0";
+    const QString workerEnd = searching ? "w:I15 1 0 end" : "w:I16 0 0 end";
+    QVERIFY2(sent > 0, qPrintable(log.join(", ")));
+    QVERIFY(find(log, stop) >= 0 && find(log, stop) < find(log, workerEnd));
+    QVERIFY(find(log, workerEnd) < sent);
+    QVERIFY(find(log, "w:PP0") < sent);
+    QCOMPARE(find(log, "w:I16 0 0"), -1);  // a cut search is not followed by thinking
+    QVERIFY(!form->hasLiveWorker());
+  }
+
+  void humanMoveWaitsForAnOlderThinkingWorker() {
+    auto form = makeForm();
+    paintBoard(*form);
+    // The first worker thinks in the background and, once stopped, takes a while to
+    // return and store its position.
+    startThinkingWorker(*form, 150);
+    engine.answer(kStandInInst, 3, -1);
+    engine.answer(kStandInInst, 10, 1);
+    engine.answer(kStandInInst, 12, 1);
+    engine.answer(kStandInInst, 13, 1);
+    engine.square(4, 3, 0, 1, -1);
+
+    // A click beside the board starts a second worker, which ends at once.
+    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, QPoint(3, 3));
+    QVERIFY(QTest::qWaitFor(
+        [&] { return engine.log().count("w:I11 0 0") == 2 && form->worker->isFinished(); }));
+    QVERIFY(form->hasLiveWorker());  // the first one still thinks
+
+    engine.clearLog();
+    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 4, 3));
+    const QStringList log = engine.log();
+    const int move = find(log, "I14 4 3");
+    QVERIFY2(move > 0, qPrintable(log.join(", ")));
+    QVERIFY(find(log, "I28 0 0") < find(log, "w:I16 0 0 end"));
+    QVERIFY(find(log, "w:I16 0 0 end") < move);
+    QVERIFY(find(log, "w:PP0") < move);
+    QVERIFY(waitForIdle(*form));
+  }
+
+  void waitsServeTheWorkersBlockingCall() {
+    Watchdog watchdog(60);
+    auto form = makeForm();
+    // The search is cut by "Nowa partia"; the worker then has to show "Następny ruch"
+    // through the user-interface thread, which is waiting for it.
+    startSearchingWorker(*form);
+    engine.queue(kStandInInst, 12, {0});
+    engine.queue(kStandInInst, 13, {1});
+    engine.clearLog();
+    form->Button1->click();
+    QVERIFY(waitForIdle(*form));
+    const QStringList log = engine.log();
+    QVERIFY2(find(log, "w:P3 0 0 0") > 0, qPrintable(log.join(", ")));
+    QVERIFY(find(log, "w:PP0") < find(log, "I8 0 0"));
+    QVERIFY(form->Button2->isHidden());  // shown by the worker, hidden by the new game
+  }
+
+  void stopIsRepeatedForAThinkerThatMissedIt() {
+    // The worker enters background thinking, but the engine raises its flag only a
+    // moment later: "Nowa partia" finds the flag down and sends no stop at first. The
+    // window must still end the thinking rather than wait for it to finish by itself.
+    Watchdog watchdog(60);
+    auto form = makeForm();
+    engine.queue(kStandInInst, 11, {1});
+    engine.queue(kStandInInst, 13, {1});
+    engine.queue(kStandInInst, 12, {1});
+    engine.blocking(false, true, 0, 300);
+    form->Button12->click();
+    QVERIFY(QTest::qWaitFor([&] { return engine.logged("w:I16 0 0"); }, 10000));
+    engine.clearLog();
+    form->Button1->click();
+    const QStringList log = engine.log();
+    QVERIFY2(find(log, "w:I16 0 0 end") > 0, qPrintable(log.join(", ")));
+    QVERIFY(find(log, "I28 0 0") < find(log, "w:I16 0 0 end"));
+    QVERIFY(find(log, "w:PP0") < find(log, "I8 0 0"));
+  }
+};
+
+QTEST_MAIN(WindowTest)
+#include "window_test.moc"

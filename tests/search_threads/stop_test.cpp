@@ -1,0 +1,98 @@
+// Stopping a search from another thread, as the application's window does: the flags are
+// cleared through the exported codes while the worker thread is inside a move search or
+// background thinking. The search must return soon, play the first move of the root's
+// list and leave a consistent tree. Run under ThreadSanitizer in CI.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <thread>
+
+#include "../search/search_support.h"
+#include "api/engine.h"
+#include "api/zedare.h"
+
+using zedare::Board;
+using zedare::Engine;
+
+namespace {
+
+void expectTreeConsistent(const Board& b) {
+  ASSERT_EQ(b.checkConsistency(), "");
+  for (int i = 0; i < b.moveCount; ++i) {
+    const zedare::MoveEntry& m = b.moves[i];
+    if (!m.child) continue;
+    ASSERT_EQ(m.flag, 2);
+    expectTreeConsistent(*m.child);
+  }
+}
+
+// Waits until the flag reads 1 (the worker is inside the search), then clears it through
+// `stopCode` and returns the time from the clearing to the worker's end.
+double stopAndMeasure(Engine& e, std::thread& worker, uint32_t readCode, uint32_t stopCode) {
+  while (TavrinInst(&e, readCode, 0, 0) == 0) std::this_thread::yield();
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const auto start = std::chrono::steady_clock::now();
+  TavrinInst(&e, stopCode, 0, 0);
+  worker.join();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+}
+
+TEST(SearchStop, ClearingSearchingEndsTheMoveSearchAndPlaysTheFirstEntry) {
+  std::mt19937 rng(77);
+  Board position;
+  ASSERT_TRUE(support::positionWithEmpties(rng, 40, position));
+  Engine e;
+  support::setSimpleModel(e);
+  e.computerColour = position.sideToMove;
+  e.humanColour = -position.sideToMove;
+  e.gameBoard = position;
+  e.resetTree();
+  e.setLevel(7);  // far deeper than can finish before the stop
+  int played = -1;
+  std::thread worker([&] { played = TavrinInst(&e, 15, 0, 0); });
+  const double latency = stopAndMeasure(e, worker, 25, 26);
+  std::printf("stop latency of a move search: %.2f ms\n", latency);
+  RecordProperty("move_search_stop_latency_ms", static_cast<int>(latency));
+  EXPECT_EQ(played, 1);
+  EXPECT_EQ(e.searching.load(), 0);
+  // The move played is the one the interrupted search had first: the game board is the
+  // position with that move, and the new root describes the game board.
+  Board expected = position;
+  ASSERT_EQ(expected.play(e.lastRow, e.lastColumn, position.sideToMove), 1);
+  EXPECT_TRUE(expected.sameSquares(e.gameBoard));
+  EXPECT_EQ(e.bestMove.row, e.lastRow);
+  EXPECT_EQ(e.bestMove.column, e.lastColumn);
+  EXPECT_TRUE(e.root->sameSquares(e.gameBoard));
+  EXPECT_EQ(e.root->sideToMove, e.gameBoard.sideToMove);
+  expectTreeConsistent(*e.root);
+}
+
+TEST(SearchStop, ClearingPonderingEndsBackgroundThinking) {
+  std::mt19937 rng(78);
+  Board position;
+  ASSERT_TRUE(support::positionWithEmpties(rng, 36, position));
+  Engine e;
+  support::setSimpleModel(e);
+  e.humanColour = position.sideToMove;
+  e.computerColour = -position.sideToMove;
+  e.gameBoard = position;
+  e.resetTree();
+  e.setLevel(7);
+  std::thread worker([&] { TavrinInst(&e, 16, 0, 0); });
+  const double latency = stopAndMeasure(e, worker, 27, 28);
+  std::printf("stop latency of background thinking: %.2f ms\n", latency);
+  RecordProperty("ponder_stop_latency_ms", static_cast<int>(latency));
+  EXPECT_EQ(e.pondering.load(), 0);
+  EXPECT_TRUE(e.root->sameSquares(e.gameBoard));
+  expectTreeConsistent(*e.root);
+  // The interrupted tree is a sound start for the next search: the human's move chosen
+  // from it is legal and the game goes on.
+  const int side = e.gameBoard.sideToMove;
+  EXPECT_EQ(TavrinInst(&e, 1, 1, 0), 0);
+  EXPECT_EQ(TavrinInst(&e, 14, 0, 0), 1);
+  EXPECT_EQ(e.gameBoard.sideToMove, -side);
+}
+
+}  // namespace
