@@ -65,7 +65,13 @@ TMainForm::~TMainForm() {
 void TMainForm::buildControls() {
   setWindowTitle(QStringLiteral("Pelagor v.12"));
   // The form was designed for "MS Sans Serif" at 14 pixels. Linux has no such font:
-  // it is still asked for by name so that Qt substitutes the nearest one it has.
+  // it is still asked for by name and Qt falls back. Faces of about its width are named
+  // as substitutes, so that the captions fit the places designed for them; where none
+  // is installed, Qt's own fallback applies.
+  QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                             {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
+                              QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                              QStringLiteral("Helvetica")});
   QFont formFont(QStringLiteral("MS Sans Serif"));
   formFont.setPixelSize(14);
   setFont(formFont);

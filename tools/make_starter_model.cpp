@@ -65,8 +65,15 @@ const Style kStyles[7] = {
     // 0 mistrzowski: the balanced set.
     {"mistrzowski", kDiscs, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0},
     // 1 gambitowy: mobility over material, even gives discs away early.
-    {"gambitowy", {{4, -0.2}, {36, -0.2}, {44, 0.0}, {52, 0.3}, {64, 1.0}}, 1.2, 1.4, 0.9, 1.0,
-     1.0, 1.0, 1.0},
+    {"gambitowy",
+     {{4, -0.2}, {36, -0.2}, {44, 0.0}, {52, 0.3}, {64, 1.0}},
+     1.2,
+     1.4,
+     0.9,
+     1.0,
+     1.0,
+     1.0,
+     1.0},
     // 2 pozycyjny: corners, X-squares and stable discs.
     {"pozycyjny", kDiscs, 1.1, 0.9, 1.2, 1.3, 1.1, 1.0, 1.0},
     // 3 kombinacyjny: mobility and corner threats.
@@ -76,8 +83,15 @@ const Style kStyles[7] = {
     // 5 ostrozny: a small frontier and safe corners.
     {"ostrozny", kDiscs, 1.5, 1.0, 1.1, 1.3, 1.2, 1.0, 1.0},
     // 6 zachlanny: more weight on discs, earlier.
-    {"zachlanny", {{4, 0.15}, {36, 0.2}, {48, 0.5}, {60, 1.0}, {64, 1.0}}, 1.0, 0.8, 1.0, 1.0, 1.0,
-     1.0, 1.0},
+    {"zachlanny",
+     {{4, 0.15}, {36, 0.2}, {48, 0.5}, {60, 1.0}, {64, 1.0}},
+     1.0,
+     0.8,
+     1.0,
+     1.0,
+     1.0,
+     1.0,
+     1.0},
 };
 
 zedare::matrix styleWeights(const Style& style) {

@@ -121,6 +121,42 @@ struct Engine {
   // Disc difference from the human's side (code 24).
   int discDifference() const;
 
+  // ---- offline operations: self-play, books, training data ----
+  // (declared and implemented in engine/records and engine/training)
+  // BEGIN offline operations
+  // Each returns a status, an OfflineStatus of training/offline.h: 0 when the run went
+  // to its end, otherwise why it stopped (a file that cannot be opened, a malformed
+  // input line, a limit, a write failure, a stop request). Diagnostics name the file and
+  // line on standard error; the operations' own console messages go to standard output.
+
+  // Self-play: every opening line up to `depth` plies, played out with chooseMove.
+  int startMatch(const char* name, int depth);
+  int startDump(const char* name, int depth, int first, int last);
+  // The recursive steps; 0 to go on, else the status the whole run stops with.
+  int matchNode(int ply, Board position, int passed);
+  int dumpNode(int ply, Board position, int passed);
+
+  // Books.
+  int generateBook(const char* fileName, int maxPly, int colour);
+  int generateContinuations(const char* input, int moveNumber, const char* output,
+                            int lastMoveNumber, int colour, double threshold);
+  int symmetrizeBook(const char* input, const char* output);
+
+  // Training data and statistics.
+  int mergePositionFiles(const char* baseName, int count);
+  int extractFinalPositions(const char* input, const char* output);
+  int writeFeatureRows(const char* input, const char* output);
+  int patternStatistics(const char* positionFile, const char* finalFile);
+  int savePatterns(const char* prefix);
+  // allColumns 0: only frontier (5) and corners/X-squares (8) may enter the fit;
+  // 1: every column does. The error vector goes to errorFile.
+  int fitWeights(const char* rowFile, const char* outputName, int allColumns = 0,
+                 const char* errorFile = "err.txt");
+  int smoothWeights(const char* input, int first, int last, int points, const char* output);
+  // The three report files are written into directory ("" for the working directory).
+  int featureReport(const char* rowFile, const char* directory = "");
+  // END offline operations
+
   // ---- evaluation data ----
   void loadModel(int slot, const char* directory, const char* parameterName,
                  const char* patternName, int n);

@@ -39,8 +39,8 @@ constexpr float kFinished = 1000.0f;
   matrixError(signature, "indeks poza zakresem", detail);
 }
 
-float evaluateWith(Engine& e, const Board& b, const matrix& weights, const matrix* tables,
-                   int set, const char* signature) {
+float evaluateWith(Engine& e, const Board& b, const matrix& weights, const matrix* tables, int set,
+                   const char* signature) {
   using namespace kernels;
   prepare(e, b);
   const Engine::EvalScratch& s = e.evalScratch;

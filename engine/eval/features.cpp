@@ -90,14 +90,22 @@ int linePatterns(Engine& engine, const Board& board, LineGroup group, int tableS
 int patternIndex(const Board& board, LineKind line, int n, int side) {
   const kernels::Discs d = kernels::discsOf(board, side);
   switch (line) {
-    case LineKind::ColumnDown: return kernels::columnDown(d, n);
-    case LineKind::ColumnUp: return kernels::columnUp(d, n);
-    case LineKind::RowRight: return kernels::rowRight(d, n);
-    case LineKind::RowLeft: return kernels::rowLeft(d, n);
-    case LineKind::Diagonal: return kernels::diagonalDown(d);
-    case LineKind::DiagonalReversed: return kernels::diagonalUp(d);
-    case LineKind::AntiDiagonal: return kernels::antiDiagonalDown(d);
-    case LineKind::AntiDiagonalReversed: return kernels::antiDiagonalUp(d);
+    case LineKind::ColumnDown:
+      return kernels::columnDown(d, n);
+    case LineKind::ColumnUp:
+      return kernels::columnUp(d, n);
+    case LineKind::RowRight:
+      return kernels::rowRight(d, n);
+    case LineKind::RowLeft:
+      return kernels::rowLeft(d, n);
+    case LineKind::Diagonal:
+      return kernels::diagonalDown(d);
+    case LineKind::DiagonalReversed:
+      return kernels::diagonalUp(d);
+    case LineKind::AntiDiagonal:
+      return kernels::antiDiagonalDown(d);
+    case LineKind::AntiDiagonalReversed:
+      return kernels::antiDiagonalUp(d);
   }
   return 0;
 }

@@ -81,13 +81,13 @@ int linePatterns(Engine& engine, const Board& board, LineGroup group, int tableS
 // A line named by how its eight squares q1..q8 are read; `n` is the column or row
 // (ignored for the diagonals).
 enum class LineKind : int {
-  ColumnDown,         // column n, rows 1 -> 8
-  ColumnUp,           // column n, rows 8 -> 1
-  RowRight,           // row n, columns 1 -> 8
-  RowLeft,            // row n, columns 8 -> 1
-  Diagonal,           // (1,1), (2,2) .. (8,8)
-  DiagonalReversed,   // (8,8) .. (1,1)
-  AntiDiagonal,       // (1,8), (2,7) .. (8,1)
+  ColumnDown,           // column n, rows 1 -> 8
+  ColumnUp,             // column n, rows 8 -> 1
+  RowRight,             // row n, columns 1 -> 8
+  RowLeft,              // row n, columns 8 -> 1
+  Diagonal,             // (1,1), (2,2) .. (8,8)
+  DiagonalReversed,     // (8,8) .. (1,1)
+  AntiDiagonal,         // (1,8), (2,7) .. (8,1)
   AntiDiagonalReversed  // (8,1) .. (1,8)
 };
 

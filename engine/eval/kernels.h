@@ -35,8 +35,6 @@ namespace zedare::kernels {
 constexpr uint64_t kAll = ~uint64_t{0};
 constexpr uint64_t kColumn1 = 0x0101010101010101ULL;
 constexpr uint64_t kColumn8 = 0x8080808080808080ULL;
-constexpr uint64_t kRow1 = 0x00000000000000FFULL;
-constexpr uint64_t kRow8 = 0xFF00000000000000ULL;
 constexpr uint64_t kDiagonal = 0x8040201008040201ULL;      // (1,1) .. (8,8)
 constexpr uint64_t kAntiDiagonal = 0x0102040810204080ULL;  // (1,8) .. (8,1)
 constexpr uint64_t kCorners = squareBit(1, 1) | squareBit(1, 8) | squareBit(8, 1) | squareBit(8, 8);
@@ -104,11 +102,13 @@ struct TernaryTables {
 };
 inline constexpr TernaryTables kTernary{};
 
-constexpr int kSideDigit = 6561;        // 3^8
-constexpr int kEmptyLine = 3280;        // (3^8 - 1) / 2: every square digit 1
-constexpr int kPatternRows = 19683;     // 3^9
+constexpr int kSideDigit = 6561;     // 3^8
+constexpr int kEmptyLine = 3280;     // (3^8 - 1) / 2: every square digit 1
+constexpr int kPatternRows = 19683;  // 3^9
 
-inline unsigned rowByte(uint64_t x, int r) { return static_cast<unsigned>(x >> ((r - 1) * 8)) & 0xFF; }
+inline unsigned rowByte(uint64_t x, int r) {
+  return static_cast<unsigned>(x >> ((r - 1) * 8)) & 0xFF;
+}
 inline unsigned columnByte(uint64_t x, int c) {
   return static_cast<unsigned>((((x >> (c - 1)) & kColumn1) * 0x0102040810204080ULL) >> 56);
 }
@@ -126,7 +126,8 @@ struct Discs {
   int sideDigit;   // (S + 1) * 3^8 + 3280
 };
 inline Discs discsOf(const Board& b, int side) {
-  return Discs{b.occupancy & b.colour, b.occupancy & ~b.colour, (side + 1) * kSideDigit + kEmptyLine};
+  return Discs{b.occupancy & b.colour, b.occupancy & ~b.colour,
+               (side + 1) * kSideDigit + kEmptyLine};
 }
 
 inline int forwardIndex(const Discs& d, unsigned white, unsigned black) {
@@ -163,7 +164,9 @@ inline int antiDiagonalUp(const Discs& d) {  // (8,1) -> (1,8)
 }
 
 // Column 3 of the row belonging to a pattern index.
-inline double patternValue(const matrix& table, int index) { return table.rowData(index + 1)[2]; }
+inline double patternValue(const matrix& table, int index) {
+  return table.rowData(index + 1)[2];
+}
 
 // ---- conversions ----
 
@@ -177,8 +180,12 @@ inline int saturate(double x) {
   return static_cast<int>(x);
 }
 // sign(x) * floor(|x|): truncation toward zero.
-inline int truncateToInt(double x) { return saturate(std::trunc(x)); }
-inline int floorToInt(double x) { return saturate(std::floor(x)); }
+inline int truncateToInt(double x) {
+  return saturate(std::trunc(x));
+}
+inline int floorToInt(double x) {
+  return saturate(std::floor(x));
+}
 
 // ---- the features on prepared masks ----
 
@@ -229,10 +236,9 @@ inline SidePair stablePair(uint64_t own, uint64_t opp) {
 inline SidePair cornerXPair(uint64_t own, uint64_t opp) {
   const uint64_t emptyCorners = kCorners & ~(own | opp);
   // The X-square of every empty corner.
-  const uint64_t xs = shift<1, 1>(emptyCorners & squareBit(1, 1)) |
-                      shift<1, -1>(emptyCorners & squareBit(1, 8)) |
-                      shift<-1, 1>(emptyCorners & squareBit(8, 1)) |
-                      shift<-1, -1>(emptyCorners & squareBit(8, 8));
+  const uint64_t xs =
+      shift<1, 1>(emptyCorners & squareBit(1, 1)) | shift<1, -1>(emptyCorners & squareBit(1, 8)) |
+      shift<-1, 1>(emptyCorners & squareBit(8, 1)) | shift<-1, -1>(emptyCorners & squareBit(8, 8));
   return SidePair{std::popcount(own & kCorners) + std::popcount(opp & xs),
                   std::popcount(opp & kCorners) + std::popcount(own & xs)};
 }

@@ -35,8 +35,8 @@ matrix readChecked(const std::string& path, int rows, int cols) {
   if (m.rows() < rows || m.cols() < cols) {
     const std::string signature = "loadModel(" + path + ")";
     char detail[96];
-    std::snprintf(detail, sizeof detail, "plik ma %d x %d, potrzeba co najmniej %d x %d",
-                  m.rows(), m.cols(), rows, cols);
+    std::snprintf(detail, sizeof detail, "plik ma %d x %d, potrzeba co najmniej %d x %d", m.rows(),
+                  m.cols(), rows, cols);
     matrixError(signature.c_str(), "nieprawidlowe wymiary macierzy", detail);
   }
   return m;

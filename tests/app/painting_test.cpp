@@ -1,6 +1,7 @@
 // The board, score and evaluation bar, checked pixel by pixel on grabs of the paint
 // boxes of a window at its designed size (a board of 600 x 603).
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QTest>
@@ -20,8 +21,14 @@ const QColor kRed(255, 0, 0);
 
 QColor at(const QImage& image, int x, int y) { return image.pixelColor(x, y).toRgb(); }
 
-// The pixels of `colour` inside `area`, as a set relative to their bounding box's corner.
-QSet<QPair<int, int>> shape(const QImage& image, const QRect& area, const QColor& colour) {
+// The pixels of `colour` inside `area`, as a set relative to their bounding box's
+// corner, and that corner.
+struct Shape {
+  QSet<QPair<int, int>> points;
+  QPoint corner;
+};
+
+Shape shape(const QImage& image, const QRect& area, const QColor& colour) {
   QSet<QPair<int, int>> points;
   int left = INT_MAX;
   int top = INT_MAX;
@@ -38,19 +45,23 @@ QSet<QPair<int, int>> shape(const QImage& image, const QRect& area, const QColor
       if (at(image, x, y) == colour) points.insert({x - left, y - top});
     }
   }
-  return points;
+  return {points, QPoint(left, top)};
 }
 
-// The shape of `text` written in `font`, by itself.
-QSet<QPair<int, int>> glyphs(const QString& text, const QFont& font) {
-  QImage image(60, 40, QImage::Format_RGB32);
+// The shape of `text` written in `font` with the top-left corner of its line at the
+// origin; the corner is where the ink starts relative to that origin.
+Shape glyphs(const QString& text, const QFont& font) {
+  QImage image(60, 60, QImage::Format_RGB32);
   image.fill(kBlack);
   QPainter painter(&image);
   painter.setFont(font);
   painter.setPen(kWhite);
-  painter.drawText(QPoint(10, 30), text);
+  const QPoint origin(10, 10);
+  painter.drawText(origin + QPoint(0, QFontMetrics(font).ascent()), text);
   painter.end();
-  return shape(image, image.rect(), kWhite);
+  Shape result = shape(image, image.rect(), kWhite);
+  result.corner -= origin;
+  return result;
 }
 
 }  // namespace
@@ -96,12 +107,12 @@ class PaintingTest : public QObject {
     // The surface covers the grid's box and no more; the rest is the panel.
     QCOMPARE(at(image, 12, 300), kGreen);
     QCOMPARE(at(image, 587, 300), kGreen);
-    QCOMPARE(at(image, 300, 13), kGreen);
-    QCOMPARE(at(image, 300, 589), kGreen);
+    QCOMPARE(at(image, 330, 13), kGreen);
+    QCOMPARE(at(image, 330, 589), kGreen);
     QVERIFY(at(image, 11, 300) != kGreen);
     QVERIFY(at(image, 588, 300) != kGreen);
-    QVERIFY(at(image, 300, 12) != kGreen);
-    QVERIFY(at(image, 300, 590) != kGreen);
+    QVERIFY(at(image, 330, 12) != kGreen);
+    QVERIFY(at(image, 330, 590) != kGreen);
     // Rounded corners.
     QVERIFY(at(image, 12, 13) != kGreen);
     QCOMPARE(at(image, 22, 23), kGreen);
@@ -260,14 +271,21 @@ class PaintingTest : public QObject {
     QCOMPARE(at(image, 26, 15), kBlack);
     QVERIFY(at(image, 35, 15) != kBlack && at(image, 35, 15) != kWhite);  // between discs
 
-    // The numbers, each in the window's font on its disc: "2" in white on black, "2" in
-    // black on white, "4" in black on silver.
-    const auto two = glyphs("2", form->font());
-    const auto four = glyphs("4", form->font());
-    QVERIFY(!two.isEmpty() && two != four);
-    QCOMPARE(shape(image, QRect(5, 3, 20, 24), kWhite), two);
-    QCOMPARE(shape(image, QRect(45, 3, 20, 24), kBlack), two);
-    QCOMPARE(shape(image, QRect(85, 3, 20, 24), kBlack), four);
+    // The numbers, each in the window's font on its disc, its line starting one pixel
+    // right of the disc's centre line and 7 down: "2" in white on black, "2" in black
+    // on white, "4" in black on silver.
+    const Shape two = glyphs("2", form->font());
+    const Shape four = glyphs("4", form->font());
+    QVERIFY(!two.points.isEmpty() && two.points != four.points);
+    const Shape onBlack = shape(image, QRect(5, 3, 20, 24), kWhite);
+    const Shape onWhite = shape(image, QRect(45, 3, 20, 24), kBlack);
+    const Shape onSilver = shape(image, QRect(85, 3, 20, 24), kBlack);
+    QCOMPARE(onBlack.points, two.points);
+    QCOMPARE(onWhite.points, two.points);
+    QCOMPARE(onSilver.points, four.points);
+    QCOMPARE(onBlack.corner, QPoint(11, 7) + two.corner);
+    QCOMPARE(onWhite.corner, QPoint(51, 7) + two.corner);
+    QCOMPARE(onSilver.corner, QPoint(91, 7) + four.corner);
   }
 
   void scoreCountsEverySquare() {
@@ -278,10 +296,25 @@ class PaintingTest : public QObject {
       }
     }
     engine.square(8, 8, 0, 0, 0);
-    form->Wynik->grab();
-    QCOMPARE(form->whiteCount, 21);
-    QCOMPARE(form->blackCount, 42);
+    const QImage image = form->Wynik->grab().toImage();
+    QCOMPARE(form->whiteCount, 22);
+    QCOMPARE(form->blackCount, 41);
     QCOMPARE(form->discCount, 63);
+    // Two-digit numbers start two pixels left of the disc's centre line.
+    const struct {
+      const char* text;
+      QRect disc;
+      QColor ink;
+      QPoint line;
+    } numbers[] = {{"41", {0, 0, 30, 30}, kWhite, {8, 7}},
+                   {"22", {40, 0, 30, 30}, kBlack, {48, 7}},
+                   {"63", {80, 0, 30, 30}, kBlack, {88, 7}}};
+    for (const auto& number : numbers) {
+      const Shape expected = glyphs(number.text, form->font());
+      const Shape drawn = shape(image, number.disc, number.ink);
+      QCOMPARE(drawn.points, expected.points);
+      QCOMPARE(drawn.corner, number.line + expected.corner);
+    }
   }
 
   void barIsClampedAtTenUnits_data() {

@@ -55,9 +55,21 @@ class RealGameTest : public QObject {
     };
     const int human = -1;
     int humanMoves = 0;
-    for (int turn = 0; turn < 200; ++turn) {
+    int lastDiscs = 0;
+    int stalled = 0;
+    for (int turn = 0; turn < 300; ++turn) {
       QVERIFY2(settled(), "the computer's move never came");
       if (form.inst(5) == 0) break;
+      // Passes change nothing on the board, but never more than a few times in a row.
+      const int discsNow = discsOnBoard(form);
+      stalled = discsNow == lastDiscs ? stalled + 1 : 0;
+      lastDiscs = discsNow;
+      QVERIFY2(stalled < 6, qPrintable(QString("no move is played at %1 discs; side to move %2, "
+                                               "human can move %3, computer can move %4")
+                                           .arg(discsNow)
+                                           .arg(form.inst(5))
+                                           .arg(form.inst(12))
+                                           .arg(form.inst(13))));
       if (!form.Button2->isHidden()) {
         form.Button2->click();
       } else if (form.inst(5) == human) {
@@ -85,6 +97,9 @@ class RealGameTest : public QObject {
       } else if (!form.hasLiveWorker()) {
         // The computer is to move and nobody is working on it: ask for the move.
         form.Button12->click();
+      } else {
+        // Still the computer's turn after its worker searched: no move was played.
+        QFAIL(qPrintable(QString("the computer did not move at %1 discs").arg(discsOnBoard(form))));
       }
     }
     QVERIFY(waitForIdle(form, 120000));

@@ -70,7 +70,7 @@ class WindowTest : public QObject {
   FileDialog lastDialog;
 
   // A window on the stand-in whose first worker has ended, with the log cleared.
-  std::unique_ptr<TMainForm> makeForm() {
+  std::unique_ptr<TMainForm> makeForm(bool keepLog = false) {
     TavrinOptions options;
     options.clock = clock->clock();
     options.fileDialogs = [this](QWidget*, const FileDialog& dialog) {
@@ -80,6 +80,7 @@ class WindowTest : public QObject {
     };
     auto form = std::make_unique<TMainForm>(options);
     if (!waitForIdle(*form)) qFatal("the first worker did not end");
+    if (!keepLog) engine.clearLog();
     return form;
   }
 
@@ -123,7 +124,7 @@ class WindowTest : public QObject {
   }
 
   void startUpSelectsStyleThenLevelThenStartsAWorker() {
-    auto form = makeForm();
+    auto form = makeForm(true);
     QCOMPARE(engine.log(), (Entries{"Create", "I30 1 6", "I1 1 0", "w:I11 0 0"}));
   }
 
@@ -472,6 +473,7 @@ class WindowTest : public QObject {
   void loadFirstStopsABackgroundThinker() {
     auto form = makeForm();
     startThinkingWorker(*form);
+    engine.clearLog();
     dialogAnswer = "zapis.gam";
     form->Button14->click();
     const QStringList log = engine.log();
@@ -518,7 +520,7 @@ class WindowTest : public QObject {
     form->CheckBox7->setChecked(book);
     engine.clearLog();
     clock->queueReadings({start, end});
-    engine.queue(kStandInInst, 11, {1});
+    engine.queue(kStandInInst, 11, {1, 1});  // the window's "|>", then the worker
     engine.queue(kStandInInst, 13, {1});
     engine.queue(kStandInInst, 12, {1});
     engine.answer(kStandInInst, 20, 1234);
@@ -539,7 +541,7 @@ class WindowTest : public QObject {
   void computerMoveWithoutBackgroundThinking() {
     auto form = makeForm();
     form->CheckBox3->setChecked(false);
-    engine.queue(kStandInInst, 11, {1});
+    engine.queue(kStandInInst, 11, {1, 1});  // the window's "|>", then the worker
     engine.queue(kStandInInst, 13, {1});
     engine.queue(kStandInInst, 12, {1});
     form->Button12->click();
@@ -552,7 +554,7 @@ class WindowTest : public QObject {
   void computerPassesAndHumanMustPass() {
     auto form = makeForm();
     form->Label8->setText("unchanged");
-    engine.queue(kStandInInst, 11, {1});
+    engine.queue(kStandInInst, 11, {1, 1});  // the window's "|>", then the worker
     engine.queue(kStandInInst, 13, {0, 1});  // the computer cannot move; later it can
     engine.queue(kStandInInst, 12, {0});     // and the human cannot either
     form->Button12->click();
@@ -574,7 +576,7 @@ class WindowTest : public QObject {
 
   void gameEndsWhenNeitherSideCanMove() {
     auto form = makeForm();
-    engine.queue(kStandInInst, 11, {1});
+    engine.queue(kStandInInst, 11, {1, 1});  // the window's "|>", then the worker
     engine.queue(kStandInInst, 13, {1, 0});
     engine.queue(kStandInInst, 12, {0});
     form->Button12->click();
@@ -711,7 +713,7 @@ class WindowTest : public QObject {
     // window must still end the thinking rather than wait for it to finish by itself.
     Watchdog watchdog(60);
     auto form = makeForm();
-    engine.queue(kStandInInst, 11, {1});
+    engine.queue(kStandInInst, 11, {1, 1});  // the window's "|>", then the worker
     engine.queue(kStandInInst, 13, {1});
     engine.queue(kStandInInst, 12, {1});
     engine.blocking(false, true, 0, 300);

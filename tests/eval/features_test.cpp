@@ -1,12 +1,13 @@
 // The position features: hand-built positions whose answers were worked out by hand,
 // each checked in both board forms, and thousands of random positions on which the
 // bit-board features must equal the square-by-square oracle in both forms.
+#include "eval/features.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "api/engine.h"
-#include "eval/features.h"
 #include "eval/reference.h"
 
 using namespace zedare;
@@ -37,7 +38,9 @@ class Features : public ::testing::Test {
   Engine engine;
 };
 
-bool same(SidePair a, int computer, int human) { return a.computer == computer && a.human == human; }
+bool same(SidePair a, int computer, int human) {
+  return a.computer == computer && a.human == human;
+}
 
 TEST_F(Features, InitialPositionHasNoCornerFeatures) {
   Board b;
@@ -62,33 +65,29 @@ TEST_F(Features, StableDiscsAlongFilledEdges) {
   // The white disc counts too, as white holds the corner (8,8).
   const char* full[8] = {"bbbwbbbb", "........", "........", "...wb...",
                          "...bw...", "........", "........", ".......w"};
-  inBothForms(ref::picture(full, -1), [&](const Board& x) {
-    EXPECT_TRUE(same(stableCounts(engine, x), 7, 2));
-  });
+  inBothForms(ref::picture(full, -1),
+              [&](const Board& x) { EXPECT_TRUE(same(stableCounts(engine, x), 7, 2)); });
   // A white run on a full row stays safe, but without a corner white counts nothing.
   const char* noCorner[8] = {"bbbwbbbb", "........", "........", "...wb...",
                              "...bw...", "........", "........", "........"};
-  inBothForms(ref::picture(noCorner, -1), [&](const Board& x) {
-    EXPECT_TRUE(same(stableCounts(engine, x), 7, 0));
-  });
+  inBothForms(ref::picture(noCorner, -1),
+              [&](const Board& x) { EXPECT_TRUE(same(stableCounts(engine, x), 7, 0)); });
   // A partly filled edge: discs joined to the corner by their own colour are safe;
   // (4,1) is cut off from the corner by a white disc and the column below it is open.
   const char* partial[8] = {"bbb..w..", "b.......", "w.......", "b..wb...",
                             "...bw...", "........", "........", "........"};
-  inBothForms(ref::picture(partial, -1), [&](const Board& x) {
-    EXPECT_TRUE(same(stableCounts(engine, x), 4, 0));
-  });
+  inBothForms(ref::picture(partial, -1),
+              [&](const Board& x) { EXPECT_TRUE(same(stableCounts(engine, x), 4, 0)); });
   // An inner disc: (2,2) is safe along the anti-diagonal only while (3,1) holds its
   // colour, since (1,3) is white.
   const char* inner[8] = {"bbw.....", "bb......", "b.......", "...wb...",
                           "...bw...", "........", "........", ".......w"};
-  inBothForms(ref::picture(inner, -1), [&](const Board& x) {
-    EXPECT_TRUE(same(stableCounts(engine, x), 6, 1));
-  });
+  inBothForms(ref::picture(inner, -1),
+              [&](const Board& x) { EXPECT_TRUE(same(stableCounts(engine, x), 5, 1)); });
   const char* innerOpen[8] = {"bbw.....", "bb......", "........", "...wb...",
                               "...bw...", "........", "........", ".......w"};
   inBothForms(ref::picture(innerOpen, -1), [&](const Board& x) {
-    EXPECT_TRUE(same(stableCounts(engine, x), 4, 1));  // (1,1), (1,2), (2,1), and (2,2)? no
+    EXPECT_TRUE(same(stableCounts(engine, x), 3, 1));  // (2,2) is no longer safe
   });
 }
 
@@ -96,9 +95,8 @@ TEST_F(Features, NoCornerHeldMeansNoStableDiscs) {
   // A full board except the four corners: nothing is counted without a corner.
   const char* rows[8] = {".bbbbbb.", "wwwwwwww", "bbbbbbbb", "wwwwwwww",
                          "bbbbbbbb", "wwwwwwww", "bbbbbbbb", ".wwwwww."};
-  inBothForms(ref::picture(rows, 1), [&](const Board& x) {
-    EXPECT_TRUE(same(stableCounts(engine, x), 0, 0));
-  });
+  inBothForms(ref::picture(rows, 1),
+              [&](const Board& x) { EXPECT_TRUE(same(stableCounts(engine, x), 0, 0)); });
 }
 
 TEST_F(Features, FrontierCountsXSquaresAsOccupied) {
@@ -110,27 +108,21 @@ TEST_F(Features, FrontierCountsXSquaresAsOccupied) {
     EXPECT_EQ(frontierCount(x, -1), 0);
     EXPECT_EQ(frontierCount(x, 1), 7);
   });
-  // The same with the empty neighbour on (2,4) instead: now black is on the frontier.
-  const char* open[8] = {"........", ".www....", ".wbw....", ".www....",
-                         "........", "........", "........", "........"};
-  inBothForms(ref::picture(open, 1), [&](const Board& x) {
-    EXPECT_EQ(frontierCount(x, -1), 0);  // (2,2) is an X-square: never counted
-  });
+  // With the empty neighbour on (2,4) instead, black is on the frontier.
   const char* open2[8] = {"........", ".ww.....", ".wbw....", ".www....",
                           "........", "........", "........", "........"};
-  inBothForms(ref::picture(open2, 1), [&](const Board& x) {
-    EXPECT_EQ(frontierCount(x, -1), 1);
-  });
+  inBothForms(ref::picture(open2, 1), [&](const Board& x) { EXPECT_EQ(frontierCount(x, -1), 1); });
 }
 
 TEST_F(Features, FrontierEdgeSquaresLookAlongTheirEdgeOnly) {
   // Row 1: (1,2) is a C-square (never counted); (1,3) has both edge neighbours filled
   // although (2,3) below it is empty; (1,4) has (1,5) empty. Column 1: (3,1) white
-  // with (2,1) empty counts; (6,1) white between (5,1) and (7,1) discs does not.
+  // with (2,1) empty counts, and so does black (5,1) with (4,1) empty; (6,1) white
+  // between (5,1) and (7,1) does not; (7,1) is a C-square.
   const char* rows[8] = {".bbb....", "........", "w.......", "...wb...",
                          "b..bw...", "w.......", "b.......", "........"};
   inBothForms(ref::picture(rows, 1), [&](const Board& x) {
-    EXPECT_EQ(frontierCount(x, -1), 1 + 2);  // (1,4) on the edge; (4,5) and (5,4) inside
+    EXPECT_EQ(frontierCount(x, -1), 2 + 2);  // (1,4), (5,1) on the edge; (4,5), (5,4) inside
     EXPECT_EQ(frontierCount(x, 1), 1 + 2);   // (3,1) on the edge; (4,4) and (5,5) inside
   });
 }
@@ -156,7 +148,7 @@ TEST_F(Features, CornerAndXSquareCounts) {
 // Three corners both colours can take ((1,1), (8,8), (1,8)) and (8,1) that only white
 // can take: contested corners go to the given side first and then alternate.
 const char* kContested[8] = {".wb..bw.", "b......b", "w......w", "...wb...",
-                             "...bw...", "w......w", "b......b", ".w....bw"};
+                             "...bw...", "w......w", "b......b", ".w...bw."};
 
 TEST_F(Features, ContestedCornersAlternateFromTheGivenSide) {
   const Board b = ref::picture(kContested, 1);
@@ -216,9 +208,8 @@ TEST_F(Features, RegionParity) {
   // A full board has no region.
   const char* full[8] = {"bwwwwwww", "wwwwwwww", "wwwwwwww", "wwwwwwww",
                          "wwwwwwww", "wwwwwwww", "wwwwwwww", "wwwwwwww"};
-  inBothForms(ref::picture(full, 1), [&](const Board& x) {
-    EXPECT_EQ(regionParity(engine, x, 1), 0);
-  });
+  inBothForms(ref::picture(full, 1),
+              [&](const Board& x) { EXPECT_EQ(regionParity(engine, x, 1), 0); });
 }
 
 TEST_F(Features, PatternIndexesOfHandBuiltLines) {
@@ -241,7 +232,7 @@ TEST_F(Features, PatternIndexesOfHandBuiltLines) {
     EXPECT_EQ(patternIndex(x, LineKind::RowLeft, 1, 1), 4737 + 2 * 6561);
     // The main diagonal (1,1) w, (4,4) w, (5,5) w, the rest empty.
     EXPECT_EQ(patternIndex(x, LineKind::Diagonal, 0, -1), 3280 + 1 + 27 + 81);
-    EXPECT_EQ(patternIndex(x, LineKind::DiagonalReversed, 0, -1), 3280 + 2187 + 27 + 9);
+    EXPECT_EQ(patternIndex(x, LineKind::DiagonalReversed, 0, -1), 3280 + 2187 + 81 + 27);
   });
 }
 
@@ -266,41 +257,49 @@ TEST_F(Features, EmptyLinesReadRows3281And16403) {
   });
 }
 
+// In the start position every corner's L1 and L2 are empty lines (row 3281 with black
+// to move); the diagonal seen from (1,1) or (8,8) holds two white discs at its 4th and
+// 5th squares (index 3280 + 27 + 81 = 3388), and the anti-diagonal seen from (1,8) or
+// (8,1) two black ones (3280 - 27 - 81 = 3172).
+constexpr int kWhiteDiagonalRow = 3389;
+
 TEST_F(Features, CornerPatternsRoundBeforeTheSign) {
-  // Corner (1,1) of the start position: all three lines empty except the diagonal,
-  // which holds (4,4) and (5,5). Values 0.375, 0.375 and 0 are none significant, so
-  // the estimate is 0.75 / 3 = 0.25: 10 x 0.25 + 0.5 = 3 for the computer white, and
-  // -3 (not -2) for black.
+  // A4 = 0.375 for the white diagonal only: corners (1,1) and (8,8) have no significant
+  // value and estimate 0.375 / 3 = 0.125 each; the total 0.25 gives 10 x 0.25 + 0.5 = 3,
+  // so 3 for the computer white and -3 (not -2) for black.
   Board b;
   b.setInitial();
-  const int diagonal = ref::index(b, ref::lineFrom(1, 1, 1, 1), -1);
-  engine.patterns2[pattern::A1](3281, 3) = 0.375;
-  engine.patterns2[pattern::A3](3281, 3) = 0.375;
-  ASSERT_NE(diagonal, 3280);
+  ASSERT_EQ(ref::index(b, ref::lineFrom(1, 1, 1, 1), -1) + 1, kWhiteDiagonalRow);
+  ASSERT_EQ(ref::index(b, ref::lineFrom(8, 8, -1, -1), -1) + 1, kWhiteDiagonalRow);
+  engine.patterns2[pattern::A4](kWhiteDiagonalRow, 3) = 0.375;
   inBothForms(b, [&](const Board& x) {
     computer(1);
-    EXPECT_EQ(cornerPatterns(engine, x, 2), 4 * 3 / 3 * 1 + 0);  // four corners alike?
+    EXPECT_EQ(cornerPatterns(engine, x, 2), 3);
+    computer(-1);
+    EXPECT_EQ(cornerPatterns(engine, x, 2), -3);
+    EXPECT_EQ(cornerPatterns(engine, x, 1), 0);  // set 1 is still zero
   });
 }
 
 TEST_F(Features, SignificantValuesAloneMakeTheEstimate) {
+  // A1 = 0.6 (significant) and A3 = 0.3 (not) on every empty edge line; A4 = -2 on the
+  // white diagonal. Corners (1,1), (8,8): (0.6 - 2) / 2 = -0.7; corners (1,8), (8,1):
+  // 0.6 alone. Total -0.2: floor(-2 + 0.5) = -2 (averaging all three values would
+  // give -1).
   Board b;
   b.setInitial();
-  const int diagonal = ref::index(b, ref::lineFrom(1, 1, 1, 1), -1);
-  // Corner (1,1): A1 = 0.6 (significant), A3 = 0.3 (not), A4 = -2 (significant): the
-  // estimate is (0.6 - 2) / 2 = -0.7. The other corners' lines are empty lines too,
-  // except their diagonals; give the empty rows of A1 and A3 zero and the anti-
-  // diagonal's row stays zero, so (8,8) reads A4 at its own diagonal index.
   engine.patterns1[pattern::A1](3281, 3) = 0.6;
   engine.patterns1[pattern::A3](3281, 3) = 0.3;
-  engine.patterns1[pattern::A4](diagonal + 1, 3) = -2.0;
-  // Every corner's L1 and L2 are empty lines: each corner reads 0.6 and 0.3. Corners
-  // (1,1) and (8,8) read their diagonal (same index by symmetry of the start), the
-  // other two the empty-ish anti-diagonal (value 0). Estimates: -0.7, -0.7, 0.6, 0.6.
-  ASSERT_EQ(ref::index(b, ref::lineFrom(8, 8, -1, -1), -1), diagonal);
+  engine.patterns1[pattern::A4](kWhiteDiagonalRow, 3) = -2.0;
   inBothForms(b, [&](const Board& x) {
     computer(1);
-    EXPECT_EQ(cornerPatterns(engine, x, 1), -2);  // floor(10 * -0.2 + 0.5) = -2
+    EXPECT_EQ(cornerPatterns(engine, x, 1), -2);
+    // A corner nobody can take adds its estimate with the given side: here every
+    // corner is out of reach, so the threat is the rounded estimates, sign first:
+    // 2 x floor(-7 + 0.5) + 2 x floor(6 + 0.5) = -14 + 12.
+    EXPECT_EQ(cornerThreat(engine, x, -1, 1), -2);
+    // With white given the move the lines index other rows (all zero).
+    EXPECT_EQ(cornerThreat(engine, x, 1, 1), 0);
   });
 }
 
@@ -324,7 +323,8 @@ class RandomPositions : public Features {
         const SidePair cc = cornerCounts(engine, *x), rcc = ref::corners(engine, *x);
         EXPECT_TRUE(same(cc, rcc.computer, rcc.human));
         for (int side : {1, -1}) {
-          const SidePair a = cornerAccess(engine, *x, side), ra = ref::cornerAccess(engine, *x, side);
+          const SidePair a = cornerAccess(engine, *x, side),
+                         ra = ref::cornerAccess(engine, *x, side);
           EXPECT_TRUE(same(a, ra.computer, ra.human));
           EXPECT_EQ(regionParity(engine, *x, side), ref::regionParity(engine, *x, side));
           for (int set : {1, 2})

@@ -93,7 +93,9 @@ inline Board randomFill(std::mt19937& rng) {
 
 // ---- rules, square by square ----
 
-inline bool onBoard(int r, int c) { return r >= 1 && r <= 8 && c >= 1 && c <= 8; }
+inline bool onBoard(int r, int c) {
+  return r >= 1 && r <= 8 && c >= 1 && c <= 8;
+}
 
 inline bool canPlay(const Board& b, int r, int c, int colour) {
   if (b.colourAt(r, c) != 0) return false;
@@ -107,7 +109,9 @@ inline bool canPlay(const Board& b, int r, int c, int colour) {
   return false;
 }
 
-inline bool isXSquare(int r, int c) { return (r == 2 || r == 7) && (c == 2 || c == 7); }
+inline bool isXSquare(int r, int c) {
+  return (r == 2 || r == 7) && (c == 2 || c == 7);
+}
 
 // ---- count features ----
 
@@ -172,7 +176,7 @@ inline int stableOf(const Board& b, int x) {
 inline zedare::SidePair stable(const Engine& e, const Board& b) {
   const int C = e.computerColour;
   bool cornerC = false, cornerH = false;
-  for (const Square q : {Square{1, 1}, Square{1, 8}, Square{8, 1}, Square{8, 8}}) {
+  for (const Square& q : {Square{1, 1}, Square{1, 8}, Square{8, 1}, Square{8, 8}}) {
     cornerC |= b.colourAt(q.first, q.second) == C;
     cornerH |= b.colourAt(q.first, q.second) == -C;
   }
@@ -196,7 +200,7 @@ inline zedare::SidePair cornerX(const Engine& e, const Board& b) {
 
 inline zedare::SidePair corners(const Engine& e, const Board& b) {
   zedare::SidePair p{0, 0};
-  for (const Square q : {Square{1, 1}, Square{1, 8}, Square{8, 1}, Square{8, 8}}) {
+  for (const Square& q : {Square{1, 1}, Square{1, 8}, Square{8, 1}, Square{8, 8}}) {
     p.computer += b.colourAt(q.first, q.second) == e.computerColour;
     p.human += b.colourAt(q.first, q.second) == -e.computerColour;
   }
@@ -235,10 +239,12 @@ inline int index(const Board& b, const Line& l, int side) {
   return i;
 }
 
-inline double value(const matrix& t, int i) { return t(i + 1, 3); }
+inline double value(const matrix& t, int i) {
+  return t(i + 1, 3);
+}
 
 inline double cornerEstimate(const matrix* t, const Board& b, int k, int side) {
-  const auto lines = cornerLines()[k];
+  const auto lines = cornerLines()[k];  // a copy of corner k's three lines
   const double a = value(t[zedare::pattern::A1], index(b, lines[0], side));
   const double bb = value(t[zedare::pattern::A3], index(b, lines[1], side));
   const double c = value(t[zedare::pattern::A4], index(b, lines[2], side));
@@ -266,7 +272,8 @@ inline int linePatterns(const Engine& e, const matrix* t, const Board& b, int k)
 
 // Whether colour x can take the empty corner k along its three lines.
 inline bool canTake(const Board& b, int k, int x) {
-  for (const Line& l : cornerLines()[k]) {
+  const auto all = cornerLines();
+  for (const Line& l : all[k]) {
     int i = 1;
     while (i < 8 && b.colourAt(l[i].first, l[i].second) == -x) ++i;
     if (i > 1 && i < 8 && b.colourAt(l[i].first, l[i].second) == x) return true;
@@ -405,10 +412,19 @@ inline float evaluate(const Engine& e, const matrix& w, const matrix* t, const B
   term(4, [&] { return discs(b, C) - discs(b, -C); });
   term(5, [&] { return frontier(b, C) - frontier(b, -C); });
   term(6, [&] { return mobility(b, C) - mobility(b, -C); });
-  term(7, [&] { const auto p = stable(e, b); return p.computer - p.human; });
-  term(8, [&] { const auto p = cornerX(e, b); return p.computer - p.human; });
+  term(7, [&] {
+    const auto p = stable(e, b);
+    return p.computer - p.human;
+  });
+  term(8, [&] {
+    const auto p = cornerX(e, b);
+    return p.computer - p.human;
+  });
   term(10, [&] { return linePatterns(e, t, b, 4); });
-  term(11, [&] { const auto p = cornerAccess(e, b, side); return p.computer - p.human; });
+  term(11, [&] {
+    const auto p = cornerAccess(e, b, side);
+    return p.computer - p.human;
+  });
   term(12, [&] { return regionParity(e, b, side); });
   term(13, [&] { return b.sideToMove == C ? 1 : b.sideToMove == -C ? -1 : 0; });
   term(14, [&] { return cornerThreat(e, t, b, side); });

@@ -1,0 +1,97 @@
+// The search bench's fixed position set and its runner, shared by the bench program and
+// by the test that guards the node-count signature.
+//
+// Each case runs chooseMove (no book) from a fresh tree at a fixed level and algorithm
+// with the computer to move, and records the move, the value and the positions scored
+// (exactCount + evalCount). The sum of those counts over the set is the signature: any
+// change of search behaviour (move ordering, pruning, scoring, the schedule) changes it.
+#ifndef ZEDARE_BENCH_SEARCH_SUITE_H
+#define ZEDARE_BENCH_SEARCH_SUITE_H
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "api/engine.h"
+
+namespace bench {
+
+struct BenchPosition {
+  const char* name;
+  const char* squares;  // 64 characters, row 1 first: 'X' black (-1), 'O' white (+1), '-' empty
+  char side;            // 'X' or 'O'
+};
+
+// Opening, middle game and endgames from 12 to 20 empty squares; the endgames marked
+// "ff" are classic test positions.
+inline const std::vector<BenchPosition>& positions() {
+  static const std::vector<BenchPosition> list = {
+      {"start", "---------------------------OX------XO---------------------------", 'X'},
+      {"open48", "-----------O------OO-------OX------XXX------XO-----XXXXX-------O", 'X'},
+      {"mid40", "---------XOX--O---XO-OO----XOXO----XXOOX---XXXO----XO-------O---", 'X'},
+      {"mid32", "-------------X---O-XX---XXXXO---XXXXOOO-XXXXOO----XXOOO--OOO--OO", 'X'},
+      {"ff59-34", "-----------------------O--OOOOO---OOOOOXOOOOXXXX--XXOOXX--XX-O-X", 'X'},
+      {"ff58-30", "--XOOO----OOO----OOOXOO--OOOOXO--OXOXXX-OOXXXX----X-XX----------", 'X'},
+      {"ff26-20", "-OOOOO----OXXO---OOOOXXO-OOOXOXX-OOXOOXX-XOXXOXX--O-XXXX--O----O", 'X'},
+      {"ff22-17", "--OOOO--X-OOOOO-XXOOXOXXXOXOXXXXXXXOXXXX-XXOXOXX--OXXX-X----X---", 'O'},
+      {"ff01-14", "--XXXXX--OOOXX-O-OOOXXOX-OXOXOXXOXXXOXXX--XOXOXX-XXXOOO--OOOOO--", 'X'},
+      {"end12", "--XXXXXXXXXXXOXOOX-OXX---OXXOOO-OXOOXOOOXOOO--OXXXXOXXO-XXXOO-O-", 'X'},
+  };
+  return list;
+}
+
+inline void setUp(zedare::Engine& e, const BenchPosition& p) {
+  e.gameBoard.occupancy = 0;
+  e.gameBoard.colour = 0;
+  for (int i = 0; i < 64; ++i) {
+    const char ch = p.squares[i];
+    e.gameBoard.setSquare(i / 8 + 1, i % 8 + 1, ch == 'X' ? -1 : ch == 'O' ? 1 : 0);
+  }
+  e.gameBoard.sideToMove = static_cast<int8_t>(p.side == 'X' ? -1 : 1);
+  e.gameBoard.rebuildCandidates();
+  e.computerColour = e.gameBoard.sideToMove;
+  e.humanColour = -e.computerColour;
+  e.resetTree();
+}
+
+struct CaseResult {
+  std::string name;
+  int level, algorithm;
+  int row, column;
+  float value;
+  int64_t nodes;
+  double seconds;
+};
+
+// Runs one case with the model already loaded in `model` (weight and pattern set 1 are
+// copied into a fresh engine, so every case starts from the same state).
+inline CaseResult runCase(const zedare::Engine& model, const BenchPosition& p, int level, int algorithm) {
+  zedare::Engine e;
+  e.weights1 = model.weights1;
+  e.weights2 = model.weights2;
+  for (int i = 0; i < 8; ++i) {
+    e.patterns1[i] = model.patterns1[i];
+    e.patterns2[i] = model.patterns2[i];
+  }
+  setUp(e, p);
+  e.level = 0;
+  e.setLevel(level);
+  e.algorithm = algorithm;
+  const auto start = std::chrono::steady_clock::now();
+  e.chooseMove(0);
+  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return {p.name, level, algorithm, e.bestMove.row, e.bestMove.column, e.bestMove.value,
+          static_cast<int64_t>(e.exactCount) + e.evalCount, seconds};
+}
+
+// The quick set: every position at levels 1 to 3 with MTD(f), and at level 1 with
+// minimax and alpha-beta. Cheap enough to run as a test, also under the sanitizers.
+struct CaseSpec {
+  int level, algorithm;
+};
+inline std::vector<CaseSpec> quickCases() { return {{1, 2}, {2, 2}, {3, 2}, {1, 0}, {1, 1}}; }
+
+}  // namespace bench
+
+#endif

@@ -1,0 +1,88 @@
+// The search bench: chooseMove on a fixed position set at fixed levels and algorithms,
+// each from a fresh tree. Prints every case (move, value, positions scored, time), the
+// signature (total positions scored) and the speed, and per level the median and worst
+// time per move.
+//
+//   zedare_bench            levels 1 to 6 with MTD(f), then the quick set's extra cases
+//   zedare_bench --quick    the quick set only (what the signature test runs)
+//   zedare_bench --levels 1-4
+//   zedare_bench --skip ff26-20@6   leave out a position at a level (repeatable)
+//
+// By default the 20-empty position is left out at level 6, where its win/loss/draw solve
+// takes more than seven minutes on the reference machine; --skip none keeps it.
+//
+// Reads the model "mistrzowski" (style 0) from modele/ under the source folder.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "search_suite.h"
+
+int main(int argc, char** argv) {
+  bool quick = false;
+  int firstLevel = 1, lastLevel = 6;
+  std::vector<std::string> skipped = {"ff26-20@6"};
+  bool skipGiven = false;
+  for (int i = 1; i < argc; ++i) {
+    if (!std::strcmp(argv[i], "--quick")) {
+      quick = true;
+    } else if (!std::strcmp(argv[i], "--levels") && i + 1 < argc) {
+      if (std::sscanf(argv[++i], "%d-%d", &firstLevel, &lastLevel) != 2) {
+        std::fprintf(stderr, "--levels takes a range such as 1-6\n");
+        return 2;
+      }
+    } else if (!std::strcmp(argv[i], "--skip") && i + 1 < argc) {
+      if (!skipGiven) skipped.clear();
+      skipGiven = true;
+      if (std::strcmp(argv[i + 1], "none")) skipped.push_back(argv[i + 1]);
+      ++i;
+    } else {
+      std::fprintf(stderr, "usage: %s [--quick] [--levels A-B] [--skip NAME@LEVEL|none]\n", argv[0]);
+      return 2;
+    }
+  }
+  std::filesystem::current_path(ZEDARE_SOURCE_DIR);
+  zedare::Engine model;
+  model.loadModel(1, "modele", "parametry9_i15", "wzorce9_i15", 0);
+  model.loadModel(2, "modele", "parametry9_i15", "wzorce9_i15", 0);
+
+  std::vector<bench::CaseSpec> specs;
+  if (quick) {
+    specs = bench::quickCases();
+  } else {
+    for (int level = firstLevel; level <= lastLevel; ++level) specs.push_back({level, 2});
+  }
+  std::printf("%-8s %5s %4s %5s %10s %12s %9s\n", "position", "level", "alg", "move", "value", "nodes", "seconds");
+  int64_t signature = 0;
+  double seconds = 0;
+  std::map<int, std::vector<double>> perLevel;
+  for (const auto& spec : specs) {
+    for (const auto& p : bench::positions()) {
+      const std::string key = std::string(p.name) + "@" + std::to_string(spec.level);
+      if (!quick && std::find(skipped.begin(), skipped.end(), key) != skipped.end()) {
+        std::printf("%-8s %5d %4d  (left out)\n", p.name, spec.level, spec.algorithm);
+        continue;
+      }
+      const bench::CaseResult r = bench::runCase(model, p, spec.level, spec.algorithm);
+      std::printf("%-8s %5d %4d %3d%2d %10.3f %12lld %9.3f\n", r.name.c_str(), r.level, r.algorithm, r.row,
+                  r.column, r.value, static_cast<long long>(r.nodes), r.seconds);
+      std::fflush(stdout);
+      signature += r.nodes;
+      seconds += r.seconds;
+      if (spec.algorithm == 2) perLevel[spec.level].push_back(r.seconds);
+    }
+  }
+  std::printf("\nsignature: %lld\n", static_cast<long long>(signature));
+  std::printf("nodes per second: %.0f\n", seconds > 0 ? signature / seconds : 0.0);
+  for (auto& [level, times] : perLevel) {
+    std::sort(times.begin(), times.end());
+    std::printf("level %d: median %.3f s, worst %.3f s per move over %zu positions\n", level,
+                times[times.size() / 2], times.back(), times.size());
+  }
+  return 0;
+}

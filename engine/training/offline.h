@@ -1,0 +1,164 @@
+// What the offline operations (self-play, books, training data) share: the status they
+// return, the stop request that an interrupt sets, the progress hook a command-line
+// front end shows, and the strict readers and writers of their text lines.
+//
+// Stopping: a long run checks offlineStopRequested() between games and between written
+// lines, never inside a search, so whatever it has written by then is whole games and
+// whole lines. requestOfflineStop() only stores to a lock-free atomic and may be called
+// from a signal handler.
+//
+// Reading: input files are read line by line and every line is parsed strictly. A line
+// that does not parse is reported as "<file>:<line>: <what is wrong>" on standard error
+// and the operation stops with kOfflineBadInput, instead of reading on from wherever a
+// scan would have left the stream. Lines holding only blanks are skipped.
+#ifndef ZEDARE_TRAINING_OFFLINE_H
+#define ZEDARE_TRAINING_OFFLINE_H
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+namespace zedare {
+
+struct Board;
+struct Engine;
+
+enum OfflineStatus : int {
+  kOfflineDone = 0,
+  kOfflineCannotOpen = 1,   // an input or output file could not be opened
+  kOfflineBadInput = 2,     // a malformed input line (or a book move that is not legal)
+  kOfflineBadArgument = 3,  // an argument outside what the operation accepts
+  kOfflineTooLarge = 4,     // more rows than the operation can hold
+  kOfflineWriteFailed = 5,  // an output file could not be written completely
+  kOfflineInterrupted = 6,  // a stop was requested; the output is a valid prefix
+};
+
+// A short English name of a status, for messages.
+const char* offlineStatusText(int status);
+
+// ---- stop request ----
+void requestOfflineStop();  // async-signal-safe
+bool offlineStopRequested();
+void clearOfflineStop();
+
+// ---- progress ----
+struct OfflineProgress {
+  const char* unit;     // what done and total count: "games", "lines", "bytes", "stages"
+  long long done;
+  long long total;      // 0 when not known in advance
+  long long positions;  // positions handled so far (moves played, position lines read)
+};
+using OfflineProgressHook = void (*)(void* context, const OfflineProgress& progress);
+// Installs the hook that the operations call as they go (nullptr: none).
+void setOfflineProgressHook(OfflineProgressHook hook, void* context);
+void reportOfflineProgress(const char* unit, long long done, long long total, long long positions);
+
+// ---- playing on the engine's game board ----
+// The colour to move has no legal move: the turn goes to the other colour and the search
+// tree starts afresh from the game board (its root must hold the side to move).
+void passTurn(Engine& engine);
+// After chooseMove: plays bestMove for colour when it is a searched move (flag 2). When
+// that makes no move although colour has one, the first entry of the game board's list
+// that is legal for colour is played instead and engine.dumpCounter counts it, so a game
+// always moves on. Returns 1 if a move was made.
+int playChosenMove(Engine& engine, int colour);
+
+// ---- self-play ----
+// The number of opening lines that a match or dump of this depth enumerates (the games
+// it plays): every legal move at every ply, only the first one at ply 1, passes
+// followed, lines in which neither side can move dropped.
+long long countOpeningLines(int depth);
+
+// ---- diagnostics ----
+void reportCannotOpen(const char* path, bool forWriting);
+void reportBadLine(const char* path, long line, const std::string& what);
+
+// ---- line reading ----
+// Reads a text file line by line, with the line number and the bytes consumed.
+class LineReader {
+ public:
+  LineReader(std::FILE* stream, const char* path) : stream_(stream), path_(path) {}
+  ~LineReader();
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
+
+  // The next line that holds more than blanks, without its line end; false at the end.
+  bool next();
+  const char* text() const { return buffer_; }
+  long lineNumber() const { return line_; }
+  long long bytesRead() const { return bytes_; }
+  const char* path() const { return path_; }
+  // Reports the current line as malformed.
+  void reject(const std::string& what) const { reportBadLine(path_, line_, what); }
+
+ private:
+  std::FILE* stream_;
+  const char* path_;
+  char* buffer_ = nullptr;
+  size_t capacity_ = 0;
+  long line_ = 0;
+  long long bytes_ = 0;
+};
+
+// An output text file, opened for writing (replacing any file of the name) and closed
+// once, by finish() or else by the destructor.
+class OutputFile {
+ public:
+  OutputFile() = default;
+  ~OutputFile();
+  OutputFile(const OutputFile&) = delete;
+  OutputFile& operator=(const OutputFile&) = delete;
+
+  // Opens path; reports a failure and returns false.
+  bool open(const char* path);
+  std::FILE* get() const { return stream_; }
+  // Writes text and, with flush set, hands it to the system at once.
+  void write(const std::string& text, bool flush = false);
+  // Closes the file. Returns status, or kOfflineWriteFailed (reported) when status was
+  // kOfflineDone and something could not be written.
+  int finish(int status);
+
+ private:
+  std::FILE* stream_ = nullptr;
+  std::string path_;
+};
+
+// An input text file, closed by the destructor.
+class InputFile {
+ public:
+  InputFile() = default;
+  ~InputFile();
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+
+  // Opens path for reading; with report set, reports a failure. False on failure.
+  bool open(const char* path, bool report = true);
+  std::FILE* get() const { return stream_; }
+
+ private:
+  std::FILE* stream_ = nullptr;
+};
+
+// Size of a file in bytes, 0 when it cannot be determined.
+long long fileSize(std::FILE* stream);
+
+// ---- line formats ----
+// Board text form: 64 squares (-1, 0, +1) then the side to move (-1, 0, +1), blank or
+// tab separated. Parses from cursor into board (squares, side to move, recounted discs
+// and a rebuilt candidate list) and leaves cursor after the side to move.
+bool parseBoardText(const char*& cursor, Board& board, std::string& why);
+// Position line: "%i\t%i\t" (game number, disc count), then the board text.
+bool parsePositionLine(const char* text, int& game, int& discs, Board& board, std::string& why);
+// Book line: the board text, a tab, then "row column  value".
+bool parseBookLine(const char* text, Board& board, int& row, int& column, double& value,
+                   std::string& why);
+// Feature row: exactly kFeatureColumns integers.
+bool parseFeatureRow(const char* text, long long values[], int count, std::string& why);
+
+// The same lines written, each ended by "\n".
+std::string positionLine(int game, int discs, const Board& board);
+std::string bookLine(const Board& board, int row, int column, double value);
+
+}  // namespace zedare
+
+#endif

@@ -1,0 +1,100 @@
+// Position files: merging the numbered files of several dumps, keeping the final
+// positions of the games, and turning positions into rows of feature values.
+//
+// A position line is "game<TAB>discs<TAB>" and the board text; the board's side to move
+// is 0 on the last line of a game. Every line read is parsed strictly (see offline.h).
+#include <string>
+
+#include "api/engine.h"
+#include "eval/model.h"
+#include "training/offline.h"
+
+namespace zedare {
+
+namespace {
+
+// Runs `each` on every position line of an open input; stops at a malformed line or a
+// stop request. `each` returns 0 to go on or a status to stop with.
+template <typename Each>
+int forEachPosition(InputFile& in, const char* path, long long& positions, Each each) {
+  const long long size = fileSize(in.get());
+  LineReader lines(in.get(), path);
+  Board board;
+  std::string why;
+  while (lines.next()) {
+    if (offlineStopRequested()) return kOfflineInterrupted;
+    int game, discs;
+    if (!parsePositionLine(lines.text(), game, discs, board, why)) {
+      lines.reject(why);
+      return kOfflineBadInput;
+    }
+    if (const int status = each(game, discs, board)) return status;
+    ++positions;
+    reportOfflineProgress("bytes", lines.bytesRead(), size, positions);
+  }
+  return kOfflineDone;
+}
+
+}  // namespace
+
+int Engine::mergePositionFiles(const char* baseName, int count) {
+  const std::string outputPath = std::string(baseName) + ".txt";
+  OutputFile out;
+  if (!out.open(outputPath.c_str())) return kOfflineCannotOpen;
+  long long positions = 0;
+  for (int k = 1; k <= count; ++k) {
+    const std::string path = std::string(baseName) + "_" + std::to_string(k) + ".txt";
+    InputFile in;
+    if (!in.open(path.c_str(), false)) {
+      // A part that is not there is left out, as when a dump of that range was not run.
+      std::fprintf(stderr, "%s: not found, skipped\n", path.c_str());
+      continue;
+    }
+    const int status = forEachPosition(in, path.c_str(), positions,
+                                       [&out](int game, int discs, const Board& board) {
+                                         out.write(positionLine(game, discs, board));
+                                         return kOfflineDone;
+                                       });
+    if (status) return out.finish(status);
+  }
+  return out.finish(kOfflineDone);
+}
+
+int Engine::extractFinalPositions(const char* input, const char* output) {
+  InputFile in;
+  if (!in.open(input)) return kOfflineCannotOpen;
+  OutputFile out;
+  if (!out.open(output)) return kOfflineCannotOpen;
+  long long positions = 0;
+  const int status =
+      forEachPosition(in, input, positions, [&out](int game, int discs, const Board& board) {
+        if (board.sideToMove == 0) out.write(positionLine(game, discs, board));
+        return kOfflineDone;
+      });
+  return out.finish(status);
+}
+
+int Engine::writeFeatureRows(const char* input, const char* output) {
+  InputFile in;
+  if (!in.open(input)) return kOfflineCannotOpen;
+  OutputFile out;
+  if (!out.open(output)) return kOfflineCannotOpen;
+  long long positions = 0;
+  const int status =
+      forEachPosition(in, input, positions, [this, &out](int game, int, const Board& board) {
+        // Column 2 is the disc count recounted from the squares, not the one on the line.
+        int row[kFeatureColumns];
+        featureRow(*this, board, game, row);
+        char text[kFeatureColumns * 12 + 2];
+        int n = 0;
+        for (int i = 0; i < kFeatureColumns; ++i) {
+          n += std::snprintf(text + n, sizeof text - n, i + 1 < kFeatureColumns ? "%i\t" : "%i\n",
+                             row[i]);
+        }
+        out.write(std::string(text, n));
+        return kOfflineDone;
+      });
+  return out.finish(status);
+}
+
+}  // namespace zedare
