@@ -19,7 +19,9 @@ const QColor kBlue(0, 0, 255);
 const QColor kSilver(192, 192, 192);
 const QColor kRed(255, 0, 0);
 
-QColor at(const QImage& image, int x, int y) { return image.pixelColor(x, y).toRgb(); }
+QColor at(const QImage& image, int x, int y) {
+  return image.pixelColor(x, y).toRgb();
+}
 
 // The pixels of `colour` inside `area`, as a set relative to their bounding box's
 // corner, and that corner.

@@ -50,8 +50,7 @@ class RealGameTest : public QObject {
     // Between moves a worker may be thinking in the background; only the queries that
     // are allowed during it (side to move, squares, legality, the flags) are used then.
     auto settled = [&] {
-      return QTest::qWaitFor([&] { return !form.hasLiveWorker() || form.inst(27) != 0; },
-                             120000);
+      return QTest::qWaitFor([&] { return !form.hasLiveWorker() || form.inst(27) != 0; }, 120000);
     };
     const int human = -1;
     int humanMoves = 0;

@@ -21,7 +21,8 @@
 class StandIn {
  public:
   StandIn() {
-    const QByteArray path = (QCoreApplication::applicationDirPath() + "/libzedare.so").toLocal8Bit();
+    const QByteArray path =
+        (QCoreApplication::applicationDirPath() + "/libzedare.so").toLocal8Bit();
     handle_ = dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr) qFatal("stand-in engine not found: %s", dlerror());
     bind(reset_, "StandInReset");

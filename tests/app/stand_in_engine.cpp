@@ -94,7 +94,9 @@ ZedareHandle TavrinCreate(void) {
   return &instanceTag;
 }
 
-void TavrinDestroy(ZedareHandle) { record("Destroy"); }
+void TavrinDestroy(ZedareHandle) {
+  record("Destroy");
+}
 
 int32_t TavrinInst(ZedareHandle, uint32_t code, int32_t a, int32_t b) {
   const std::string entry = format("I", code, {a, b});

@@ -1,6 +1,8 @@
 // Start-up of the desktop program: binding the engine library, failing cleanly when it
 // cannot be bound, finding the data folder, the report text, and the hook through which
 // the engine's fatal data errors reach the user.
+#include "startup.h"
+
 #include <dlfcn.h>
 
 #include <QApplication>
@@ -17,7 +19,6 @@
 #include "data_directory.h"
 #include "engine_binding.h"
 #include "stand_in_client.h"
-#include "startup.h"
 
 extern "C" void TavrinMatrixErrorHook(const char* text);
 
@@ -107,8 +108,8 @@ class StartupTest : public QObject {
     QVERIFY2(binding.load("zedare", {empty.path(), broken.path(), programDir}, &error),
              qPrintable(error));
     QCOMPARE(binding.libraryPath, QDir(programDir).absoluteFilePath("libzedare.so"));
-    QVERIFY(binding.create && binding.destroy && binding.inst && binding.instP0 &&
-            binding.instPp && binding.filePp);
+    QVERIFY(binding.create && binding.destroy && binding.inst && binding.instP0 && binding.instPp &&
+            binding.filePp);
     QVERIFY(binding.create() != nullptr);
 
     if (!systemLibraryAvailable()) {

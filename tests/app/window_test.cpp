@@ -180,9 +180,11 @@ class WindowTest : public QObject {
       QCOMPARE(expected.button->text(), QString::fromUtf8(expected.caption));
       QCOMPARE(expected.button->geometry(), expected.place);
     }
-    const std::pair<QAbstractButton*, int> checkRows[] = {
-        {form->CheckBox5, 210}, {form->CheckBox1, 235}, {form->CheckBox2, 260},
-        {form->CheckBox3, 285}, {form->CheckBox7, 310}};
+    const std::pair<QAbstractButton*, int> checkRows[] = {{form->CheckBox5, 210},
+                                                          {form->CheckBox1, 235},
+                                                          {form->CheckBox2, 260},
+                                                          {form->CheckBox3, 285},
+                                                          {form->CheckBox7, 310}};
     for (const auto& [box, top] : checkRows) QCOMPARE(box->pos(), QPoint(10, top));
     QCOMPARE(form->CheckBox5->text(), QStringLiteral("pokaż ruchy"));
     QCOMPARE(form->CheckBox1->text(), QStringLiteral("pokaż ocenę"));
@@ -197,11 +199,10 @@ class WindowTest : public QObject {
   void tabOrderFollowsTheDesign() {
     auto form = makeForm();
     const QList<QWidget*> expected = {
-        form->RadioButton1, form->RadioButton2, form->TrackBar1, form->CheckBox3,
-        form->CheckBox7,    form->CheckBox2,    form->CheckBox5, form->CheckBox4,
-        form->ComboBox2,    form->CheckBox1,    form->Button1,   form->Button2,
-        form->Button3,      form->Button4,      form->Button5,   form->Button11,
-        form->Button12,     form->Button13,     form->Button14};
+        form->RadioButton1, form->RadioButton2, form->TrackBar1, form->CheckBox3, form->CheckBox7,
+        form->CheckBox2,    form->CheckBox5,    form->CheckBox4, form->ComboBox2, form->CheckBox1,
+        form->Button1,      form->Button2,      form->Button3,   form->Button4,   form->Button5,
+        form->Button11,     form->Button12,     form->Button13,  form->Button14};
     QList<QWidget*> chain;
     QWidget* widget = form->RadioButton1;
     do {
@@ -323,8 +324,8 @@ class WindowTest : public QObject {
     engine.queue(kStandInInst, 15, {1});
     engine.queue(kStandInInst, 13, {1});
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 6, 5));
-    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0", "I15 6 5", "I12 0 0", "I13 0 0",
-                                    "P3 0 0 0", "PP0"}));
+    QCOMPARE(engine.log(),
+             (Entries{"I10 0 0", "I25 0 0", "I15 6 5", "I12 0 0", "I13 0 0", "P3 0 0 0", "PP0"}));
     QVERIFY(!form->Button2->isHidden());  // the human must pass: the computer moves again
     QVERIFY(!form->hasLiveWorker());
 
@@ -381,8 +382,8 @@ class WindowTest : public QObject {
     engine.clearLog();
     form->Button12->click();
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(engine.log().mid(0, 5), (Entries{"I25 0 0", "I27 0 0", "I11 0 0", "w:I11 0 0",
-                                              "w:I13 0 0"}));
+    QCOMPARE(engine.log().mid(0, 5),
+             (Entries{"I25 0 0", "I27 0 0", "I11 0 0", "w:I11 0 0", "w:I13 0 0"}));
 
     engine.clearLog();
     QTest::mouseClick(form->RadioButton1, Qt::LeftButton);
@@ -395,8 +396,10 @@ class WindowTest : public QObject {
       QPushButton* button;
       const char* code;
     };
-    const Step steps[] = {{form->Button3, "PP8"}, {form->Button4, "PP6"},
-                          {form->Button5, "PP5"}, {form->Button11, "PP7"}};
+    const Step steps[] = {{form->Button3, "PP8"},
+                          {form->Button4, "PP6"},
+                          {form->Button5, "PP5"},
+                          {form->Button11, "PP7"}};
     for (const Step& step : steps) {
       engine.clearLog();
       engine.queue(kStandInPp, 2, {1});    // the record was played with white
@@ -425,9 +428,12 @@ class WindowTest : public QObject {
   void saveAppendsTheExtensionAlways_data() {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("written");
-    QTest::newRow("plain name") << "/tmp/partia" << "F1 /tmp/partia.gam";
-    QTest::newRow("name with the extension") << "partia.gam" << "F1 partia.gam.gam";
-    QTest::newRow("Polish letters") << "gra żółta" << "F1 gra żółta.gam";
+    QTest::newRow("plain name") << "/tmp/partia"
+                                << "F1 /tmp/partia.gam";
+    QTest::newRow("name with the extension") << "partia.gam"
+                                             << "F1 partia.gam.gam";
+    QTest::newRow("Polish letters") << "gra żółta"
+                                    << "F1 gra żółta.gam";
   }
 
   void saveAppendsTheExtensionAlways() {
@@ -448,8 +454,7 @@ class WindowTest : public QObject {
     auto form = makeForm();
     form->Button13->click();
     form->Button14->click();
-    QCOMPARE(dialogTitles,
-             (QStringList{"Zapisywanie pliku partii", "Otwieranie pliku partii"}));
+    QCOMPARE(dialogTitles, (QStringList{"Zapisywanie pliku partii", "Otwieranie pliku partii"}));
     QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I25 0 0", "I27 0 0"}));
   }
 
@@ -499,10 +504,10 @@ class WindowTest : public QObject {
     QTest::addColumn<qint64>("end");
     QTest::addColumn<QString>("report");
     QTest::addColumn<QList<int>>("sleeps");
-    QTest::newRow("fast move, delayed") << true << true << qint64(100) << qint64(100)
-                                        << "1.2 / 12 (0 s)" << QList<int>{500};
-    QTest::newRow("fast move, no delay") << false << true << qint64(100) << qint64(100)
-                                         << "1.2 / 12 (0 s)" << QList<int>{};
+    QTest::newRow("fast move, delayed")
+        << true << true << qint64(100) << qint64(100) << "1.2 / 12 (0 s)" << QList<int>{500};
+    QTest::newRow("fast move, no delay")
+        << false << true << qint64(100) << qint64(100) << "1.2 / 12 (0 s)" << QList<int>{};
     QTest::newRow("slow move") << true << false << qint64(100) << qint64(102) << "1.2 / 12 (2 s)"
                                << QList<int>{};
   }
@@ -547,8 +552,8 @@ class WindowTest : public QObject {
     form->Button12->click();
     QVERIFY(waitForIdle(*form));
     QCOMPARE(workerEntries(engine.log()),
-             (Entries{"w:I11 0 0", "w:I13 0 0", "w:I15 1 0", "w:I20 0 0", "w:I17 0 0",
-                      "w:I18 0 0", "w:I12 0 0", "w:PP0"}));
+             (Entries{"w:I11 0 0", "w:I13 0 0", "w:I15 1 0", "w:I20 0 0", "w:I17 0 0", "w:I18 0 0",
+                      "w:I12 0 0", "w:PP0"}));
   }
 
   void computerPassesAndHumanMustPass() {
@@ -559,9 +564,9 @@ class WindowTest : public QObject {
     engine.queue(kStandInInst, 12, {0});     // and the human cannot either
     form->Button12->click();
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(workerEntries(engine.log()), (Entries{"w:I11 0 0", "w:I13 0 0", "w:P3 0 0 0",
-                                                   "w:I12 0 0", "w:I13 0 0", "w:P3 0 0 0",
-                                                   "w:PP0"}));
+    QCOMPARE(workerEntries(engine.log()),
+             (Entries{"w:I11 0 0", "w:I13 0 0", "w:P3 0 0 0", "w:I12 0 0", "w:I13 0 0",
+                      "w:P3 0 0 0", "w:PP0"}));
     QVERIFY(!form->Button2->isHidden());
     QTest::qWait(20);
     QCOMPARE(form->Label8->text(), QStringLiteral("unchanged"));
@@ -595,8 +600,8 @@ class WindowTest : public QObject {
     form->Button12->click();
     QVERIFY(waitForIdle(*form));
     QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I11 0 0", "w:I10 0 0", "w:I12 0 0",
-                                    "w:I14 1 0", "w:I20 0 0", "w:I17 0 0", "w:I18 0 0",
-                                    "w:I13 0 0", "w:I12 0 0", "w:P3 0 0 0", "w:PP0"}));
+                                    "w:I14 1 0", "w:I20 0 0", "w:I17 0 0", "w:I18 0 0", "w:I13 0 0",
+                                    "w:I12 0 0", "w:P3 0 0 0", "w:PP0"}));
   }
 
   void playButtonCutsASearchShort() {

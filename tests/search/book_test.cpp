@@ -148,11 +148,7 @@ TEST_F(Book, LevelHorizonsDecideWhichBookIsAsked) {
     std::filesystem::current_path(dir);
     for (int level = 1; level <= 4; ++level) {
       Engine e;
-      support::setSimpleModel(e);
-      e.humanColour = 1;
-      e.computerColour = -1;
-      e.gameBoard = position;
-      e.resetTree();
+      support::setUpGame(e, position, -1);
       e.setLevel(level);
       e.chooseMove(1);
       const float value = e.bestMove.value;
@@ -173,11 +169,7 @@ TEST_F(Book, LevelHorizonsDecideWhichBookIsAsked) {
       }
       // Without the book switch no book is asked.
       Engine off;
-      support::setSimpleModel(off);
-      off.humanColour = 1;
-      off.computerColour = -1;
-      off.gameBoard = position;
-      off.resetTree();
+      support::setUpGame(off, position, -1);
       off.setLevel(level);
       off.chooseMove(0);
       EXPECT_NE(off.bestMove.value, 111.0f);

@@ -3,6 +3,8 @@
 #ifndef ZEDARE_TESTS_SEARCH_SUPPORT_H
 #define ZEDARE_TESTS_SEARCH_SUPPORT_H
 
+#include <gtest/gtest.h>
+
 #include <fstream>
 #include <random>
 #include <string>
@@ -27,6 +29,27 @@ inline void setSimpleModel(zedare::Engine& e) {
   for (int i = 0; i < 8; ++i) {
     e.patterns1[i] = zedare::zeros(i == 1 ? 9 : 19683, 3);
     e.patterns2[i] = e.patterns1[i];
+  }
+}
+
+// The engine holds `position` as its game, with a fresh tree and the simple model; the
+// computer plays `computerColour`.
+inline void setUpGame(zedare::Engine& e, const zedare::Board& position, int computerColour) {
+  setSimpleModel(e);
+  e.computerColour = computerColour;
+  e.humanColour = -computerColour;
+  e.gameBoard = position;
+  e.resetTree();
+}
+
+// Every kept node is a consistent board and every kept child has flag 2.
+inline void expectTreeConsistent(const zedare::Board& b) {
+  ASSERT_EQ(b.checkConsistency(), "");
+  for (int i = 0; i < b.moveCount; ++i) {
+    const zedare::MoveEntry& m = b.moves[i];
+    if (!m.child) continue;
+    ASSERT_EQ(m.flag, 2);
+    expectTreeConsistent(*m.child);
   }
 }
 

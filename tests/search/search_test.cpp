@@ -17,12 +17,18 @@ using zedare::kNoValue;
 namespace {
 
 // A fresh engine on a position, with the computer to move.
-void setUp(Engine& e, const Board& position) {
-  support::setSimpleModel(e);
-  e.humanColour = -position.sideToMove;
-  e.computerColour = position.sideToMove;
-  e.gameBoard = position;
-  e.resetTree();
+void setUp(Engine& e, const Board& position) { support::setUpGame(e, position, position.sideToMove); }
+
+// White (+1) two discs in the corner row, black one disc in the far corner: nobody can
+// move and white leads by one.
+Board finishedGame() {
+  Board b;
+  b.setSquare(1, 1, 1);
+  b.setSquare(1, 2, 1);
+  b.setSquare(8, 8, -1);
+  b.sideToMove = 1;
+  b.rebuildCandidates();
+  return b;
 }
 
 float runSearch(Engine& e, int algorithm, int mode, int leafDepth, int keptDepth = 4) {
@@ -38,7 +44,7 @@ float runSearch(Engine& e, int algorithm, int mode, int leafDepth, int keptDepth
 
 // Every kept node is a consistent board, and every kept child is its parent with the
 // entry's move played by the parent's side to move (or by the other side after a pass).
-void expectTreeConsistent(const Board& b) {
+void expectTreeReplays(const Board& b) {
   ASSERT_EQ(b.checkConsistency(), "");
   for (int i = 0; i < b.moveCount; ++i) {
     const zedare::MoveEntry& m = b.moves[i];
@@ -50,7 +56,7 @@ void expectTreeConsistent(const Board& b) {
       ASSERT_EQ(replay.play(m.row, m.column, -b.sideToMove), 1);
     }
     ASSERT_TRUE(replay.sameSquares(*m.child));
-    expectTreeConsistent(*m.child);
+    expectTreeReplays(*m.child);
   }
 }
 
@@ -75,7 +81,7 @@ TEST(SearchSolve, ExactAndWldAgreeWithAnIndependentSolver) {
         setUp(w, position);
         const float wld = runSearch(w, algorithm, 2, empties);
         EXPECT_EQ(wld, truth > 0 ? 9.9f : truth < 0 ? -9.9f : 0.0f) << position.toLine();
-        expectTreeConsistent(*e.root);
+        expectTreeReplays(*e.root);
       }
       if (empties <= 8) {  // minimax keeps the whole tree: small endgames only
         Engine m;
@@ -132,7 +138,7 @@ TEST(SearchAlgorithms, IterativeDeepeningKeepsTheValueOfAFreshSearch) {
       setUp(fresh, position);
       for (int d = 1; d <= 4; ++d) runSearch(deep, algorithm, 0, d);
       EXPECT_NEAR(deep.root->moves[0].value, runSearch(fresh, algorithm, 0, 4), 1e-3);
-      expectTreeConsistent(*deep.root);
+      expectTreeReplays(*deep.root);
     }
   }
 }
@@ -176,13 +182,7 @@ TEST(SearchScoring, LeafDepthZeroScoresTheRootAndLeavesItsList) {
 }
 
 TEST(SearchScoring, FinishedGamesScoreByMode) {
-  // Computer (white, +1) has more discs, nobody can move.
-  Board b;
-  b.setSquare(1, 1, 1);
-  b.setSquare(1, 2, 1);
-  b.setSquare(8, 8, -1);
-  b.sideToMove = 1;
-  b.rebuildCandidates();
+  const Board b = finishedGame();  // the computer plays white
   Engine e;
   e.humanColour = -1;
   e.computerColour = 1;
@@ -203,12 +203,7 @@ TEST(SearchScoring, FinishedGamesScoreByMode) {
 TEST(SearchScoring, HeuristicScoreIsNotTakenForADiscDifference) {
   // A kept board scored as a finished game in the heuristic mode (+1000) must score
   // its disc difference when an exact search reaches it.
-  Board b;
-  b.setSquare(1, 1, 1);
-  b.setSquare(1, 2, 1);
-  b.setSquare(8, 8, -1);
-  b.sideToMove = 1;
-  b.rebuildCandidates();
+  Board b = finishedGame();
   Engine e;
   e.computerColour = 1;
   e.humanColour = -1;
@@ -394,11 +389,7 @@ TEST(SearchTree, PonderedMoveKeepsItsSubtree) {
   // ponder expects, and the computer's search then starts from the kept subtree.
   Engine pondered, fresh;
   for (Engine* e : {&pondered, &fresh}) {
-    support::setSimpleModel(*e);
-    e->humanColour = position.sideToMove;
-    e->computerColour = -position.sideToMove;
-    e->gameBoard = position;
-    e->resetTree();
+    support::setUpGame(*e, position, -position.sideToMove);
     e->setLevel(2);
   }
   pondered.ponder();
@@ -414,18 +405,14 @@ TEST(SearchTree, PonderedMoveKeepsItsSubtree) {
   EXPECT_EQ(pondered.bestMove.row, fresh.bestMove.row);
   EXPECT_EQ(pondered.bestMove.column, fresh.bestMove.column);
   EXPECT_LT(pondered.evalCount, fresh.evalCount);
-  expectTreeConsistent(*pondered.root);
+  expectTreeReplays(*pondered.root);
 }
 
 TEST(SearchTree, AnyOtherMoveStartsAFreshRoot) {
   std::mt19937 rng(12);
   const Board position = support::randomPosition(rng, 16);
   Engine e;
-  support::setSimpleModel(e);
-  e.humanColour = position.sideToMove;
-  e.computerColour = -position.sideToMove;
-  e.gameBoard = position;
-  e.resetTree();
+  support::setUpGame(e, position, -position.sideToMove);
   e.setLevel(2);
   e.ponder();
   // The last legal entry of the sorted list is not the expected move.

@@ -18,16 +18,6 @@ using zedare::Engine;
 
 namespace {
 
-void expectTreeConsistent(const Board& b) {
-  ASSERT_EQ(b.checkConsistency(), "");
-  for (int i = 0; i < b.moveCount; ++i) {
-    const zedare::MoveEntry& m = b.moves[i];
-    if (!m.child) continue;
-    ASSERT_EQ(m.flag, 2);
-    expectTreeConsistent(*m.child);
-  }
-}
-
 // Waits until the flag reads 1 (the worker is inside the search), then clears it through
 // `stopCode` and returns the time from the clearing to the worker's end.
 double stopAndMeasure(Engine& e, std::thread& worker, uint32_t readCode, uint32_t stopCode) {
@@ -44,11 +34,7 @@ TEST(SearchStop, ClearingSearchingEndsTheMoveSearchAndPlaysTheFirstEntry) {
   Board position;
   ASSERT_TRUE(support::positionWithEmpties(rng, 40, position));
   Engine e;
-  support::setSimpleModel(e);
-  e.computerColour = position.sideToMove;
-  e.humanColour = -position.sideToMove;
-  e.gameBoard = position;
-  e.resetTree();
+  support::setUpGame(e, position, position.sideToMove);
   e.setLevel(7);  // far deeper than can finish before the stop
   int played = -1;
   std::thread worker([&] { played = TavrinInst(&e, 15, 0, 0); });
@@ -66,7 +52,7 @@ TEST(SearchStop, ClearingSearchingEndsTheMoveSearchAndPlaysTheFirstEntry) {
   EXPECT_EQ(e.bestMove.column, e.lastColumn);
   EXPECT_TRUE(e.root->sameSquares(e.gameBoard));
   EXPECT_EQ(e.root->sideToMove, e.gameBoard.sideToMove);
-  expectTreeConsistent(*e.root);
+  support::expectTreeConsistent(*e.root);
 }
 
 TEST(SearchStop, ClearingPonderingEndsBackgroundThinking) {
@@ -74,11 +60,7 @@ TEST(SearchStop, ClearingPonderingEndsBackgroundThinking) {
   Board position;
   ASSERT_TRUE(support::positionWithEmpties(rng, 36, position));
   Engine e;
-  support::setSimpleModel(e);
-  e.humanColour = position.sideToMove;
-  e.computerColour = -position.sideToMove;
-  e.gameBoard = position;
-  e.resetTree();
+  support::setUpGame(e, position, -position.sideToMove);
   e.setLevel(7);
   std::thread worker([&] { TavrinInst(&e, 16, 0, 0); });
   const double latency = stopAndMeasure(e, worker, 27, 28);
@@ -86,7 +68,7 @@ TEST(SearchStop, ClearingPonderingEndsBackgroundThinking) {
   RecordProperty("ponder_stop_latency_ms", static_cast<int>(latency));
   EXPECT_EQ(e.pondering.load(), 0);
   EXPECT_TRUE(e.root->sameSquares(e.gameBoard));
-  expectTreeConsistent(*e.root);
+  support::expectTreeConsistent(*e.root);
   // The interrupted tree is a sound start for the next search: the human's move chosen
   // from it is legal and the game goes on.
   const int side = e.gameBoard.sideToMove;
