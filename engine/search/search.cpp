@@ -327,6 +327,10 @@ float searchAlphaBeta(Engine& e, Board& b) {
 float searchMtdf(Engine& e, Board& root) {
   float g = 0.0f;
   if (root.moveCount > 0 && known(root.moves[0].value)) g = root.moves[0].value;
+  // A search called after the stop would leave at its first entry anyway; returning here
+  // spares the walk over the whole kept tree that forgetting its bounds costs (the next
+  // search forgets them all the same).
+  if (stopped(e)) return g;
   root.clearValues();
   float upper = kWinScore, lower = -kWinScore;
   do {

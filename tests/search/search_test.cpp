@@ -3,6 +3,8 @@
 // pondered move, passes and scoring rules.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <random>
 #include <vector>
 
@@ -466,6 +468,24 @@ TEST(SearchEndgames, WinLossDrawSignOfTheClassicPositions) {
     ++checked;
   }
   EXPECT_GE(checked, 7);
+}
+
+}  // namespace
+
+namespace {
+
+// A search run before any model is loaded stops through the matrix library's error path
+// with its message, instead of reading outside an empty weight table.
+TEST(SearchWithoutModel, StopsThroughTheMatrixErrorPath) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        dup2(2, 1);  // the error text goes to standard output; let the test see it
+        Engine e;
+        e.setLevel(1);
+        e.chooseMove(0);
+      },
+      ::testing::ExitedWithCode(1), "MATRIX: .*\nindeks poza zakresem\n");
 }
 
 }  // namespace
