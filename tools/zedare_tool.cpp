@@ -47,7 +47,7 @@ struct Option {
   const char* valueName;     // nullptr for a flag
   const char* defaultValue;  // nullptr: no default
   const char* help;
-  bool optional = false;     // may be left out although it has no default
+  bool optional = false;  // may be left out although it has no default
 };
 
 struct Command {
@@ -166,8 +166,7 @@ void showProgress(void*, const zedare::OfflineProgress& p) {
   // Short runs stay quiet; longer ones update once a second on a terminal, every ten
   // seconds into a log.
   const double every = progress.terminal ? 1.0 : 10.0;
-  if (sinceStart < 2.0 ||
-      std::chrono::duration<double>(now - progress.lastShown).count() < every) {
+  if (sinceStart < 2.0 || std::chrono::duration<double>(now - progress.lastShown).count() < every) {
     return;
   }
   progress.lastShown = now;
@@ -258,7 +257,8 @@ int finish(const char* command, int status, const char* unitDone = nullptr) {
   const double seconds = progress.elapsed();
   const zedare::OfflineProgress& p = progress.last;
   if (status == zedare::kOfflineDone) {
-    std::string line = std::string(command) + ": done in " + std::to_string(seconds).substr(0, 6) + " s";
+    std::string line =
+        std::string(command) + ": done in " + std::to_string(seconds).substr(0, 6) + " s";
     if (unitDone && p.done > 0) {
       char text[128];
       std::snprintf(text, sizeof text, " (%lld %s, %.2f %s/s, %lld positions, %.0f positions/s)",
@@ -374,10 +374,10 @@ int runFit(const Args& a) {
 
 int runSmooth(const Args& a) {
   Engine e;
-  const int status = e.smoothWeights(
-      textArg(a, "in"), static_cast<int>(integerArg(a, "first", 1, INT_MAX)),
-      static_cast<int>(integerArg(a, "last", 1, INT_MAX)),
-      static_cast<int>(integerArg(a, "points", 1, 99)), textArg(a, "out"));
+  const int status =
+      e.smoothWeights(textArg(a, "in"), static_cast<int>(integerArg(a, "first", 1, INT_MAX)),
+                      static_cast<int>(integerArg(a, "last", 1, INT_MAX)),
+                      static_cast<int>(integerArg(a, "points", 1, 99)), textArg(a, "out"));
   return finish("smooth", status);
 }
 
@@ -395,6 +395,11 @@ int runConverter(const Args& a) {
     return kExitFailed;
   }
   return finish("converter", zedare::kOfflineDone);
+}
+
+int runLines(const Args& a) {
+  std::printf("%lld\n", zedare::countOpeningLines(static_cast<int>(integerArg(a, "depth", 0, 12))));
+  return 0;
 }
 
 // One game of the loaded model against itself from the start position, as the game
@@ -428,13 +433,16 @@ const std::vector<Command>& commands() {
        "result line per game), NAME_{C|B}DEPTH_oceny.txt (a feature record per position)\n"
        "and NAME_{C|B}DEPTH_<game>.gam (C when the computer plays black).",
        [] {
-         auto o = withModel({{"name", "NAME", nullptr, "base name of the match's files"},
-                             {"depth", "D", nullptr, "opening depth in plies"},
-                             {"style2", "N", "1", "style number of weight set 2"},
-                             {"model-dir2", "DIR", nullptr, "model directory of set 2 (default: --model-dir)", true},
-                             {"params2", "NAME", nullptr, "parameter name of set 2 (default: --params)", true},
-                             {"patterns2", "NAME", nullptr, "pattern prefix of set 2 (default: --patterns)", true}},
-                            true);
+         auto o = withModel(
+             {{"name", "NAME", nullptr, "base name of the match's files"},
+              {"depth", "D", nullptr, "opening depth in plies"},
+              {"style2", "N", "1", "style number of weight set 2"},
+              {"model-dir2", "DIR", nullptr, "model directory of set 2 (default: --model-dir)",
+               true},
+              {"params2", "NAME", nullptr, "parameter name of set 2 (default: --params)", true},
+              {"patterns2", "NAME", nullptr, "pattern prefix of set 2 (default: --patterns)",
+               true}},
+             true);
          o.push_back(kComputerOption);
          return o;
        }(),
@@ -478,18 +486,23 @@ const std::vector<Command>& commands() {
                   {"threshold", "T", nullptr, "largest move value that is continued"}},
                  true),
        runContinuations},
-      {"symmetrize", "adds the three symmetric images of every book line",
+      {"symmetrize",
+       "adds the three symmetric images of every book line",
        "Writes each line of the input book followed by its images under the reflections\n"
        "in the two diagonals and the half turn (position and move alike).",
-       {{"in", "FILE", nullptr, "book file to read"}, {"out", "FILE", nullptr, "book file to write"}},
+       {{"in", "FILE", nullptr, "book file to read"},
+        {"out", "FILE", nullptr, "book file to write"}},
        runSymmetrize},
-      {"merge", "joins BASE_1.txt .. BASE_K.txt into BASE.txt",
+      {"merge",
+       "joins BASE_1.txt .. BASE_K.txt into BASE.txt",
        "Copies the position lines of BASE_1.txt to BASE_K.txt, in order, into BASE.txt.\n"
        "A part that does not exist is skipped with a note.",
        {{"base", "BASE", nullptr, "base name of the position files"},
         {"count", "K", nullptr, "number of parts"}},
        runMerge},
-      {"finals", "keeps the final positions (side to move 0) of a position file", "",
+      {"finals",
+       "keeps the final positions (side to move 0) of a position file",
+       "",
        {{"in", "FILE", nullptr, "position file to read"},
         {"out", "FILE", nullptr, "final-position file to write"}},
        runFinals},
@@ -506,7 +519,8 @@ const std::vector<Command>& commands() {
          return o;
        }(),
        runFeatureRows},
-      {"pattern-stats", "pattern tables from positions and their games' final positions",
+      {"pattern-stats",
+       "pattern tables from positions and their games' final positions",
        "Counts every edge, corner and diagonal pattern of every position (under the eight\n"
        "symmetries, each also with colours inverted) with what its game's final position\n"
        "holds on the pattern's squares, and writes the eight tables to PREFIX_A1.dat ..\n"
@@ -515,7 +529,8 @@ const std::vector<Command>& commands() {
         {"finals", "FILE", nullptr, "its final positions (finals)"},
         {"out", "PREFIX", nullptr, "prefix of the eight pattern files"}},
        runPatternStats},
-      {"fit", "fits the weights of every stage to a feature-row file",
+      {"fit",
+       "fits the weights of every stage to a feature-row file",
        "Regresses the final disc difference of each game on the feature rows of each disc\n"
        "count (stages with fewer than 500 rows are skipped) and writes the 18 x 64 weight\n"
        "matrix to NAME.dat and the RMS error of each stage to --errors.\n"
@@ -531,7 +546,8 @@ const std::vector<Command>& commands() {
         {"all-columns", nullptr, nullptr, "let every feature column enter the fit"},
         {"errors", "FILE", "err.txt", "file for the 1 x 64 error vector"}},
        runFit},
-      {"smooth", "smooths each weight row along the disc count",
+      {"smooth",
+       "smooths each weight row along the disc count",
        "Replaces each run of non-zero weights between columns FIRST and LAST of every row\n"
        "but row 12 by a moving straight-line fit over POINTS columns (3 for shorter runs;\n"
        "runs of one or two are kept). POINTS must be odd.",
@@ -541,14 +557,22 @@ const std::vector<Command>& commands() {
         {"points", "P", nullptr, "window width, odd"},
         {"out", "FILE", nullptr, "weight matrix to write"}},
        runSmooth},
-      {"report", "per-stage correlation, coefficient and fill of every feature column",
+      {"report",
+       "per-stage correlation, coefficient and fill of every feature column",
        "Writes korelacje.txt (correlation of each column with the final disc difference),\n"
        "parametry0.txt (the column's least-squares coefficient alone) and wypelnienie.txt\n"
        "(its non-zero entries), 20 x 64 each, for disc counts 4 to 63.",
        {{"rows", "FILE", nullptr, "feature-row file to read"},
         {"dir", "DIR", "", "directory for the three files (default: here)"}},
        runReport},
-      {"converter", "writes the row converter table",
+      {"lines",
+       "prints the number of games a match or dump of a depth plays",
+       "The number of opening lines up to DEPTH plies (the games of a match or dump), for\n"
+       "splitting a dump into ranges (--first, --last) run side by side and merged.",
+       {{"depth", "D", nullptr, "opening depth in plies"}},
+       runLines},
+      {"converter",
+       "writes the row converter table",
        "Writes the table that turns a packed board row into colours and square states\n"
        "(the same as the separate write_converter program).",
        {{"out", "PATH", "modele//konwerter.dat", "file to write"}},
@@ -556,8 +580,7 @@ const std::vector<Command>& commands() {
       {"play", "one game of the loaded model against itself",
        "Loads the model as the game does (code 30), sets the level and plays one game from\n"
        "the start position, both sides by the engine; prints the moves and the final score.",
-       withModel({}, true),
-       runPlay},
+       withModel({}, true), runPlay},
   };
   return list;
 }
@@ -586,7 +609,8 @@ void printCommandHelp(const Command& c) {
   if (*c.details) std::printf("\n%s\n", c.details);
   std::printf("\noptions:\n");
   for (const Option& o : c.options) {
-    std::string left = std::string("--") + o.name + (o.valueName ? std::string(" ") + o.valueName : "");
+    std::string left =
+        std::string("--") + o.name + (o.valueName ? std::string(" ") + o.valueName : "");
     std::printf("  %-22s %s", left.c_str(), o.help);
     if (o.valueName && o.defaultValue && *o.defaultValue) std::printf(" [%s]", o.defaultValue);
     std::printf("\n");

@@ -40,7 +40,7 @@ namespace zedare {
 
 namespace {
 
-constexpr long long kMaxRows = 5950794;    // rows held in memory
+constexpr long long kMaxRows = 5950794;     // rows held in memory
 constexpr long long kMaxStageRows = 97554;  // rows of one disc count
 constexpr int kMinStageRows = 500;          // fewer rows: the stage is not fitted
 constexpr int kMinNonZero = 200;            // non-zero entries of a candidate column
@@ -96,7 +96,8 @@ int readFeatureData(const char* path, FeatureData& d) {
     d.game.push_back(static_cast<int32_t>(values[0]));
     d.columns.push_back(row);
     if ((d.game.size() & 0xFFF) == 0) {
-      reportOfflineProgress("bytes", lines.bytesRead(), size, static_cast<long long>(d.game.size()));
+      reportOfflineProgress("bytes", lines.bytesRead(), size,
+                            static_cast<long long>(d.game.size()));
     }
   }
   const int n = static_cast<int>(d.game.size());
@@ -280,7 +281,9 @@ bool writable(const std::string& path) {
   return false;
 }
 
-bool nonZero(double v) { return !(v == 0.0); }  // a NaN counts as non-zero
+bool nonZero(double v) {
+  return !(v == 0.0);
+}  // a NaN counts as non-zero
 
 }  // namespace
 

@@ -17,12 +17,15 @@ namespace zedare {
 namespace {
 
 std::atomic<bool> stopRequested{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the stop request is set from a signal handler");
+static_assert(std::atomic<bool>::is_always_lock_free,
+              "the stop request is set from a signal handler");
 
 OfflineProgressHook progressHook = nullptr;
 void* progressContext = nullptr;
 
-inline bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+inline bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 void skipBlanks(const char*& p) {
   while (isBlank(*p)) ++p;
@@ -50,20 +53,34 @@ bool onlyBlanksLeft(const char* p) {
 
 const char* offlineStatusText(int status) {
   switch (status) {
-    case kOfflineDone: return "done";
-    case kOfflineCannotOpen: return "a file could not be opened";
-    case kOfflineBadInput: return "malformed input";
-    case kOfflineBadArgument: return "bad argument";
-    case kOfflineTooLarge: return "too many rows";
-    case kOfflineWriteFailed: return "an output file could not be written";
-    case kOfflineInterrupted: return "interrupted";
-    default: return "unknown status";
+    case kOfflineDone:
+      return "done";
+    case kOfflineCannotOpen:
+      return "a file could not be opened";
+    case kOfflineBadInput:
+      return "malformed input";
+    case kOfflineBadArgument:
+      return "bad argument";
+    case kOfflineTooLarge:
+      return "too many rows";
+    case kOfflineWriteFailed:
+      return "an output file could not be written";
+    case kOfflineInterrupted:
+      return "interrupted";
+    default:
+      return "unknown status";
   }
 }
 
-void requestOfflineStop() { stopRequested.store(true, std::memory_order_relaxed); }
-bool offlineStopRequested() { return stopRequested.load(std::memory_order_relaxed); }
-void clearOfflineStop() { stopRequested.store(false, std::memory_order_relaxed); }
+void requestOfflineStop() {
+  stopRequested.store(true, std::memory_order_relaxed);
+}
+bool offlineStopRequested() {
+  return stopRequested.load(std::memory_order_relaxed);
+}
+void clearOfflineStop() {
+  stopRequested.store(false, std::memory_order_relaxed);
+}
 
 void setOfflineProgressHook(OfflineProgressHook hook, void* context) {
   progressHook = hook;
@@ -83,7 +100,9 @@ void reportBadLine(const char* path, long line, const std::string& what) {
   std::fprintf(stderr, "%s:%ld: malformed line: %s\n", path, line, what.c_str());
 }
 
-LineReader::~LineReader() { std::free(buffer_); }
+LineReader::~LineReader() {
+  std::free(buffer_);
+}
 
 bool LineReader::next() {
   for (;;) {

@@ -43,7 +43,7 @@ void clearOfflineStop();
 
 // ---- progress ----
 struct OfflineProgress {
-  const char* unit;     // what done and total count: "games", "lines", "bytes", "stages"
+  const char* unit;  // what done and total count: "games", "lines", "bytes", "stages"
   long long done;
   long long total;      // 0 when not known in advance
   long long positions;  // positions handled so far (moves played, position lines read)

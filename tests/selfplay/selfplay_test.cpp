@@ -150,8 +150,8 @@ TEST_F(SelfPlay, MatchAtDepthOneWritesOneGameWithItsRecordsAndResult) {
 
   const std::vector<std::string> results = readLines(base + "_B1_wyniki.txt");
   ASSERT_EQ(results.size(), 1u);
-  EXPECT_EQ(results[0], "1\t" + std::to_string(final.count(1)) + "\t" +
-                            std::to_string(final.count(-1)));
+  EXPECT_EQ(results[0],
+            "1\t" + std::to_string(final.count(1)) + "\t" + std::to_string(final.count(-1)));
 
   // One feature record per position played from (the opening move's is not one) and
   // one for the final position, which carries only discs, side and difference.

@@ -107,10 +107,14 @@ TEST_F(Books, SymmetrizedLinesMapPositionAndMoveAlike) {
   // The four images: identity, main diagonal, other diagonal, half turn.
   auto image = [](int t, int r, int c) {
     switch (t) {
-      case 1: return std::pair{c, r};
-      case 2: return std::pair{9 - c, 9 - r};
-      case 3: return std::pair{9 - r, 9 - c};
-      default: return std::pair{r, c};
+      case 1:
+        return std::pair{c, r};
+      case 2:
+        return std::pair{9 - c, 9 - r};
+      case 3:
+        return std::pair{9 - r, 9 - c};
+      default:
+        return std::pair{r, c};
     }
   };
   Board after = b;
@@ -120,7 +124,8 @@ TEST_F(Books, SymmetrizedLinesMapPositionAndMoveAlike) {
     for (int r = 1; r <= 8; ++r) {
       for (int c = 1; c <= 8; ++c) {
         const auto [ir, ic] = image(t, r, c);
-        ASSERT_EQ(e.position.at(ir, ic), b.colourAt(r, c)) << "image " << t << " of " << r << "," << c;
+        ASSERT_EQ(e.position.at(ir, ic), b.colourAt(r, c))
+            << "image " << t << " of " << r << "," << c;
       }
     }
     EXPECT_EQ(std::pair(e.row, e.column), image(t, row, column)) << "image " << t;
@@ -143,10 +148,10 @@ TEST_F(Books, AMalformedBookLineStopsWithItsLineNumber) {
   const std::string in = path("book.dat"), out = path("out.dat");
   const std::string good = startText(-1) + "\t3 4  9999\n";
   const std::string cases[] = {
-      startText(-1) + "\t3 9  1\n",             // column off the board
-      startText(-1) + "\n",                      // no move
-      startText(-1).substr(2) + "\t3 4  1\n",    // 63 squares and a side
-      startText(-1) + "\t3 4  1 extra\n",        // text after the value
+      startText(-1) + "\t3 9  1\n",                      // column off the board
+      startText(-1) + "\n",                              // no move
+      startText(-1).substr(2) + "\t3 4  1\n",            // 63 squares and a side
+      startText(-1) + "\t3 4  1 extra\n",                // text after the value
       "0 0 2" + startText(-1).substr(5) + "\t3 4  1\n",  // a square value of 2
   };
   for (const std::string& bad : cases) {
@@ -212,9 +217,9 @@ TEST_F(Books, ContinuationsRefuseAnEntryTheyCannotPlay) {
   EXPECT_NE(testing::internal::GetCapturedStderr().find(book + ":1:"), std::string::npos);
 
   testing::internal::CaptureStderr();
-  EXPECT_EQ(e.generateContinuations(path("none.dat").c_str(), 1, path("new.dat").c_str(), 6, -1,
-                                    100.0),
-            zedare::kOfflineCannotOpen);
+  EXPECT_EQ(
+      e.generateContinuations(path("none.dat").c_str(), 1, path("new.dat").c_str(), 6, -1, 100.0),
+      zedare::kOfflineCannotOpen);
   testing::internal::GetCapturedStderr();
   EXPECT_FALSE(exists(path("new.dat"))) << "nothing is written when the input is missing";
 }

@@ -38,7 +38,9 @@ inline void writeText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
 }
 
-inline bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+inline bool exists(const std::string& path) {
+  return access(path.c_str(), F_OK) == 0;
+}
 
 inline std::vector<std::string> fields(const std::string& line, char separator) {
   std::vector<std::string> out;

@@ -28,7 +28,8 @@ std::string startLine(int game) {
 
 TEST_F(Positions, MergeCopiesThePartsInOrderAndSkipsMissingOnes) {
   const std::string base = path("pos");
-  const std::string a = startLine(1), b = line(1, 5, 0, {{1, 1, 1}, {1, 2, -1}, {2, 2, 1}, {3, 3, 1}, {8, 8, -1}});
+  const std::string a = startLine(1),
+                    b = line(1, 5, 0, {{1, 1, 1}, {1, 2, -1}, {2, 2, 1}, {3, 3, 1}, {8, 8, -1}});
   const std::string c = startLine(7);
   writeText(base + "_1.txt", a + b);
   // A part written with other blanks is rewritten in the file's own form.
@@ -49,7 +50,8 @@ TEST_F(Positions, FinalPositionsAreTheLinesWithoutASideToMove) {
   const std::string in = path("pos.txt"), out = path("fin.txt");
   const std::string f1 = line(1, 3, 0, {{1, 1, 1}, {1, 2, -1}, {8, 8, 1}});
   const std::string f2 = line(2, 2, 0, {{2, 2, -1}, {3, 3, -1}});
-  writeText(in, startLine(1) + f1 + startLine(2) + line(2, 4, 1, {{1, 1, 1}, {2, 2, -1}, {3, 3, 1}, {4, 4, 1}}) + f2);
+  writeText(in, startLine(1) + f1 + startLine(2) +
+                    line(2, 4, 1, {{1, 1, 1}, {2, 2, -1}, {3, 3, 1}, {4, 4, 1}}) + f2);
   ASSERT_EQ(engine().extractFinalPositions(in.c_str(), out.c_str()), zedare::kOfflineDone);
   EXPECT_EQ(readText(out), f1 + f2);
 
@@ -76,8 +78,9 @@ TEST_F(Positions, AMalformedPositionLineStopsTheReadWithItsLineNumber) {
   badSquare.replace(badSquare.find("0 "), 1, "3");
   std::string badSide = startLine(1);
   badSide.replace(badSide.rfind("-1"), 2, "5");
-  const std::string cases[] = {shortLine, badSquare, badSide, "1\t4\n", "x\t4\t0 0\n",
-                               startLine(1).substr(0, startLine(1).size() - 1) + " 0\n"};
+  const std::string cases[] = {
+      shortLine, badSquare,     badSide,
+      "1\t4\n",  "x\t4\t0 0\n", startLine(1).substr(0, startLine(1).size() - 1) + " 0\n"};
   for (const std::string& bad : cases) {
     writeText(in, good + good + bad + good);
     for (int op = 0; op < 3; ++op) {
@@ -93,7 +96,9 @@ TEST_F(Positions, AMalformedPositionLineStopsTheReadWithItsLineNumber) {
       const std::string message = testing::internal::GetCapturedStderr();
       EXPECT_EQ(status, zedare::kOfflineBadInput) << "operation " << op << ": " << bad;
       EXPECT_NE(message.find(in + ":3: malformed line"), std::string::npos) << message;
-      if (op == 0) EXPECT_EQ(readText(out), good + good) << "what came before is kept";
+      if (op == 0) {
+        EXPECT_EQ(readText(out), good + good) << "what came before is kept";
+      }
     }
   }
 }
@@ -109,8 +114,11 @@ TEST_F(Positions, FeatureRowOfAFinalPositionHoldsOnlyGameDiscsAndDifference) {
 TEST_F(Positions, FeatureRowOfAPositionInPlayCountsFromTheComputersSide) {
   const std::string in = path("pos.txt"), out = path("rows.txt");
   // Computer +1 holds corners (1,1) and (8,1); the human holds (8,8).
-  writeText(in, startLine(3) +
-                    line(4, 7, 1, {{1, 1, 1}, {8, 1, 1}, {8, 8, -1}, {4, 4, 1}, {5, 5, 1}, {4, 5, -1}, {5, 4, -1}}));
+  writeText(
+      in,
+      startLine(3) +
+          line(4, 7, 1,
+               {{1, 1, 1}, {8, 1, 1}, {8, 8, -1}, {4, 4, 1}, {5, 5, 1}, {4, 5, -1}, {5, 4, -1}}));
   ASSERT_EQ(engine().writeFeatureRows(in.c_str(), out.c_str()), zedare::kOfflineDone);
   const std::vector<std::string> rows = readLines(out);
   ASSERT_EQ(rows.size(), 2u);
