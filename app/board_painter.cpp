@@ -26,7 +26,9 @@ const QColor kSilver(192, 192, 192);
 const QColor kRed(255, 0, 0);
 
 // Halves go up.
-int nearest(double x) { return static_cast<int>(std::floor(x + 0.5)); }
+int nearest(double x) {
+  return static_cast<int>(std::floor(x + 0.5));
+}
 
 struct Box {
   int left, top, right, bottom;
@@ -110,8 +112,9 @@ void TMainForm::PlanszaPaint(QPainter& painter) {
   hintInnerInset = nearest(cellSize * 4.0 / 13.0);
 
   auto squareBox = [this](int column, int row) {
-    return Box{boardLeft + nearest((column - 1) * cellSize), boardTop + nearest((row - 1) * cellSize),
-               boardLeft + nearest(column * cellSize), boardTop + nearest(row * cellSize)};
+    return Box{boardLeft + nearest((column - 1) * cellSize),
+               boardTop + nearest((row - 1) * cellSize), boardLeft + nearest(column * cellSize),
+               boardTop + nearest(row * cellSize)};
   };
 
   // Screen column c shows the engine's row c; screen row r its column r, or 9 - r when

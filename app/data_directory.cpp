@@ -6,7 +6,8 @@
 namespace {
 
 bool holdsModels(const QString& directory) {
-  return !directory.isEmpty() && QFileInfo(QDir(directory).filePath(QStringLiteral("modele"))).isDir();
+  return !directory.isEmpty() &&
+         QFileInfo(QDir(directory).filePath(QStringLiteral("modele"))).isDir();
 }
 
 }  // namespace
@@ -15,7 +16,8 @@ QStringList dataDirectoryCandidates(const QString& executableDirectory) {
   QStringList candidates;
   // TAVRIN_INSTALLED_DATA_DIR is the data folder relative to the installed program
   // (../share/zedare); TAVRIN_BUILD_DATA_DIR the source tree of the build.
-  candidates << QDir::cleanPath(QDir(executableDirectory).filePath(QStringLiteral(TAVRIN_INSTALLED_DATA_DIR)));
+  candidates << QDir::cleanPath(
+      QDir(executableDirectory).filePath(QStringLiteral(TAVRIN_INSTALLED_DATA_DIR)));
   candidates << QStringLiteral(TAVRIN_BUILD_DATA_DIR);
   return candidates;
 }

@@ -31,7 +31,8 @@ const QString kEmptyReport = QStringLiteral("0 / 0 (0 s)");
 }  // namespace
 
 TMainForm::TMainForm(const TavrinOptions& options)
-    : fileDialogs_(options.fileDialogs ? options.fileDialogs : FileDialogRunner(runPlatformFileDialog)),
+    : fileDialogs_(options.fileDialogs ? options.fileDialogs
+                                       : FileDialogRunner(runPlatformFileDialog)),
       clock_(options.clock) {
   const WorkerClock wall = wallClock();
   if (!clock_.nowSeconds) clock_.nowSeconds = wall.nowSeconds;
@@ -57,6 +58,7 @@ TMainForm::~TMainForm() {
   // A worker must not outlive its thread object; the engine itself stays alive with
   // the library until the process ends.
   if (binding_.inst != nullptr && hasLiveWorker()) StopWorker();
+  for (const auto& w : workers_) w->wait();
   workers_.clear();
 }
 
@@ -105,8 +107,7 @@ void TMainForm::buildControls() {
     result->move(left, top);
     return result;
   };
-  auto checkBox = [](const char* name, const QString& text, QWidget* parent, int top,
-                     bool ticked) {
+  auto checkBox = [](const char* name, const QString& text, QWidget* parent, int top, bool ticked) {
     auto* result = new QCheckBox(text, parent);
     result->setObjectName(QLatin1String(name));
     result->setGeometry(10, top, 112, 21);
@@ -264,7 +265,9 @@ int32_t TMainForm::p0(uint32_t code, int32_t row, int32_t column, int32_t colour
   return binding_.instP0(engine, code, row, column, colour);
 }
 
-int32_t TMainForm::pp(uint32_t code) const { return binding_.instPp(engine, code); }
+int32_t TMainForm::pp(uint32_t code) const {
+  return binding_.instPp(engine, code);
+}
 
 void TMainForm::filePp(uint32_t code, const QString& path) const {
   const QByteArray encoded = QFile::encodeName(path);
@@ -275,12 +278,12 @@ void TMainForm::filePp(uint32_t code, const QString& path) const {
 
 bool TMainForm::hasLiveWorker() const {
   return std::any_of(workers_.begin(), workers_.end(),
-                     [](const std::unique_ptr<TavrinThread>& w) { return w->isRunning(); });
+                     [](const std::unique_ptr<TavrinThread>& w) { return !w->done(); });
 }
 
 void TMainForm::releaseEndedWorkers() {
   std::erase_if(workers_, [](const std::unique_ptr<TavrinThread>& w) {
-    if (w->isRunning()) return false;
+    if (!w->done()) return false;
     w->wait();
     return true;
   });
@@ -306,7 +309,7 @@ void TMainForm::waitForWorkers(bool cutSearches) {
   for (;;) {
     TavrinThread* running = nullptr;
     for (const auto& w : workers_) {
-      if (w->isRunning()) {
+      if (!w->done()) {
         running = w.get();
         break;
       }
@@ -317,7 +320,7 @@ void TMainForm::waitForWorkers(bool cutSearches) {
     running->wait(QDeadlineTimer(10));
     if (sinceStop.elapsed() >= kStopRepeatMs) {
       for (const auto& w : workers_) {
-        if (!w->isRunning()) continue;
+        if (w->done()) continue;
         if (w->phase() == TavrinThread::Thinking) {
           inst(28);
         } else if (cutSearches && w->phase() == TavrinThread::Searching) {
@@ -347,11 +350,13 @@ void TMainForm::StopWorker() {
 }
 
 void TMainForm::requestBoardRepaint() {
-  QMetaObject::invokeMethod(Plansza, [box = Plansza] { box->update(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      Plansza, [box = Plansza] { box->update(); }, Qt::QueuedConnection);
 }
 
 void TMainForm::requestBarRepaint() {
-  QMetaObject::invokeMethod(Ocena, [box = Ocena] { box->update(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      Ocena, [box = Ocena] { box->update(); }, Qt::QueuedConnection);
 }
 
 void TMainForm::setReport(const QString& text) {
@@ -408,7 +413,9 @@ void TMainForm::newGame(bool startWorker) {
   if (startWorker) StartWorker(TavrinThread::ComputerMove);
 }
 
-void TMainForm::Button1Click() { newGame(true); }
+void TMainForm::Button1Click() {
+  newGame(true);
+}
 
 void TMainForm::RadioButton1Click() {
   StopWorker();
@@ -439,9 +446,13 @@ void TMainForm::ComboBox2Change() {
   inst(30, 1, 6 - index);
 }
 
-void TMainForm::CheckBox4Click() { Plansza->repaint(); }
+void TMainForm::CheckBox4Click() {
+  Plansza->repaint();
+}
 
-void TMainForm::CheckBox1Click() { GroupBox3->setVisible(CheckBox1->isChecked()); }
+void TMainForm::CheckBox1Click() {
+  GroupBox3->setVisible(CheckBox1->isChecked());
+}
 
 void TMainForm::navigate(uint32_t code) {
   StopWorker();
@@ -449,10 +460,18 @@ void TMainForm::navigate(uint32_t code) {
   SyncWithRecord();
 }
 
-void TMainForm::Button3Click() { navigate(8); }
-void TMainForm::Button4Click() { navigate(6); }
-void TMainForm::Button5Click() { navigate(5); }
-void TMainForm::Button11Click() { navigate(7); }
+void TMainForm::Button3Click() {
+  navigate(8);
+}
+void TMainForm::Button4Click() {
+  navigate(6);
+}
+void TMainForm::Button5Click() {
+  navigate(5);
+}
+void TMainForm::Button11Click() {
+  navigate(7);
+}
 
 void TMainForm::Button12Click() {
   if (inst(25) != 0) {

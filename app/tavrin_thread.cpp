@@ -31,7 +31,10 @@ QString TavrinThread::reportText(double evaluation, int64_t positions, int64_t s
          QStringLiteral(" s)");
 }
 
-void TavrinThread::run() { Execute(); }
+void TavrinThread::run() {
+  Execute();
+  done_.store(true, std::memory_order_release);
+}
 
 void TavrinThread::Execute() {
   switch (task) {

@@ -39,6 +39,10 @@ class TavrinThread : public QThread {
 
   Phase phase() const { return static_cast<Phase>(phase_.load()); }
 
+  // True once the task has returned: everything the worker did happens before a true
+  // answer. (The thread itself may still be winding down; wait() before deleting.)
+  bool done() const { return done_.load(std::memory_order_acquire); }
+
   // The report shown in Label8: the evaluation rounded to one decimal, the number of
   // positions the search looked at, and the seconds it took.
   static QString reportText(double evaluation, int64_t positions, int64_t seconds);
@@ -59,6 +63,7 @@ class TavrinThread : public QThread {
   TMainForm* form_;
   WorkerClock clock_;
   std::atomic<int> phase_{Idle};
+  std::atomic<bool> done_{false};
 };
 
 #endif

@@ -76,8 +76,10 @@ int32_t boardQuery(Engine& e, uint32_t code, int32_t row, int32_t column, int32_
     case 1: return onBoard(row, column) ? e.gameBoard.stateAt(row, column) : 0;
     case 2:
       return onBoard(row, column) && isColour(colour) ? e.gameBoard.isLegal(row, column, colour) : 0;
-    case 3: e.gameBoard.pass(); return 0;
-    case 4: e.gameBoard.sideToMove = 0; return 0;
+    // The tree was grown for the side that was to move; after a pass or the end of the
+    // game it no longer describes the game board, so it starts afresh.
+    case 3: e.gameBoard.pass(); e.resetTree(); return 0;
+    case 4: e.gameBoard.sideToMove = 0; e.resetTree(); return 0;
     default: return 0;
   }
 }

@@ -15,6 +15,13 @@ namespace zedare {
 
 namespace {
 
+// The root must hold the game's position with its side to move: a pass or a position put
+// on the game board directly (self-play, the record) leaves a tree grown for another
+// position, whose search would find no move for the side now to move.
+void keepTreeInStep(Engine& e) {
+  if (!e.root->sameSquares(e.gameBoard) || e.root->sideToMove != e.gameBoard.sideToMove) e.resetTree();
+}
+
 void searchAt(Engine& e, int leafDepth) {
   e.leafDepth = leafDepth;
   runRootSearch(e);
@@ -25,6 +32,7 @@ void searchAt(Engine& e, int leafDepth) {
 void Engine::chooseMove(int bookAllowed) {
   exactCount = 0;
   evalCount = 0;
+  keepTreeInStep(*this);
   const int empties = gameBoard.count(0);
   if (empties <= 0) {
     bestMove = MoveEntry{0, 0, 0, 0.0f, nullptr};
@@ -91,6 +99,7 @@ int Engine::chooseAndPlay(int bookAllowed, int colourValue) {
 
 void Engine::ponder() {
   pondering.store(1, std::memory_order_relaxed);
+  keepTreeInStep(*this);
   searchMode = 0;
   const int empties = gameBoard.count(0);
   const int d = empties - 1 <= wldEmpties + 2 ? depth + 2 : depth;

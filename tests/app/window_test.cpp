@@ -681,7 +681,7 @@ class WindowTest : public QObject {
     // A click beside the board starts a second worker, which ends at once.
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, QPoint(3, 3));
     QVERIFY(QTest::qWaitFor(
-        [&] { return engine.log().count("w:I11 0 0") == 2 && form->worker->isFinished(); }));
+        [&] { return engine.log().count("w:I11 0 0") == 2 && form->worker->done(); }));
     QVERIFY(form->hasLiveWorker());  // the first one still thinks
 
     engine.clearLog();

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "api/engine.h"
+#include "api/zedare.h"
 #include "search/search.h"
 #include "search_support.h"
 
@@ -486,6 +487,38 @@ TEST(SearchWithoutModel, StopsThroughTheMatrixErrorPath) {
         e.chooseMove(0);
       },
       ::testing::ExitedWithCode(1), "MATRIX: .*\nindeks poza zakresem\n");
+}
+
+}  // namespace
+
+namespace {
+
+// The computer must find its move after the human passed: the tree was grown for the
+// human's turn and has to follow the pass.
+TEST(SearchAfterPass, ComputerMovesAfterTheHumanPassed) {
+  // White (the computer) at (1,1), black (the human) at (1,2): black has no move, white
+  // has (1,3).
+  Board b;
+  b.setSquare(1, 1, 1);
+  b.setSquare(1, 2, -1);
+  b.sideToMove = -1;
+  b.rebuildCandidates();
+  for (bool throughTheInterface : {true, false}) {
+    Engine e;
+    support::setUpGame(e, b, 1);
+    e.setLevel(2);
+    e.ponder();  // grows a tree for black's turn, as background thinking would
+    if (throughTheInterface) {
+      EXPECT_EQ(TavrinInst_p0(&e, 3, 0, 0, 0), 0);
+      EXPECT_EQ(TavrinInst(&e, 15, 1, 0), 1);
+    } else {
+      e.gameBoard.pass();  // as the self-play operations pass
+      EXPECT_EQ(e.chooseAndPlay(0, 1), 1);
+    }
+    EXPECT_EQ(e.gameBoard.colourAt(1, 3), 1);
+    EXPECT_EQ(e.gameBoard.colourAt(1, 2), 1);
+    EXPECT_TRUE(e.root->sameSquares(e.gameBoard));
+  }
 }
 
 }  // namespace
