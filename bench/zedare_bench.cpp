@@ -3,7 +3,7 @@
 // signature (total positions scored) and the speed, and per level the median and worst
 // time per move.
 //
-//   zedare_bench            levels 1 to 6 with MTD(f), then the quick set's extra cases
+//   zedare_bench            levels 1 to 6 with MTD(f)
 //   zedare_bench --quick    the quick set only (what the signature test runs)
 //   zedare_bench --levels 1-4
 //   zedare_bench --skip ff26-20@6   leave out a position at a level (repeatable)
@@ -51,30 +51,30 @@ int main(int argc, char** argv) {
   model.loadModel(1, "modele", "parametry9_i15", "wzorce9_i15", 0);
   model.loadModel(2, "modele", "parametry9_i15", "wzorce9_i15", 0);
 
-  std::vector<bench::CaseSpec> specs;
+  std::vector<bench::CaseSpec> cases;
   if (quick) {
-    specs = bench::quickCases();
+    cases = bench::quickCases();
   } else {
-    for (int level = firstLevel; level <= lastLevel; ++level) specs.push_back({level, 2});
+    for (int level = firstLevel; level <= lastLevel; ++level) cases.push_back({level, 2});
   }
   std::printf("%-8s %5s %4s %5s %10s %12s %9s\n", "position", "level", "alg", "move", "value", "nodes", "seconds");
   int64_t signature = 0;
   double seconds = 0;
   std::map<int, std::vector<double>> perLevel;
-  for (const auto& spec : specs) {
+  for (const auto& c : cases) {
     for (const auto& p : bench::positions()) {
-      const std::string key = std::string(p.name) + "@" + std::to_string(spec.level);
+      const std::string key = std::string(p.name) + "@" + std::to_string(c.level);
       if (!quick && std::find(skipped.begin(), skipped.end(), key) != skipped.end()) {
-        std::printf("%-8s %5d %4d  (left out)\n", p.name, spec.level, spec.algorithm);
+        std::printf("%-8s %5d %4d  (left out)\n", p.name, c.level, c.algorithm);
         continue;
       }
-      const bench::CaseResult r = bench::runCase(model, p, spec.level, spec.algorithm);
+      const bench::CaseResult r = bench::runCase(model, p, c.level, c.algorithm);
       std::printf("%-8s %5d %4d %3d%2d %10.3f %12lld %9.3f\n", r.name.c_str(), r.level, r.algorithm, r.row,
                   r.column, r.value, static_cast<long long>(r.nodes), r.seconds);
       std::fflush(stdout);
       signature += r.nodes;
       seconds += r.seconds;
-      if (spec.algorithm == 2) perLevel[spec.level].push_back(r.seconds);
+      if (c.algorithm == 2) perLevel[c.level].push_back(r.seconds);
     }
   }
   std::printf("\nsignature: %lld\n", static_cast<long long>(signature));
