@@ -64,10 +64,13 @@ void Engine::resetTree() {
 }
 
 void Engine::newGame() {
-  gameBoard.setInitial();
+  {
+    std::lock_guard<std::mutex> guard(boardLock);
+    gameBoard.setInitial();
+    lastRow = lastColumn = 0;
+  }
   record.reset();
   resetTree();
-  lastRow = lastColumn = 0;
 }
 
 int Engine::playMove(int row, int column, int colourValue) {
@@ -84,7 +87,15 @@ int Engine::playMove(int row, int column, int colourValue) {
   }
   delete root;  // the old tree, except the subtree taken out above
   root = nullptr;
-  const int played = gameBoard.play(row, column, colourValue);
+  int played;
+  {
+    std::lock_guard<std::mutex> guard(boardLock);
+    played = gameBoard.play(row, column, colourValue);
+    if (played) {
+      lastRow = row;
+      lastColumn = column;
+    }
+  }
   // The kept subtree describes the game board only if the move was made by the side
   // that the search played it for; otherwise (a move entered for the other colour)
   // the tree starts afresh, so the root always holds the game's position.
@@ -93,10 +104,6 @@ int Engine::playMove(int row, int column, int colourValue) {
   } else {
     delete child;
     root = new Board(gameBoard);
-  }
-  if (played) {
-    lastRow = row;
-    lastColumn = column;
   }
   return played;
 }

@@ -3,15 +3,18 @@
 // loaded evaluation data and the scratch storage of the evaluation and the search.
 //
 // The instance is driven through the exported command codes (exports.cpp). Two threads
-// may use it at once, and then only in one way: while the worker thread is inside a move
-// search or background thinking, the user-interface thread reads and clears the two
-// stop flags. Those flags are the only shared data and are atomic; everything else is
-// touched by one thread at a time.
+// may use it at once: while the worker thread is inside a move search or background
+// thinking, the user-interface thread reads and clears the two stop flags (atomic, the
+// only data shared during a search) and paints from the game board, the last move and
+// the chosen move's value. Those three change only before and after a search (a move
+// played, a pass, a new game), and every change and every painter's read of them holds
+// `boardLock` for the few instructions it takes; the search itself locks nothing.
 #ifndef ZEDARE_API_ENGINE_H
 #define ZEDARE_API_ENGINE_H
 
 #include <atomic>
 #include <cstdio>
+#include <mutex>
 #include <string>
 
 #include "board/board.h"
@@ -100,6 +103,9 @@ struct Engine {
 
   Board gameBoard;
   GameRecord record;
+  // Guards gameBoard, lastRow/lastColumn and bestMove between a writer and the painter's
+  // queries from the other thread (see above).
+  mutable std::mutex boardLock;
 
   Engine();
   ~Engine();
@@ -117,6 +123,7 @@ struct Engine {
   // Chooses a move for the colour (book or search) and plays it. 1 if a move was played.
   int chooseAndPlay(int bookAllowed, int colourValue);
   void chooseMove(int bookAllowed);
+  void setBestMove(const MoveEntry& move);  // under boardLock
   void ponder();
   // Disc difference from the human's side (code 24).
   int discDifference() const;

@@ -2,6 +2,7 @@
 // engine and returns; no C++ exception (a failed allocation included) crosses the
 // boundary, and a refused call returns 0 and changes nothing.
 #include <cstdint>
+#include <mutex>
 #include <new>
 
 #include "api/engine.h"
@@ -13,6 +14,8 @@ namespace {
 
 bool onBoard(int32_t row, int32_t column) { return row >= 1 && row <= 8 && column >= 1 && column <= 8; }
 bool isColour(int32_t colour) { return colour == 1 || colour == -1; }
+
+using Guard = std::lock_guard<std::mutex>;
 
 int32_t instruction(Engine& e, uint32_t code, int32_t a, int32_t b) {
   switch (code) {
@@ -27,15 +30,30 @@ int32_t instruction(Engine& e, uint32_t code, int32_t a, int32_t b) {
     case 2: e.algorithm = a; return 0;
     case 3: return e.humanColour;
     case 4: return e.computerColour;
-    case 5: return e.gameBoard.sideToMove;
+    case 5: {
+      Guard guard(e.boardLock);
+      return e.gameBoard.sideToMove;
+    }
     case 6: return e.level;
     case 7: return e.algorithm;
     case 8: e.newGame(); return 0;
     case 9: e.resetTree(); return 0;
-    case 10: return e.gameBoard.sideToMove == e.humanColour;
-    case 11: return e.gameBoard.sideToMove == e.computerColour;
-    case 12: return e.gameBoard.hasLegalMove(e.humanColour);
-    case 13: return e.gameBoard.hasLegalMove(e.computerColour);
+    case 10: {
+      Guard guard(e.boardLock);
+      return e.gameBoard.sideToMove == e.humanColour;
+    }
+    case 11: {
+      Guard guard(e.boardLock);
+      return e.gameBoard.sideToMove == e.computerColour;
+    }
+    case 12: {
+      Guard guard(e.boardLock);
+      return e.gameBoard.hasLegalMove(e.humanColour);
+    }
+    case 13: {
+      Guard guard(e.boardLock);
+      return e.gameBoard.hasLegalMove(e.computerColour);
+    }
     case 14:
     case 15: {
       const int colour = code == 14 ? e.humanColour : e.computerColour;
@@ -49,18 +67,30 @@ int32_t instruction(Engine& e, uint32_t code, int32_t a, int32_t b) {
     case 19: return e.gameCounter;
     case 20: {
       // Truncated toward zero; a value outside the integer range cannot be converted.
+      Guard guard(e.boardLock);
       const double v = static_cast<double>(e.bestMove.value) * 1000.0;
       if (!(v > -2147483648.0 && v < 2147483648.0)) return 0;
       return static_cast<int32_t>(v);
     }
-    case 21: return e.lastRow;
-    case 22: return e.lastColumn;
-    case 23:
+    case 21: {
+      Guard guard(e.boardLock);
+      return e.lastRow;
+    }
+    case 22: {
+      Guard guard(e.boardLock);
+      return e.lastColumn;
+    }
+    case 23: {
       if (a < 0 || a > 8 || b < 0 || b > 8) return 0;
+      Guard guard(e.boardLock);
       e.lastRow = a;
       e.lastColumn = b;
       return 0;
-    case 24: return e.discDifference();
+    }
+    case 24: {
+      Guard guard(e.boardLock);
+      return e.discDifference();
+    }
     case 25: return e.searching.load(std::memory_order_relaxed);
     case 26: e.searching.store(0, std::memory_order_relaxed); return 0;
     case 27: return e.pondering.load(std::memory_order_relaxed);
@@ -71,6 +101,8 @@ int32_t instruction(Engine& e, uint32_t code, int32_t a, int32_t b) {
 }
 
 int32_t boardQuery(Engine& e, uint32_t code, int32_t row, int32_t column, int32_t colour) {
+  if (code > 4) return 0;
+  std::unique_lock<std::mutex> guard(e.boardLock);
   switch (code) {
     case 0: return onBoard(row, column) ? e.gameBoard.colourAt(row, column) : 0;
     case 1: return onBoard(row, column) ? e.gameBoard.stateAt(row, column) : 0;
@@ -78,8 +110,16 @@ int32_t boardQuery(Engine& e, uint32_t code, int32_t row, int32_t column, int32_
       return onBoard(row, column) && isColour(colour) ? e.gameBoard.isLegal(row, column, colour) : 0;
     // The tree was grown for the side that was to move; after a pass or the end of the
     // game it no longer describes the game board, so it starts afresh.
-    case 3: e.gameBoard.pass(); e.resetTree(); return 0;
-    case 4: e.gameBoard.sideToMove = 0; e.resetTree(); return 0;
+    case 3:
+      e.gameBoard.pass();
+      guard.unlock();
+      e.resetTree();
+      return 0;
+    case 4:
+      e.gameBoard.sideToMove = 0;
+      guard.unlock();
+      e.resetTree();
+      return 0;
     default: return 0;
   }
 }
@@ -89,7 +129,11 @@ int32_t recordCommand(Engine& e, uint32_t code) {
     case 0: e.record.store(e.gameBoard, e.humanColour); return 0;
     case 1: e.record.reset(); return 0;
     case 2: return e.record.playerColour;
-    case 3: e.record.loadCurrent(e.gameBoard); return 0;
+    case 3: {
+      Guard guard(e.boardLock);
+      e.record.loadCurrent(e.gameBoard);
+      return 0;
+    }
     case 4: return e.record.currentSideToMove();
     case 5: e.record.forward(); return 0;
     case 6: e.record.back(); return 0;

@@ -29,13 +29,18 @@ void searchAt(Engine& e, int leafDepth) {
 
 }  // namespace
 
+void Engine::setBestMove(const MoveEntry& move) {
+  std::lock_guard<std::mutex> guard(boardLock);
+  bestMove = move;
+}
+
 void Engine::chooseMove(int bookAllowed) {
   exactCount = 0;
   evalCount = 0;
   keepTreeInStep(*this);
   const int empties = gameBoard.count(0);
   if (empties <= 0) {
-    bestMove = MoveEntry{0, 0, 0, 0.0f, nullptr};
+    setBestMove(MoveEntry{0, 0, 0, 0.0f, nullptr});
     return;
   }
   if (empties <= wldEmpties) {
@@ -83,9 +88,9 @@ void Engine::chooseMove(int bookAllowed) {
   searching.store(0, std::memory_order_relaxed);
   if (root->moveCount > 0) {
     const MoveEntry& first = root->moves[0];
-    bestMove = MoveEntry{first.flag, first.row, first.column, first.value, nullptr};
+    setBestMove(MoveEntry{first.flag, first.row, first.column, first.value, nullptr});
   } else {
-    bestMove = MoveEntry{0, 0, 0, 0.0f, nullptr};
+    setBestMove(MoveEntry{0, 0, 0, 0.0f, nullptr});
   }
 }
 

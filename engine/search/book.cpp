@@ -50,6 +50,7 @@ int bookLookup(Engine& e, const char* blackFile, const char* whiteFile) {
   Board stored, transformed;
   std::string line;
   int found = 0;
+  MoveEntry candidate = e.bestMove;  // published once at the end
   while (!found && nextLine(f, line)) {
     const char* cursor = line.c_str();
     int row, column;
@@ -61,7 +62,7 @@ int bookLookup(Engine& e, const char* blackFile, const char* whiteFile) {
       stored.copyTransformed(transformed, t);
       int r, c;
       symmetry(t, row, column, r, c);
-      e.bestMove = MoveEntry{2, static_cast<int8_t>(r), static_cast<int8_t>(c), static_cast<float>(value), nullptr};
+      candidate = MoveEntry{2, static_cast<int8_t>(r), static_cast<int8_t>(c), static_cast<float>(value), nullptr};
       if (transformed.occupancy == e.gameBoard.occupancy &&
           transformed.discs(1) == e.gameBoard.discs(1)) {
         found = 1;
@@ -70,6 +71,7 @@ int bookLookup(Engine& e, const char* blackFile, const char* whiteFile) {
     }
   }
   std::fclose(f);
+  e.setBestMove(candidate);
   return found;
 }
 
