@@ -90,8 +90,10 @@ class RealGameTest : public QObject {
                               form.boardTop + static_cast<int>((column - 0.5) * form.cellSize));
         QTest::mouseClick(form.Plansza, Qt::LeftButton, {}, at);
         if (row != 0) {
+          // The square is taken (the computer's reply, already under way on its worker,
+          // may have flipped the disc since).
           ++humanMoves;
-          QCOMPARE(form.p0(0, row, column), human);
+          QVERIFY(form.p0(0, row, column) != 0);
         }
       } else if (!form.hasLiveWorker()) {
         // The computer is to move and nobody is working on it: ask for the move.
