@@ -66,7 +66,8 @@ struct CaseResult {
 
 // Runs one case with the model already loaded in `model` (weight and pattern set 1 are
 // copied into a fresh engine, so every case starts from the same state).
-inline CaseResult runCase(const zedare::Engine& model, const BenchPosition& p, int level, int algorithm) {
+inline CaseResult runCase(const zedare::Engine& model, const BenchPosition& p, int level,
+                          int algorithm) {
   zedare::Engine e;
   e.weights1 = model.weights1;
   e.weights2 = model.weights2;
@@ -80,9 +81,16 @@ inline CaseResult runCase(const zedare::Engine& model, const BenchPosition& p, i
   e.algorithm = algorithm;
   const auto start = std::chrono::steady_clock::now();
   e.chooseMove(0);
-  const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  return {p.name, level, algorithm, e.bestMove.row, e.bestMove.column, e.bestMove.value,
-          static_cast<int64_t>(e.exactCount) + e.evalCount, seconds};
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return {p.name,
+          level,
+          algorithm,
+          e.bestMove.row,
+          e.bestMove.column,
+          e.bestMove.value,
+          static_cast<int64_t>(e.exactCount) + e.evalCount,
+          seconds};
 }
 
 // The quick set: every position at levels 1 to 3 with MTD(f), and at level 1 with
@@ -90,7 +98,9 @@ inline CaseResult runCase(const zedare::Engine& model, const BenchPosition& p, i
 struct CaseSpec {
   int level, algorithm;
 };
-inline std::vector<CaseSpec> quickCases() { return {{1, 2}, {2, 2}, {3, 2}, {1, 0}, {1, 1}}; }
+inline std::vector<CaseSpec> quickCases() {
+  return {{1, 2}, {2, 2}, {3, 2}, {1, 0}, {1, 1}};
+}
 
 }  // namespace bench
 

@@ -42,7 +42,8 @@ int main(int argc, char** argv) {
       if (std::strcmp(argv[i + 1], "none")) skipped.push_back(argv[i + 1]);
       ++i;
     } else {
-      std::fprintf(stderr, "usage: %s [--quick] [--levels A-B] [--skip NAME@LEVEL|none]\n", argv[0]);
+      std::fprintf(stderr, "usage: %s [--quick] [--levels A-B] [--skip NAME@LEVEL|none]\n",
+                   argv[0]);
       return 2;
     }
   }
@@ -57,7 +58,8 @@ int main(int argc, char** argv) {
   } else {
     for (int level = firstLevel; level <= lastLevel; ++level) cases.push_back({level, 2});
   }
-  std::printf("%-8s %5s %4s %5s %10s %12s %9s\n", "position", "level", "alg", "move", "value", "nodes", "seconds");
+  std::printf("%-8s %5s %4s %5s %10s %12s %9s\n", "position", "level", "alg", "move", "value",
+              "nodes", "seconds");
   int64_t signature = 0;
   double seconds = 0;
   std::map<int, std::vector<double>> perLevel;
@@ -69,8 +71,8 @@ int main(int argc, char** argv) {
         continue;
       }
       const bench::CaseResult r = bench::runCase(model, p, c.level, c.algorithm);
-      std::printf("%-8s %5d %4d %3d%2d %10.3f %12lld %9.3f\n", r.name.c_str(), r.level, r.algorithm, r.row,
-                  r.column, r.value, static_cast<long long>(r.nodes), r.seconds);
+      std::printf("%-8s %5d %4d %3d%2d %10.3f %12lld %9.3f\n", r.name.c_str(), r.level, r.algorithm,
+                  r.row, r.column, r.value, static_cast<long long>(r.nodes), r.seconds);
       std::fflush(stdout);
       signature += r.nodes;
       seconds += r.seconds;

@@ -9,7 +9,7 @@ namespace {
 // Per level: opening-book limit, continuation limit, depth, exact and win/loss/draw
 // thresholds (empty squares).
 constexpr LevelParameters kLevels[7] = {
-    {0, 0, 2, 4, 6},     {5, 0, 4, 10, 12},   {10, 0, 6, 12, 14},  {10, 30, 8, 14, 16},
+    {0, 0, 2, 4, 6},      {5, 0, 4, 10, 12},    {10, 0, 6, 12, 14},   {10, 30, 8, 14, 16},
     {10, 50, 10, 16, 18}, {10, 50, 12, 18, 20}, {10, 50, 14, 20, 22},
 };
 
@@ -99,7 +99,8 @@ int Engine::playMove(int row, int column, int colourValue) {
   // The kept subtree describes the game board only if the move was made by the side
   // that the search played it for; otherwise (a move entered for the other colour)
   // the tree starts afresh, so the root always holds the game's position.
-  if (child && played && child->sameSquares(gameBoard) && child->sideToMove == gameBoard.sideToMove) {
+  if (child && played && child->sameSquares(gameBoard) &&
+      child->sideToMove == gameBoard.sideToMove) {
     root = child;
   } else {
     delete child;

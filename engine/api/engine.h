@@ -66,10 +66,10 @@ struct Engine {
   // every feature call and every evaluation before the features read it. Nothing in it
   // carries over from one call to the next.
   struct EvalScratch {
-    uint64_t own = 0;        // computerColour's discs
-    uint64_t opp = 0;        // humanColour's discs
-    uint64_t ownLegal = 0;   // squares where computerColour may move
-    uint64_t oppLegal = 0;   // squares where humanColour may move
+    uint64_t own = 0;       // computerColour's discs
+    uint64_t opp = 0;       // humanColour's discs
+    uint64_t ownLegal = 0;  // squares where computerColour may move
+    uint64_t oppLegal = 0;  // squares where humanColour may move
   } evalScratch;
 
   SearchObserver searchObserver = nullptr;
@@ -113,10 +113,10 @@ struct Engine {
   Engine& operator=(const Engine&) = delete;
 
   // ---- game control ----
-  void setLevel(int newLevel);        // code 1
-  void applyLevel();                  // the level's parameters and fresh work matrices
-  void newGame();                     // code 8
-  void resetTree();                   // code 9: a fresh root copied from the game board
+  void setLevel(int newLevel);  // code 1
+  void applyLevel();            // the level's parameters and fresh work matrices
+  void newGame();               // code 8
+  void resetTree();             // code 9: a fresh root copied from the game board
   // Plays (row, column) for a colour on the game board, handing the searched subtree
   // of that move to the new root when there is one. 1 if the move was made.
   int playMove(int row, int column, int colourValue);

@@ -19,7 +19,8 @@ namespace {
 // on the game board directly (self-play, the record) leaves a tree grown for another
 // position, whose search would find no move for the side now to move.
 void keepTreeInStep(Engine& e) {
-  if (!e.root->sameSquares(e.gameBoard) || e.root->sideToMove != e.gameBoard.sideToMove) e.resetTree();
+  if (!e.root->sameSquares(e.gameBoard) || e.root->sideToMove != e.gameBoard.sideToMove)
+    e.resetTree();
 }
 
 void searchAt(Engine& e, int leafDepth) {

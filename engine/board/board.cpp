@@ -63,21 +63,39 @@ const int32_t* converterRow(unsigned occupancyByte, unsigned colourByte) {
 
 void symmetry(int code, int row, int column, int& outRow, int& outColumn) {
   switch (code) {
-    case 1: outRow = column, outColumn = row; break;
-    case 2: outRow = 9 - column, outColumn = 9 - row; break;
-    case 3: outRow = 9 - row, outColumn = 9 - column; break;
-    case 4: outRow = row, outColumn = 9 - column; break;
-    case 5: outRow = column, outColumn = 9 - row; break;
-    case 6: outRow = 9 - row, outColumn = column; break;
-    case 7: outRow = 9 - column, outColumn = row; break;
-    default: outRow = row, outColumn = column; break;
+    case 1:
+      outRow = column, outColumn = row;
+      break;
+    case 2:
+      outRow = 9 - column, outColumn = 9 - row;
+      break;
+    case 3:
+      outRow = 9 - row, outColumn = 9 - column;
+      break;
+    case 4:
+      outRow = row, outColumn = 9 - column;
+      break;
+    case 5:
+      outRow = column, outColumn = 9 - row;
+      break;
+    case 6:
+      outRow = 9 - row, outColumn = column;
+      break;
+    case 7:
+      outRow = 9 - column, outColumn = row;
+      break;
+    default:
+      outRow = row, outColumn = column;
+      break;
   }
 }
 
 // ---------------------------------------------------------------------------
 // Construction and copying
 
-Board::Board(const Board& other) { *this = other; }
+Board::Board(const Board& other) {
+  *this = other;
+}
 
 Board& Board::operator=(const Board& other) {
   if (this == &other) return *this;
@@ -240,7 +258,8 @@ void Board::copyTransformed(Board& target, int code) const {
   for (int i = 0; i < moveCount; ++i) {
     int r, c;
     symmetry(code, moves[i].row, moves[i].column, r, c);
-    target.moves[i] = MoveEntry{1, static_cast<int8_t>(r), static_cast<int8_t>(c), kNoValue, nullptr};
+    target.moves[i] =
+        MoveEntry{1, static_cast<int8_t>(r), static_cast<int8_t>(c), kNoValue, nullptr};
   }
   target.discCount = discCount;
   target.sideToMove = sideToMove;

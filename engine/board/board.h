@@ -67,7 +67,9 @@ const int32_t* converterRow(unsigned occupancyByte, unsigned colourByte);
 constexpr uint64_t squareBit(int row, int column) {
   return uint64_t{1} << ((row - 1) * 8 + (column - 1));
 }
-constexpr int squareIndex(int row, int column) { return (row - 1) * 8 + (column - 1); }
+constexpr int squareIndex(int row, int column) {
+  return (row - 1) * 8 + (column - 1);
+}
 
 struct Board {
   uint8_t form = 1;  // 1 packed, 2 grid

@@ -24,7 +24,8 @@ namespace {
 
 constexpr uint64_t kNotColumn1 = ~0x0101010101010101ULL;  // after a shift towards column 8
 constexpr uint64_t kNotColumn8 = ~0x8080808080808080ULL;  // after a shift towards column 1
-constexpr uint64_t kXSquares = squareBit(2, 2) | squareBit(2, 7) | squareBit(7, 2) | squareBit(7, 7);
+constexpr uint64_t kXSquares =
+    squareBit(2, 2) | squareBit(2, 7) | squareBit(7, 2) | squareBit(7, 7);
 
 // One step in a direction, as (row step, column step), without wrapping round the edge.
 template <int dr, int dc>
@@ -130,7 +131,8 @@ int Board::play(int row, int column, int colourValue) {
     moves[n++] = MoveEntry{1, e.row, e.column, kNoValue, nullptr};
   }
   // Newly reached empty neighbours, in the order E, SE, S, SW, W, NW, N, NE.
-  static const int8_t kAround[8][2] = {{0, 1}, {1, 1}, {1, 0}, {1, -1}, {0, -1}, {-1, -1}, {-1, 0}, {-1, 1}};
+  static const int8_t kAround[8][2] = {{0, 1},  {1, 1},   {1, 0},  {1, -1},
+                                       {0, -1}, {-1, -1}, {-1, 0}, {-1, 1}};
   for (const auto& d : kAround) {
     const int r = row + d[0], c = column + d[1];
     if (r < 1 || r > 8 || c < 1 || c > 8) continue;
@@ -192,7 +194,8 @@ std::string Board::checkConsistency() const {
   if (form == 2) {
     if (!grid) return "grid form without a grid";
     for (int r = 1; r <= 8; ++r) {
-      const int32_t* e = converterRow((occupancy >> ((r - 1) * 8)) & 0xFF, (colour >> ((r - 1) * 8)) & 0xFF);
+      const int32_t* e =
+          converterRow((occupancy >> ((r - 1) * 8)) & 0xFF, (colour >> ((r - 1) * 8)) & 0xFF);
       for (int c = 0; c < 8; ++c) {
         if (grid[(r - 1) * 8 + c] != e[c] || grid[64 + (r - 1) * 8 + c] != e[8 + c]) {
           return "grid differs from the packed words at row " + std::to_string(r);

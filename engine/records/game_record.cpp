@@ -8,9 +8,13 @@
 
 namespace zedare {
 
-GameRecord::GameRecord() { reset(); }
+GameRecord::GameRecord() {
+  reset();
+}
 
-GameRecord::GameRecord(const GameRecord& other) { *this = other; }
+GameRecord::GameRecord(const GameRecord& other) {
+  *this = other;
+}
 
 GameRecord& GameRecord::operator=(const GameRecord& other) {
   if (this == &other) return *this;

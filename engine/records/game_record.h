@@ -28,8 +28,12 @@ struct GameRecord {
   void store(const Board& position, int colour);
   void loadCurrent(Board& target) const { target = positions[currentIndex]; }
   int currentSideToMove() const { return positions[currentIndex].sideToMove; }
-  void forward() { if (currentIndex < lastIndex) ++currentIndex; }
-  void back() { if (currentIndex > 0) --currentIndex; }
+  void forward() {
+    if (currentIndex < lastIndex) ++currentIndex;
+  }
+  void back() {
+    if (currentIndex > 0) --currentIndex;
+  }
   void toLast() { currentIndex = lastIndex; }
   void toFirst() { currentIndex = 0; }
 

@@ -62,7 +62,8 @@ int bookLookup(Engine& e, const char* blackFile, const char* whiteFile) {
       stored.copyTransformed(transformed, t);
       int r, c;
       symmetry(t, row, column, r, c);
-      candidate = MoveEntry{2, static_cast<int8_t>(r), static_cast<int8_t>(c), static_cast<float>(value), nullptr};
+      candidate = MoveEntry{2, static_cast<int8_t>(r), static_cast<int8_t>(c),
+                            static_cast<float>(value), nullptr};
       if (transformed.occupancy == e.gameBoard.occupancy &&
           transformed.discs(1) == e.gameBoard.discs(1)) {
         found = 1;

@@ -33,7 +33,9 @@ inline bool stopped(const Engine& e) {
          e.pondering.load(std::memory_order_relaxed) == 0;
 }
 
-inline bool known(float v) { return v != kNoValue; }
+inline bool known(float v) {
+  return v != kNoValue;
+}
 
 // Disc difference from the computer's side, +-64 for a wipe-out.
 float discScore(const Engine& e, const Board& b) {
@@ -205,7 +207,8 @@ float alphaBetaMin(Engine& e, Board& b, int ply, float& alpha, float& beta, int&
 
 float memoryNode(Engine& e, Board& b, int ply, float alpha, float beta);
 
-float memoryMax(Engine& e, Board& b, int ply, float alpha, float beta, int& noMove, bool& interrupted) {
+float memoryMax(Engine& e, Board& b, int ply, float alpha, float beta, int& noMove,
+                bool& interrupted) {
   float g = -kWinScore;
   float a = alpha;
   interrupted = expand(
@@ -221,7 +224,8 @@ float memoryMax(Engine& e, Board& b, int ply, float alpha, float beta, int& noMo
   return g;
 }
 
-float memoryMin(Engine& e, Board& b, int ply, float alpha, float beta, int& noMove, bool& interrupted) {
+float memoryMin(Engine& e, Board& b, int ply, float alpha, float beta, int& noMove,
+                bool& interrupted) {
   float g = kWinScore;
   float bb = beta;
   interrupted = expand(
@@ -244,7 +248,8 @@ float nodeValue(Engine& e, Board& b, int ply, MaxFn maxFn, MinFn minFn) {
   bool interrupted = false;
   if (ply == 0) {
     int noMove = 0;
-    return b.sideToMove == e.computerColour ? maxFn(noMove, interrupted) : minFn(noMove, interrupted);
+    return b.sideToMove == e.computerColour ? maxFn(noMove, interrupted)
+                                            : minFn(noMove, interrupted);
   }
   int noMove = 1;
   const bool humanFirst = b.sideToMove == e.humanColour;
@@ -260,8 +265,12 @@ float alphaBetaNode(Engine& e, Board& b, int ply, float alpha, float beta) {
   if (ply == e.leafDepth) return leafValue(e, b);
   return nodeValue(
       e, b, ply,
-      [&](int& noMove, bool& interrupted) { return alphaBetaMax(e, b, ply, alpha, beta, noMove, interrupted); },
-      [&](int& noMove, bool& interrupted) { return alphaBetaMin(e, b, ply, alpha, beta, noMove, interrupted); });
+      [&](int& noMove, bool& interrupted) {
+        return alphaBetaMax(e, b, ply, alpha, beta, noMove, interrupted);
+      },
+      [&](int& noMove, bool& interrupted) {
+        return alphaBetaMin(e, b, ply, alpha, beta, noMove, interrupted);
+      });
 }
 
 float memoryNode(Engine& e, Board& b, int ply, float alpha, float beta) {
@@ -275,8 +284,12 @@ float memoryNode(Engine& e, Board& b, int ply, float alpha, float beta) {
   } else {
     g = nodeValue(
         e, b, ply,
-        [&](int& noMove, bool& interrupted) { return memoryMax(e, b, ply, alpha, beta, noMove, interrupted); },
-        [&](int& noMove, bool& interrupted) { return memoryMin(e, b, ply, alpha, beta, noMove, interrupted); });
+        [&](int& noMove, bool& interrupted) {
+          return memoryMax(e, b, ply, alpha, beta, noMove, interrupted);
+        },
+        [&](int& noMove, bool& interrupted) {
+          return memoryMin(e, b, ply, alpha, beta, noMove, interrupted);
+        });
   }
   if (g > alpha) {
     b.lowerBound = g;
@@ -316,7 +329,8 @@ float leafValue(Engine& e, Board& b) {
 float minimaxNode(Engine& e, Board& b, int ply) {
   if (ply == e.leafDepth) return leafValue(e, b);
   return nodeValue(
-      e, b, ply, [&](int& noMove, bool& interrupted) { return minimaxMax(e, b, ply, noMove, interrupted); },
+      e, b, ply,
+      [&](int& noMove, bool& interrupted) { return minimaxMax(e, b, ply, noMove, interrupted); },
       [&](int& noMove, bool& interrupted) { return minimaxMin(e, b, ply, noMove, interrupted); });
 }
 
@@ -347,12 +361,20 @@ float searchMtdf(Engine& e, Board& root) {
 }
 
 void runRootSearch(Engine& e) {
-  if (e.searchObserver) e.searchObserver(e.searchObserverContext, e.searchMode, e.leafDepth, e.keptDepth);
+  if (e.searchObserver)
+    e.searchObserver(e.searchObserverContext, e.searchMode, e.leafDepth, e.keptDepth);
   switch (e.algorithm) {
-    case 0: minimaxNode(e, *e.root, 0); break;
-    case 1: searchAlphaBeta(e, *e.root); break;
-    case 2: searchMtdf(e, *e.root); break;
-    default: break;
+    case 0:
+      minimaxNode(e, *e.root, 0);
+      break;
+    case 1:
+      searchAlphaBeta(e, *e.root);
+      break;
+    case 2:
+      searchMtdf(e, *e.root);
+      break;
+    default:
+      break;
   }
 }
 

@@ -61,13 +61,16 @@ class Exports : public ::testing::Test {
   void TearDown() override { lib().destroy(engine); }
 
   int inst(uint32_t code, int a = 0, int b = 0) { return lib().inst(engine, code, a, b); }
-  int p0(uint32_t code, int r = 0, int c = 0, int colour = 0) { return lib().p0(engine, code, r, c, colour); }
+  int p0(uint32_t code, int r = 0, int c = 0, int colour = 0) {
+    return lib().p0(engine, code, r, c, colour);
+  }
   int pp(uint32_t code) { return lib().pp(engine, code); }
 
   // Everything a caller can read without changing anything.
   std::string snapshot() {
     std::ostringstream s;
-    for (uint32_t code : {3u, 4u, 5u, 6u, 7u, 10u, 11u, 12u, 13u, 17u, 18u, 19u, 20u, 21u, 22u, 24u, 25u, 27u})
+    for (uint32_t code :
+         {3u, 4u, 5u, 6u, 7u, 10u, 11u, 12u, 13u, 17u, 18u, 19u, 20u, 21u, 22u, 24u, 25u, 27u})
       s << inst(code) << ' ';
     s << pp(2) << ' ' << pp(4) << '|';
     for (int r = 1; r <= 8; ++r)

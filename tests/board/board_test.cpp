@@ -1,6 +1,8 @@
 // Board and rules: the bit-board code against the square-by-square oracle over many
 // random games in both forms, the candidate-list order, the symmetries' group laws,
 // copying, sorting and the text form.
+#include "board/board.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 #include <random>
 #include <string>
 
-#include "board/board.h"
 #include "oracle.h"
 
 using zedare::Board;
@@ -53,13 +54,15 @@ TEST(BoardInitial, PositionCountsAndCandidateOrder) {
   EXPECT_EQ(b.count(0), 60);
   EXPECT_EQ(b.discCount, 4);
   EXPECT_EQ(b.sideToMove, -1);
-  const std::vector<std::pair<int, int>> expected = {{3, 3}, {3, 4}, {3, 5}, {3, 6}, {4, 3}, {4, 6},
-                                                     {5, 3}, {5, 6}, {6, 3}, {6, 4}, {6, 5}, {6, 6}};
+  const std::vector<std::pair<int, int>> expected = {{3, 3}, {3, 4}, {3, 5}, {3, 6},
+                                                     {4, 3}, {4, 6}, {5, 3}, {5, 6},
+                                                     {6, 3}, {6, 4}, {6, 5}, {6, 6}};
   EXPECT_EQ(listOf(b), expected);
   EXPECT_EQ(b.mobility(-1), 4);
   EXPECT_EQ(b.hasLegalMove(-1), 1);
   for (auto [r, c] : expected) {
-    const bool legal = (r == 3 && c == 4) || (r == 4 && c == 3) || (r == 5 && c == 6) || (r == 6 && c == 5);
+    const bool legal =
+        (r == 3 && c == 4) || (r == 4 && c == 3) || (r == 5 && c == 6) || (r == 6 && c == 5);
     EXPECT_EQ(b.isLegal(r, c, -1), legal ? 1 : 0) << r << "," << c;
   }
 }
@@ -71,8 +74,9 @@ TEST(BoardRules, FirstMoveFlipsAndAppendsNeighboursInOrder) {
   EXPECT_EQ(b.colourAt(4, 4), -1);
   EXPECT_EQ(b.discCount, 5);
   EXPECT_EQ(b.sideToMove, 1);
-  const std::vector<std::pair<int, int>> expected = {{3, 3}, {3, 5}, {3, 6}, {4, 3}, {4, 6}, {5, 3}, {5, 6},
-                                                     {6, 3}, {6, 4}, {6, 5}, {6, 6}, {2, 3}, {2, 4}, {2, 5}};
+  const std::vector<std::pair<int, int>> expected = {{3, 3}, {3, 5}, {3, 6}, {4, 3}, {4, 6},
+                                                     {5, 3}, {5, 6}, {6, 3}, {6, 4}, {6, 5},
+                                                     {6, 6}, {2, 3}, {2, 4}, {2, 5}};
   EXPECT_EQ(listOf(b), expected);
   EXPECT_EQ(b.cachedValue, kNoValue);
 }
@@ -363,7 +367,9 @@ TEST(BoardText, InitialLineAndRoundTripInBothForms) {
   std::string expected;
   for (int r = 1; r <= 8; ++r)
     for (int c = 1; c <= 8; ++c) {
-      const int v = (r == 4 && c == 4) || (r == 5 && c == 5) ? 1 : (r + c == 9 && (r == 4 || r == 5)) ? -1 : 0;
+      const int v = (r == 4 && c == 4) || (r == 5 && c == 5) ? 1
+                    : (r + c == 9 && (r == 4 || r == 5))     ? -1
+                                                             : 0;
       expected += std::to_string(v) + " ";
     }
   expected += " -1\n";

@@ -33,7 +33,8 @@ struct Position {
     for (int r = 1; r <= 8; ++r)
       for (int c = 1; c <= 8; ++c) p.sq[r][c] = b.colourAt(r, c);
     p.side = b.sideToMove;
-    for (int i = 0; i < b.moveCount; ++i) p.candidates.emplace_back(b.moves[i].row, b.moves[i].column);
+    for (int i = 0; i < b.moveCount; ++i)
+      p.candidates.emplace_back(b.moves[i].row, b.moves[i].column);
     return p;
   }
 

@@ -1,5 +1,7 @@
 // The game record: storing by disc count, navigation, the game file's exact text, round
 // trips, and files that must be refused without touching the record.
+#include "records/game_record.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,7 +11,6 @@
 #include <string>
 
 #include "../board/oracle.h"
-#include "records/game_record.h"
 
 using zedare::Board;
 using zedare::GameRecord;
@@ -28,7 +29,9 @@ void writeFile(const std::string& path, const std::string& text) {
   out << text;
 }
 
-std::string temp(const char* name) { return ::testing::TempDir() + name; }
+std::string temp(const char* name) {
+  return ::testing::TempDir() + name;
+}
 
 }  // namespace
 
@@ -59,7 +62,8 @@ TEST(GameRecordStore, ResetStoreAndNavigation) {
   Board g;
   GameRecord game;
   game.store((g.setInitial(), g), -1);
-  oracle::randomGame(rng, g, 20, [&](const Board& board, const oracle::Position&) { game.store(board, -1); });
+  oracle::randomGame(rng, g, 20,
+                     [&](const Board& board, const oracle::Position&) { game.store(board, -1); });
   ASSERT_EQ(game.lastIndex, 20);
   for (int i = 0; i < 17; ++i) game.back();
   EXPECT_EQ(game.currentIndex, 3);
@@ -113,7 +117,9 @@ TEST(GameRecordFile, RoundTripOfPlayedGames) {
     GameRecord rec;
     Board g;
     rec.store((g.setInitial(), g), n % 2 ? 1 : -1);
-    oracle::randomGame(rng, g, 70, [&](const Board& board, const oracle::Position&) { rec.store(board, n % 2 ? 1 : -1); });
+    oracle::randomGame(rng, g, 70, [&](const Board& board, const oracle::Position&) {
+      rec.store(board, n % 2 ? 1 : -1);
+    });
     g.sideToMove = 0;
     rec.store(g, n % 2 ? 1 : -1);
     for (int i = 0; i < n; ++i) rec.back();

@@ -23,6 +23,8 @@ TEST(BenchSignature, QuickSetScoresTheStoredNumberOfPositions) {
   model.loadModel(2, "modele", "parametry9_i15", "wzorce9_i15", 0);
   long long signature = 0;
   for (const auto& c : bench::quickCases())
-    for (const auto& p : bench::positions()) signature += bench::runCase(model, p, c.level, c.algorithm).nodes;
-  EXPECT_EQ(signature, expected) << "run `zedare_bench --quick` and update bench/signature.txt if intended";
+    for (const auto& p : bench::positions())
+      signature += bench::runCase(model, p, c.level, c.algorithm).nodes;
+  EXPECT_EQ(signature, expected)
+      << "run `zedare_bench --quick` and update bench/signature.txt if intended";
 }

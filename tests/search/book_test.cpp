@@ -20,13 +20,15 @@ using zedare::Engine;
 namespace {
 
 std::string bookLine(const Board& b, int row, int column, const char* value) {
-  return b.toLine() + "\t" + std::to_string(row) + " " + std::to_string(column) + "  " + value + "\n";
+  return b.toLine() + "\t" + std::to_string(row) + " " + std::to_string(column) + "  " + value +
+         "\n";
 }
 
 class Book : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir = std::filesystem::path(::testing::TempDir()) / ("zedare_book_" + std::to_string(::getpid()));
+    dir =
+        std::filesystem::path(::testing::TempDir()) / ("zedare_book_" + std::to_string(::getpid()));
     std::filesystem::create_directories(dir / "otwarcia");
     black = (dir / "black.dat").string();
     white = (dir / "white.dat").string();
@@ -142,8 +144,10 @@ TEST_F(Book, LevelHorizonsDecideWhichBookIsAsked) {
     for (int i = 0; i < position.moveCount; ++i)
       if (position.isLegal(position.moves[i].row, position.moves[i].column, -1))
         row = position.moves[i].row, column = position.moves[i].column;
-    write((dir / "otwarcia" / "otwarcia9_i15_c.dat").string(), bookLine(position, row, column, "111"));
-    write((dir / "otwarcia" / "kontynuacje9_i15_c.dat").string(), bookLine(position, row, column, "222"));
+    write((dir / "otwarcia" / "otwarcia9_i15_c.dat").string(),
+          bookLine(position, row, column, "111"));
+    write((dir / "otwarcia" / "kontynuacje9_i15_c.dat").string(),
+          bookLine(position, row, column, "222"));
     const auto previous = std::filesystem::current_path();
     std::filesystem::current_path(dir);
     for (int level = 1; level <= 4; ++level) {

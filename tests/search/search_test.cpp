@@ -1,8 +1,9 @@
 // The searches: exact and win/loss/draw solving against an independent solver, the three
 // algorithms agreeing, reproducibility, the level schedule, the kept tree across a
 // pondered move, passes and scoring rules.
-#include <gtest/gtest.h>
+#include "search/search.h"
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <random>
@@ -10,7 +11,6 @@
 
 #include "api/engine.h"
 #include "api/zedare.h"
-#include "search/search.h"
 #include "search_support.h"
 
 using zedare::Board;
@@ -20,7 +20,9 @@ using zedare::kNoValue;
 namespace {
 
 // A fresh engine on a position, with the computer to move.
-void setUp(Engine& e, const Board& position) { support::setUpGame(e, position, position.sideToMove); }
+void setUp(Engine& e, const Board& position) {
+  support::setUpGame(e, position, position.sideToMove);
+}
 
 // White (+1) two discs in the corner row, black one disc in the far corner: nobody can
 // move and white leads by one.
@@ -107,7 +109,8 @@ TEST(SearchSolve, ValueSeenFromTheHumanSideAtTheRoot) {
   setUp(e, position);
   e.humanColour = position.sideToMove;
   e.computerColour = -position.sideToMove;
-  const int truth = support::solve(oracle::Position::fromBoard(position), e.computerColour, -65, 65);
+  const int truth =
+      support::solve(oracle::Position::fromBoard(position), e.computerColour, -65, 65);
   EXPECT_EQ(runSearch(e, 2, 1, 10), static_cast<float>(truth));
 }
 
@@ -353,9 +356,12 @@ TEST(SearchSchedule, DepthsAndModesPerLevel) {
     ASSERT_FALSE(calls.empty()) << "no position with " << c.empties << " empties";
     ASSERT_EQ(calls.size(), c.calls.size()) << "level " << c.level << ", " << c.empties << " empty";
     for (size_t i = 0; i < calls.size(); ++i) {
-      EXPECT_EQ(calls[i].mode, c.calls[i].mode) << "level " << c.level << ", " << c.empties << " empty, call " << i;
-      EXPECT_EQ(calls[i].leafDepth, c.calls[i].leafDepth) << "level " << c.level << ", " << c.empties << " empty";
-      EXPECT_EQ(calls[i].keptDepth, c.calls[i].keptDepth) << "level " << c.level << ", " << c.empties << " empty";
+      EXPECT_EQ(calls[i].mode, c.calls[i].mode)
+          << "level " << c.level << ", " << c.empties << " empty, call " << i;
+      EXPECT_EQ(calls[i].leafDepth, c.calls[i].leafDepth)
+          << "level " << c.level << ", " << c.empties << " empty";
+      EXPECT_EQ(calls[i].keptDepth, c.calls[i].keptDepth)
+          << "level " << c.level << ", " << c.empties << " empty";
     }
   }
 }
@@ -456,7 +462,8 @@ TEST(SearchTree, MoveForTheOtherColourDoesNotInheritTheSubtree) {
 // Endgame test positions: win/loss/draw sign of the best score.
 
 TEST(SearchEndgames, WinLossDrawSignOfTheClassicPositions) {
-  const auto positions = support::readEndgames(std::string(ZEDARE_POSITIONS_DIR) + "/fforum-1-19.obf");
+  const auto positions =
+      support::readEndgames(std::string(ZEDARE_POSITIONS_DIR) + "/fforum-1-19.obf");
   ASSERT_EQ(positions.size(), 19u);
   int checked = 0;
   for (const auto& p : positions) {

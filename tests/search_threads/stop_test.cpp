@@ -26,7 +26,8 @@ double stopAndMeasure(Engine& e, std::thread& worker, uint32_t readCode, uint32_
   const auto start = std::chrono::steady_clock::now();
   TavrinInst(&e, stopCode, 0, 0);
   worker.join();
-  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+  return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+      .count();
 }
 
 TEST(SearchStop, ClearingSearchingEndsTheMoveSearchAndPlaysTheFirstEntry) {
