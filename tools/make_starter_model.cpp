@@ -18,7 +18,8 @@
 //
 // The seven styles scale these in the spirit of their names.
 //
-// Usage: make_starter_model [directory]   (default modele)
+// Usage: make_starter_model DIRECTORY   (the trained model in modele/ is made by
+// tools/pipeline.sh; this one is its baseline)
 #include <cstdio>
 #include <initializer_list>
 #include <utility>
@@ -112,7 +113,11 @@ zedare::matrix styleWeights(const Style& style) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const char* directory = argc > 1 ? argv[1] : "modele";
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_starter_model DIRECTORY\n");
+    return 2;
+  }
+  const char* directory = argv[1];
   for (int n = 0; n < 7; ++n) {
     const std::string path = zedare::parameterPath(directory, "parametry9_i15", n);
     styleWeights(kStyles[n]).writetxt(path.c_str(), zedare::Comma);

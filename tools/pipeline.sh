@@ -1,0 +1,346 @@
+#!/usr/bin/env bash
+# Trains the shipped model and books from scratch, with fixed parameters, and writes
+# everything it makes under a work folder (the repository only receives the finished
+# files in the last phase):
+#
+#   starter   the hand-set starter model (tools/make_starter_model.sh), kept as baseline
+#   gen1      positions of self-play games with the starter model, depth 8, level 1
+#   gen2      the same with the generation-1 model, depth 8, level 2
+#             each generation: dump (8 game ranges, two at a time, merged) -> final
+#             positions -> pattern statistics and tables -> feature rows read with those
+#             tables -> two fits (default two-column fit and --all-columns) -> smoothing;
+#             the fit that scores better against the previous model (match, both
+#             colours, depth 5, levels 1 and 2) becomes the generation's model
+#   styles    style 0 "mistrzowski" = the last generation's model; styles 1..6 made
+#             from it by tools/make_styles (scaled and shifted weight rows)
+#   matches   the match table (every generation against the previous one and the
+#             starter, style 0 against the starter and against each other style)
+#   stats     statistics of each style: in its own self-play (tools/style_stats) and
+#             against style 0 (from the feature records of the style matches)
+#   books     opening books to ply 10 for both colours (symmetrized) and continuation
+#             books for moves 11 to 30, with the final style 0
+#   install   copies the model into modele/, the books into otwarcia/, and writes
+#             modele/README.md with the figures of the run
+#
+# Usage: tools/pipeline.sh WORK_FOLDER [PHASE...]     (default: every phase in order)
+# Every step writes its output under a temporary name and renames it when done; a step
+# whose output exists is skipped, so a stopped run resumes where it stopped (a game range
+# of a dump that was cut off is played again as a whole).
+# Environment: BUILD_DIR (default: build under the work folder).
+set -euo pipefail
+# Bash reads a script as it runs it: run from a private copy so that editing the script
+# during a long run cannot change the run.
+if [ -z "${ZEDARE_PIPELINE_REPO:-}" ]; then
+  ZEDARE_PIPELINE_REPO="$(cd "$(dirname "$0")/.." && pwd)"
+  export ZEDARE_PIPELINE_REPO
+  copy="$(mktemp /tmp/zedare-pipeline-XXXXXX.sh)"
+  cp "$0" "$copy"
+  status=0
+  bash "$copy" "$@" || status=$?
+  rm -f "$copy"
+  exit "$status"
+fi
+cd "$ZEDARE_PIPELINE_REPO"
+repo=$PWD
+
+[ $# -ge 1 ] || { echo "usage: tools/pipeline.sh WORK_FOLDER [PHASE...]" >&2; exit 2; }
+mkdir -p "$1"
+work="$(cd "$1" && pwd)"
+shift
+phases=("$@")
+[ ${#phases[@]} -gt 0 ] || phases=(starter gen1 gen2 styles matches stats books install)
+
+# ---- fixed parameters ----
+DEPTH=8  # opening depth of the dumps: 97,554 games, one row per game and stage for the fit
+CHUNKS=8 # game ranges of a dump, run two at a time
+# Level of the dump of generation 1, 2, ... Measured on one core: level 1 plays about
+# 1,170 games a second, level 2 about 80, level 3 about 6.6 (a depth-8 dump would take
+# some two hours on two cores). The starter model's games need only be plausible, so
+# generation 1 takes the cheap level; generation 2 the best one that fits.
+GEN_LEVELS=(1 2)
+MATCH_DEPTH=5 # opening depth of the matches (349 lines per colour)
+MATCH_LEVELS=(1 2)
+SMOOTH=(--first 5 --last 64 --points 5)
+# The opening book is consulted up to move 10 (levels 3 and up), so ply 10 is the last
+# ply a look-up can use; deeper plies would only make the files longer.
+BOOK_PLY=10
+# Continuation lines at level 3: a line (about 20 moves) costs about 0.1 s there and
+# some 25 times as much at level 4 (measured), tens of minutes per colour.
+CONT_LEVEL=3
+CONT_LAST=30
+CONT_THRESHOLD=1000 # above every heuristic value: every entry is continued
+
+build="${BUILD_DIR:-$work/build}"
+# need TARGET...: brings the programs up to date with the sources (a no-op when they are),
+# so the data is always made by the engine as it stands.
+need() {
+  [ -e "$build/CMakeCache.txt" ] ||
+    cmake -S "$repo" -B "$build" -DZEDARE_BUILD_APP=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
+  local t
+  for t in "$@"; do
+    cmake --build "$build" -j2 --target "$t" >/dev/null
+  done
+}
+need zedare_tool
+tool="$build/tools/zedare_tool"
+times="$work/times.txt"
+touch "$times"
+
+now() { date +%s.%N; }
+log() { echo "[$(date +%H:%M:%S)] $*" >&2; }
+# timed NAME COMMAND...: runs the command, records "NAME<TAB>seconds" in times.txt.
+timed() {
+  local name="$1" t0
+  shift
+  t0=$(now)
+  "$@"
+  awk -v n="$name" -v a="$t0" -v b="$(now)" 'BEGIN { printf "%s\t%.1f\n", n, b - a }' >>"$times"
+  log "$name: done"
+}
+# done_or NAME: true when the step NAME already finished (its marker exists).
+finished() { [ -e "$work/.done/$1" ]; }
+mark() { mkdir -p "$work/.done"; touch "$work/.done/$1"; }
+copy_tables() { for f in "$1"/wzorce9_i15_*.dat; do cp "$f" "$2/"; done; }
+
+# ---- starter ----
+phase_starter() {
+  finished starter && return 0
+  mkdir -p "$work/starter"
+  need make_starter_model
+  BUILD_DIR="$build" tools/make_starter_model.sh "$work/starter" >/dev/null
+  mark starter
+}
+
+# ---- one generation ----
+# dump_chunk MODEL_DIR LEVEL OUT_BASE K FIRST LAST
+dump_chunk() {
+  local out="$3_$4.txt"
+  [ -e "$out" ] && return 0
+  "$tool" dump --model-dir "$1" --style 0 --level "$2" --depth "$DEPTH" \
+    --first "$5" --last "$6" --out "$out.part" 2>"$3_$4.log"
+  mv "$out.part" "$out"
+}
+
+# score_of FILE...: percentage of the points of the human side (weight set 1) in match
+# result files, and the game count: "percent games".
+score_of() {
+  awk '{ n++; if ($3 > $2) p += 1; else if ($3 == $2) p += 0.5 }
+       END { printf "%.1f %d\n", n ? 100 * p / n : 0, n }' "$@"
+}
+
+# match A_DIR A_STYLE B_DIR B_STYLE LEVEL NAME: A plays weight set 1, B weight set 2,
+# every line of depth MATCH_DEPTH with B as black and as white (the two in parallel).
+# Prints A's score "percent games" and records it in matches.txt.
+match() {
+  local dir="$work/matches/$6_l$5"
+  if [ ! -e "$dir/score" ]; then
+    rm -rf "$dir"
+    mkdir -p "$dir"
+    for c in -1 1; do
+      "$tool" match --name "$dir/m" --depth "$MATCH_DEPTH" --level "$5" --model-dir "$1" \
+        --style "$2" --model-dir2 "$3" --style2 "$4" --computer-colour "$c" 2>/dev/null &
+    done
+    wait
+    rm -f "$dir"/*.gam
+    # the feature records are kept only where the style statistics read them
+    case "$6" in style0-vs-style*) ;; *) rm -f "$dir"/*_oceny.txt ;; esac
+    score_of "$dir"/m_*_wyniki.txt >"$dir/score"
+    printf "%s\t%s\t%s\n" "$6" "$5" "$(cat "$dir/score")" >>"$work/matches.txt"
+  fi
+  cat "$dir/score"
+}
+
+generation() {
+  local g="$1" level="${GEN_LEVELS[$(($1 - 1))]}" prev gdir
+  if [ "$g" -eq 1 ]; then prev="$work/starter"; else prev="$work/gen$((g - 1))/model"; fi
+  gdir="$work/gen$g"
+  mkdir -p "$gdir"
+  finished "gen$g" && return 0
+
+  if [ ! -e "$gdir/pos.txt" ]; then
+    local n size t0 ranges=()
+    n=$("$tool" lines --depth "$DEPTH")
+    size=$(((n + CHUNKS - 1) / CHUNKS))
+    t0=$(now)
+    for k in $(seq 1 "$CHUNKS"); do ranges+=("$k $(((k - 1) * size + 1)) $((k * size < n ? k * size : n))"); done
+    export -f dump_chunk
+    export tool DEPTH
+    printf "%s\n" "${ranges[@]}" |
+      xargs -P 2 -L 1 bash -c "dump_chunk '$prev' $level '$gdir/pos' \$0 \$1 \$2"
+    # Only the time of this sitting is known; a resumed dump records its last part.
+    awk -v n="gen$g dump (level $level, $n games, 2 cores)" -v a="$t0" -v b="$(now)" \
+      'BEGIN { printf "%s\t%.1f\n", n, b - a }' >>"$times"
+    timed "gen$g merge" "$tool" merge --base "$gdir/pos" --count "$CHUNKS"
+    rm -f "$gdir"/pos_*.txt
+  fi
+  if [ ! -e "$gdir/finals.txt" ]; then
+    timed "gen$g finals" "$tool" finals --in "$gdir/pos.txt" --out "$gdir/finals.part"
+    mv "$gdir/finals.part" "$gdir/finals.txt"
+  fi
+  if ! finished "gen$g-patterns"; then
+    mkdir -p "$gdir/tables"
+    timed "gen$g pattern-stats" "$tool" pattern-stats --positions "$gdir/pos.txt" \
+      --finals "$gdir/finals.txt" --out "$gdir/tables/wzorce9_i15"
+    mark "gen$g-patterns"
+  fi
+  if [ ! -e "$gdir/rows.txt" ]; then
+    # The rows are computed with the new tables; the parameter file beside them is only
+    # read by the loader.
+    cp "$prev/parametry9_i15_0.dat" "$gdir/tables/"
+    timed "gen$g feature-rows" "$tool" feature-rows --in "$gdir/pos.txt" --out "$gdir/rows.part" \
+      --model-dir "$gdir/tables"
+    mv "$gdir/rows.part" "$gdir/rows.txt"
+  fi
+  local fit
+  for fit in default all; do
+    if ! finished "gen$g-fit-$fit"; then
+      mkdir -p "$gdir/$fit"
+      local extra=()
+      [ "$fit" = all ] && extra=(--all-columns)
+      timed "gen$g fit ($fit)" "$tool" fit --rows "$gdir/rows.txt" --out "$gdir/$fit/fitted" \
+        --errors "$gdir/$fit/err.txt" "${extra[@]}" >"$gdir/$fit/fit.log"
+      timed "gen$g smooth ($fit)" "$tool" smooth --in "$gdir/$fit/fitted.dat" "${SMOOTH[@]}" \
+        --out "$gdir/$fit/parametry9_i15_0.dat"
+      copy_tables "$gdir/tables" "$gdir/$fit"
+      mark "gen$g-fit-$fit"
+    fi
+  done
+  # The fit that scores more against the previous model, over both levels.
+  local best="" bestScore=-1 sum l s
+  for fit in default all; do
+    sum=0
+    for l in "${MATCH_LEVELS[@]}"; do
+      s=$(match "$gdir/$fit" 0 "$prev" 0 "$l" "gen$g-$fit-vs-prev" | cut -d' ' -f1)
+      sum=$(awk -v a="$sum" -v b="$s" 'BEGIN { print a + b }')
+    done
+    log "gen$g $fit fit against the previous model: $sum (sum of percentages)"
+    if awk -v a="$sum" -v b="$bestScore" 'BEGIN { exit !(a > b) }'; then
+      best=$fit
+      bestScore=$sum
+    fi
+  done
+  rm -rf "$gdir/model"
+  cp -r "$gdir/$best" "$gdir/model"
+  echo "$best" >"$gdir/chosen"
+  rm -f "$gdir/model/fit.log"
+  mark "gen$g"
+}
+
+last_gen() { echo "$work/gen${#GEN_LEVELS[@]}/model"; }
+
+phase_styles() {
+  finished styles && return 0
+  need make_styles
+  mkdir -p "$work/final"
+  copy_tables "$(last_gen)" "$work/final"
+  "$build/tools/make_styles" "$(last_gen)/parametry9_i15_0.dat" "$work/final"
+  mark styles
+}
+
+phase_matches() {
+  local g l n
+  # Each generation met the previous one when its fit was chosen; the generations
+  # between the first and the last also meet the starter (the first one's previous
+  # model is the starter, the last one is style 0, which meets it below).
+  for g in $(seq 2 $((${#GEN_LEVELS[@]} - 1))); do
+    for l in "${MATCH_LEVELS[@]}"; do
+      match "$work/gen$g/model" 0 "$work/starter" 0 "$l" "gen$g-vs-starter" >/dev/null
+    done
+  done
+  for l in "${MATCH_LEVELS[@]}"; do
+    match "$work/final" 0 "$work/starter" 0 "$l" "style0-vs-starter" >/dev/null
+    for n in 1 2 3 4 5 6; do
+      match "$work/final" 0 "$work/final" "$n" "$l" "style0-vs-style$n" >/dev/null
+    done
+  done
+}
+
+phase_stats() {
+  [ -e "$work/stats/table.txt" ] && return 0
+  need style_stats
+  mkdir -p "$work/stats"
+  local n
+  for n in 0 1 2 3 4 5 6; do
+    [ -e "$work/stats/self_$n.txt" ] && continue
+    "$tool" dump --model-dir "$work/final" --style "$n" --level 2 --depth "$MATCH_DEPTH" \
+      --out "$work/stats/self_$n.part" 2>/dev/null
+    mv "$work/stats/self_$n.part" "$work/stats/self_$n.txt"
+  done
+  for n in 0 1 2 3 4 5 6; do
+    printf "%s\t" "$n"
+    "$build/tools/style_stats" "$work/stats/self_$n.txt"
+  done >"$work/stats/self.txt"
+  # Against style 0 (the matches at level 2): the style's side minus style 0's side in
+  # the feature records, disc difference at 44 discs, then mobility, stable discs,
+  # frontier and corners averaged over the positions from 10 discs on.
+  for n in 1 2 3 4 5 6; do
+    printf "%s\t" "$n"
+    awk '$3 != 0 && $2 >= 10 { n++; mob += $6; st += $7; fr += $5; co += $19 - $20 }
+         $2 == 44 && $3 != 0 { m++; d += $4 }
+         END { printf "%.2f\t%.2f\t%.2f\t%.2f\t%.2f\t%d\n", d / m, mob / n, st / n, fr / n, co / n, n }' \
+      "$work/matches/style0-vs-style${n}_l2"/m_*_oceny.txt
+  done >"$work/stats/against0.txt"
+  cp "$work/stats/self.txt" "$work/stats/table.txt"
+}
+
+# book COLOUR SUFFIX: the opening book of a colour and its continuation book.
+book() {
+  local k="$1" x="$2" b="$work/books" m
+  [ -e "$b/kontynuacje9_i15_$x.dat" ] && return 0
+  if [ ! -e "$b/raw_$x.dat" ]; then
+    timed "book $x (ply $BOOK_PLY)" "$tool" book --model-dir "$work/final" --style 0 \
+      --max-ply "$BOOK_PLY" --colour "$k" --out "$b/raw_$x.part" 2>/dev/null
+    mv "$b/raw_$x.part" "$b/raw_$x.dat"
+  fi
+  "$tool" symmetrize --in "$b/raw_$x.dat" --out "$b/otwarcia9_i15_$x.dat" 2>/dev/null
+  # The last move number of the colour inside the book: 9 for black, 10 for white.
+  m=$((k < 0 ? BOOK_PLY - 1 : BOOK_PLY))
+  timed "continuations $x (level $CONT_LEVEL)" "$tool" continuations --model-dir "$work/final" \
+    --style 0 --level "$CONT_LEVEL" --in "$b/raw_$x.dat" --move "$m" --last-move "$CONT_LAST" \
+    --colour "$k" --threshold "$CONT_THRESHOLD" --out "$b/kont_$x.part" 2>/dev/null
+  mv "$b/kont_$x.part" "$b/kontynuacje9_i15_$x.dat"
+}
+
+phase_books() {
+  local b="$work/books"
+  mkdir -p "$b"
+  export -f book timed now log
+  export tool work BOOK_PLY CONT_LEVEL CONT_LAST CONT_THRESHOLD times
+  book -1 c &
+  book 1 b &
+  wait
+  # The cost of one look-up in the finished books, as the engine makes it.
+  need book_probe
+  mkdir -p "$b/probe/otwarcia"
+  for f in otwarcia9_i15_c otwarcia9_i15_b kontynuacje9_i15_c kontynuacje9_i15_b; do
+    ln -sf "$work/books/$f.dat" "$work/books/probe/otwarcia/$f.dat"
+  done
+  (cd "$work/books/probe" && "$build/tools/book_probe" 20) >"$work/books/lookup.txt"
+}
+
+phase_install() {
+  local f
+  for f in "$work"/final/*.dat; do cp "$f" "$repo/modele/"; done
+  mkdir -p "$repo/otwarcia"
+  for f in otwarcia9_i15_c otwarcia9_i15_b kontynuacje9_i15_c kontynuacje9_i15_b; do
+    cp "$work/books/$f.dat" "$repo/otwarcia/"
+  done
+  WORK="$work" tools/pipeline_readme.sh >"$repo/modele/README.md"
+}
+
+for p in "${phases[@]}"; do
+  log "phase $p"
+  phaseStart=$(now)
+  case "$p" in
+    starter) phase_starter ;;
+    gen[0-9]*) generation "${p#gen}" ;;
+    styles) phase_styles ;;
+    matches) phase_matches ;;
+    stats) phase_stats ;;
+    books) phase_books ;;
+    install) phase_install ;;
+    *) echo "unknown phase $p" >&2; exit 2 ;;
+  esac
+  awk -v n="phase $p" -v a="$phaseStart" -v b="$(now)" 'BEGIN { printf "%s\t%.1f\n", n, b - a }' >>"$times"
+done
+log "finished: ${phases[*]}"
