@@ -367,6 +367,13 @@ bool Board::parseText(const char*& cursor) {
   return true;
 }
 
+bool readTextLine(std::FILE* stream, std::string& line) {
+  line.clear();
+  int ch;
+  while ((ch = std::fgetc(stream)) != EOF && ch != '\n') line += static_cast<char>(ch);
+  return ch != EOF || !line.empty();
+}
+
 std::string Board::toLine() const {
   std::string text;
   text.reserve(200);

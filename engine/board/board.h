@@ -171,6 +171,11 @@ struct Board {
   void syncGridAll();
 };
 
+// Reads one line of a text file into `line`, without its line end; false at the end of
+// the file. The readers of position lines (game records, books) go line by line so that
+// a short or broken line is seen as such and never runs into the next one.
+bool readTextLine(std::FILE* stream, std::string& line);
+
 // Maps square (row, column) by symmetry code 0..7:
 // 0 (r,c) 1 (c,r) 2 (9-c,9-r) 3 (9-r,9-c) 4 (r,9-c) 5 (c,9-r) 6 (9-r,c) 7 (9-c,r).
 void symmetry(int code, int row, int column, int& outRow, int& outColumn);

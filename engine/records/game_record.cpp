@@ -61,14 +61,6 @@ bool GameRecord::save(const char* path) const {
 
 namespace {
 
-// Reads one line (without its line end) into text; false at the end of the file.
-bool readTextLine(std::FILE* f, std::string& text) {
-  text.clear();
-  int ch;
-  while ((ch = std::fgetc(f)) != EOF && ch != '\n') text += static_cast<char>(ch);
-  return ch != EOF || !text.empty();
-}
-
 bool onlyBlanks(const char* p) {
   for (; *p; ++p) {
     if (*p != ' ' && *p != '\t' && *p != '\r') return false;

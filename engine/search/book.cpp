@@ -17,14 +17,6 @@ namespace zedare {
 
 namespace {
 
-// Reads one line without its line end; false at the end of the file.
-bool nextLine(std::FILE* f, std::string& line) {
-  line.clear();
-  int ch;
-  while ((ch = std::fgetc(f)) != EOF && ch != '\n') line += static_cast<char>(ch);
-  return ch != EOF || !line.empty();
-}
-
 // Parses "row column  value" after the position; false when it does not parse.
 bool parseMove(const char* p, int& row, int& column, double& value) {
   char* end;
@@ -51,7 +43,7 @@ int bookLookup(Engine& e, const char* blackFile, const char* whiteFile) {
   std::string line;
   int found = 0;
   MoveEntry candidate = e.bestMove;  // published once at the end
-  while (!found && nextLine(f, line)) {
+  while (!found && readTextLine(f, line)) {
     const char* cursor = line.c_str();
     int row, column;
     double value;
