@@ -70,19 +70,20 @@ const Style kStyles[7] = {
       {18, 2.0, {}},
       {10, 2.0, {}},
       {6, 0.8, {}}}},
-    // Mobility and corner threats: mobility weighted up, and every corner held or
-    // takeable (+-10 units) worth about two discs more.
-    {"kombinacyjny", {{6, 1.6, early(0.3, 40, 56)}, {14, 1.0, early(0.3, 40, 60)}}},
-    // Stable discs and edges: stable discs weighted up and shifted, edge patterns and
-    // corner patterns weighted up.
-    {"solidny",
-     {{7, 2.0, early(1.0, 48, 62)}, {16, 1.5, {}}, {17, 1.3, {}}, {15, 1.3, {}}, {6, 0.85, {}}}},
+    // Mobility and corner threats: mobility weighted up two and a half times and
+    // shifted, and every corner held or takeable (+-10 units) worth ten discs more.
+    {"kombinacyjny", {{6, 2.5, early(1.0, 40, 56)}, {14, 1.0, early(1.0, 40, 60)}}},
+    // Stable discs and edges: every stable disc worth about three discs more, and
+    // corners (which anchor the stable discs of an edge) held dear, X-squares next to
+    // an empty corner avoided. Raising the edge pattern rows instead was tried: in
+    // self-play its choices then leaned less towards edge discs than style 0's.
+    {"solidny", {{7, 2.0, early(3.0, 48, 62)}, {8, 1.0, early(3.0, 44, 60)}}},
     // A small frontier and safe corners: the frontier weight raised, corners held and
     // X-squares next to an empty corner made dearer.
     {"ostrożny", {{5, 2.0, early(-0.6, 44, 60)}, {8, 1.0, early(5.0, 44, 60)}}},
     // Takes discs: a positive weight on the disc difference from the start, mobility and
     // frontier weighted down.
-    {"zachłanny", {{4, 1.0, early(0.45, 44, 60)}, {6, 0.8, {}}, {5, 0.8, {}}}},
+    {"zachłanny", {{4, 1.0, early(0.7, 44, 60)}, {6, 0.8, {}}, {5, 0.8, {}}}},
 };
 
 }  // namespace

@@ -15,7 +15,8 @@
 #             from it by tools/make_styles (scaled and shifted weight rows)
 #   matches   the match table (every generation against the previous one and the
 #             starter, style 0 against the starter and against each other style)
-#   stats     statistics of each style: in its own self-play (tools/style_stats) and
+#   stats     statistics of each style: in its own self-play, depth 6 at level 2
+#             (tools/style_stats: averages and the leaning of the chosen moves), and
 #             against style 0 (from the feature records of the style matches)
 #   books     opening books to ply 10 for both colours (symmetrized) and continuation
 #             books for moves 11 to 30, with the final style 0
@@ -60,13 +61,19 @@ CHUNKS=8 # game ranges of a dump, run two at a time
 GEN_LEVELS=(1 2)
 MATCH_DEPTH=5 # opening depth of the matches (349 lines per colour)
 MATCH_LEVELS=(1 2)
+# Opening depth of each style's self-play for its statistics (2,050 games at level 2):
+# enough games that the leaning of the choices stands several standard errors clear.
+STATS_DEPTH=6
 SMOOTH=(--first 5 --last 64 --points 5)
 # The opening book is consulted up to move 10 (levels 3 and up), so ply 10 is the last
 # ply a look-up can use; deeper plies would only make the files longer.
 BOOK_PLY=10
-# Continuation lines at level 3: a line (about 20 moves) costs about 0.1 s there and
-# some 25 times as much at level 4 (measured), tens of minutes per colour.
-CONT_LEVEL=3
+# Continuation lines at level 4, the lowest level that consults them (levels 4 to 7 do),
+# so that no level plays weaker moves from the book than it would find itself. A line
+# (about 20 moves) costs about 0.1 s at level 3 and some 25 times as much at level 4
+# (measured): the two colours take some 25 minutes side by side. Level 5 would take
+# hours.
+CONT_LEVEL=4
 CONT_LAST=30
 CONT_THRESHOLD=1000 # above every heuristic value: every entry is continued
 
@@ -260,15 +267,22 @@ phase_stats() {
   need style_stats
   mkdir -p "$work/stats"
   local n
+  selfplay() {
+    [ -e "$work/stats/self_$1.txt" ] && return 0
+    "$tool" dump --model-dir "$work/final" --style "$1" --level 2 --depth "$STATS_DEPTH" \
+      --out "$work/stats/self_$1.part" 2>/dev/null
+    mv "$work/stats/self_$1.part" "$work/stats/self_$1.txt"
+  }
   for n in 0 1 2 3 4 5 6; do
-    [ -e "$work/stats/self_$n.txt" ] && continue
-    "$tool" dump --model-dir "$work/final" --style "$n" --level 2 --depth "$MATCH_DEPTH" \
-      --out "$work/stats/self_$n.part" 2>/dev/null
-    mv "$work/stats/self_$n.part" "$work/stats/self_$n.txt"
+    selfplay "$n" &
+    if [ $((n % 2)) -eq 1 ]; then wait; fi
   done
+  wait
+  # Averages and the leaning of the choices (tools/style_stats); its endgame threshold
+  # is that of level 2, where the solvers take over from the style.
   for n in 0 1 2 3 4 5 6; do
     printf "%s\t" "$n"
-    "$build/tools/style_stats" "$work/stats/self_$n.txt"
+    "$build/tools/style_stats" "$work/stats/self_$n.txt" "$work/final" "$STATS_DEPTH" 12
   done >"$work/stats/self.txt"
   # Against style 0 (the matches at level 2): the style's side minus style 0's side in
   # the feature records, disc difference at 44 discs, then mobility, stable discs,
@@ -325,7 +339,7 @@ phase_install() {
   for f in otwarcia9_i15_c otwarcia9_i15_b kontynuacje9_i15_c kontynuacje9_i15_b; do
     cp "$work/books/$f.dat" "$repo/otwarcia/"
   done
-  WORK="$work" tools/pipeline_readme.sh >"$repo/modele/README.md"
+  WORK="$work" STATS_DEPTH="$STATS_DEPTH" tools/pipeline_readme.sh >"$repo/modele/README.md"
 }
 
 for p in "${phases[@]}"; do

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Writes modele/README.md (on standard output) from the figures that tools/pipeline.sh
-# left in its work folder: WORK=<work folder> tools/pipeline_readme.sh > modele/README.md
+# left in its work folder:
+#   WORK=<work folder> STATS_DEPTH=<depth> tools/pipeline_readme.sh > modele/README.md
 set -euo pipefail
 work="${WORK:?set WORK to the work folder of the pipeline}"
 gens=$(ls -d "$work"/gen[0-9]* | wc -l)
+stats_depth="${STATS_DEPTH:?set STATS_DEPTH to the opening depth of the style self-play}"
 
 # seconds FILTER: the sum of the recorded step times whose name matches.
 seconds() { awk -F'\t' -v re="$1" '$1 ~ re { s += $2 } END { printf "%.0f", s }' "$work/times.txt"; }
@@ -37,8 +39,8 @@ four book files) is made by one command, with fixed parameters:
 tools/pipeline.sh /work/pipeline-work      # a work folder outside the repository
 \`\`\`
 
-It needs about $(( ($(total) + 59) / 60 )) minutes on two cores (the recorded run below; the dump of
-generation 2 at level 2 is the longest step). Every step writes under
+It needs about $(( ($(total) + 59) / 60 )) minutes on two cores (the recorded run below; the longest
+step is $(awk -F'\t' '$1 !~ /^phase / && $2 > m { m = $2; n = $1 } END { printf "%s, %.0f s", n, m }' "$work/times.txt")). Every step writes under
 the work folder and is skipped when its output is there, so a stopped run is resumed by
 running the same command again. A single phase runs with its name as extra argument
 (\`starter\`, \`gen1\`, \`gen2\`, \`styles\`, \`matches\`, \`stats\`, \`books\`, \`install\`);
@@ -130,9 +132,9 @@ Style 0 "mistrzowski" is the last generation's model. The other six are made fro
 adds a shift that fades out before the endgame (the comments in
 \`tools/make_styles.cpp\` list them): 1 "gambitowy" a negative disc weight to about move
 40 and mobility raised; 2 "pozycyjny" the corner, edge and diagonal pattern rows doubled;
-3 "kombinacyjny" mobility and corner threat raised; 4 "solidny" stable discs and edge
-patterns raised; 5 "ostrożny" the frontier penalty doubled and corners/X-squares dearer;
-6 "zachłanny" a positive disc weight from the start.
+3 "kombinacyjny" mobility and corner threats much dearer; 4 "solidny" stable discs
+and corners/X-squares made dearer; 5 "ostrożny" the frontier penalty doubled and
+corners/X-squares dearer; 6 "zachłanny" a positive disc weight from the start.
 
 Against style 0 (the level-2 matches above, from the feature records of every position
 from 10 discs on; each figure is the style's side minus style 0's side):
@@ -145,8 +147,9 @@ awk -F'\t' -v names="${names[*]}" 'BEGIN { split(names, nm, " ") }
   "$work/stats/against0.txt"
 cat <<EOF
 
-In its own self-play (every opening line to depth 5 at level 2, the style on both
-sides; seen from the side that has just moved, positions from 10 discs on):
+In its own self-play (every opening line to depth $stats_depth at level 2, $(tail -n 1 "$work/stats/self_0.txt" | cut -f1) games, the style
+on both sides; \`tools/style_stats\`). First the averages the games show, seen from the
+side that has just moved, positions after the enumerated opening:
 
 | style | discs at move 40 | mobility | stable discs | frontier | corners | edge discs | positions |
 |---|---|---|---|---|---|---|---|
@@ -156,10 +159,60 @@ awk -F'\t' -v names="${names[*]}" 'BEGIN { split(names, nm, " ") }
   "$work/stats/self.txt"
 cat <<EOF
 
-In self-play both sides lean the same way, so part of what one side seeks the other
-denies it: these figures move much less than those against style 0, and for some styles
-not in the promised direction. The comparison against style 0 is the one that shows the
-leaning.
+These hardly tell the styles apart, and cannot: with the same style on both sides, 44
+discs at move 40 are split evenly but for the tempo of the last move, and whatever one
+side seeks (mobility, stable discs, corners) the other seeks too and denies it. What a
+style prefers shows in its choices. For every move chosen by the search (not the
+solvers: more than 12 empty squares), each figure is measured after every legal move,
+the mover's side minus the opponent's; the chosen move's value minus the mean of the
+legal moves, divided by their spread, is averaged over the positions where the moves
+differ on that figure (+1: always the largest, -1: always the smallest). After each
+figure, its standard error over the games:
+
+| style | discs | mobility | stable discs | frontier | corners | edge discs | patterns | corner threats | chosen moves |
+|---|---|---|---|---|---|---|---|---|---|
+EOF
+awk -F'\t' -v names="${names[*]}" 'BEGIN { split(names, nm, " ") }
+  { printf "| %d %s |", $1, nm[$1 + 1]
+    for (i = 9; i <= 23; i += 2) printf " %.3f ±%.3f |", $i, $(i + 1)
+    printf " %d |\n", $25 }' "$work/stats/self.txt"
+cat <<EOF
+
+("patterns" is the pattern tables' estimate of the position: the corner patterns plus
+the edge and diagonal line patterns; "corner threats" the evaluation's corner-threat
+feature, about one per corner held or open to be taken.) Each style against style 0 on
+the figures its name promises, in the self-play leaning above (the difference, and how
+many standard errors of the difference it makes):
+
+| style | promise | leaning against style 0 |
+|---|---|---|
+EOF
+# promise STYLE TEXT FIGURE:SIGN...: the lean of FIGURE (1 discs .. 8 threats) of STYLE
+# minus style 0's, in the promised direction SIGN, with its size in standard errors.
+promise() {
+  local n="$1" text="$2" out="" f
+  shift 2
+  for f in "$@"; do
+    out="$out$(awk -F'\t' -v n="$n" -v f="${f%:*}" -v sign="${f#*:}" '
+      BEGIN { split("discs mobility stable frontier corners edges patterns threats", fn, " ") }
+      $1 == 0 { m0 = $(7 + 2 * f); s0 = $(8 + 2 * f) }
+      $1 == n { m = $(7 + 2 * f); s = $(8 + 2 * f) }
+      END { d = m - m0; z = d / sqrt(s * s + s0 * s0)
+            printf "%s %+.3f (%.1f s.e., %s); ", fn[f], d, z, (sign * z >= 2 ? "as promised" : "NOT as promised") }' \
+      "$work/stats/self.txt")"
+  done
+  echo "| $n ${names[$n]} | $text | ${out%; } |"
+}
+promise 1 "gives discs for mobility" 1:-1 2:1
+promise 2 "leans on the patterns" 7:1
+promise 3 "mobility and corner threats" 2:1 8:1
+promise 4 "stable discs and edges" 3:1 6:1
+promise 5 "small frontier, safe corners" 4:-1 5:1
+promise 6 "takes discs" 1:1
+cat <<EOF
+
+The table of the matches against style 0 (above) is the other view: what each style's
+side ends up with against style 0's in the same games.
 
 ## Books
 
@@ -167,7 +220,7 @@ leaning.
 +1): \`generateBook\` to ply $(grep -o 'book c (ply [0-9]*' "$work/times.txt" | tail -1 | grep -o '[0-9]*$') with the final style 0 (levels 6 and 5), then
 \`symmetrizeBook\`. \`kontynuacje9_i15_c.dat\` and \`kontynuacje9_i15_b.dat\`:
 \`generateContinuations\` from every entry of the last book move of the colour (move 9
-for black, 10 for white) to move 30, at level $(grep -o 'continuations c (level [0-9]*' "$work/times.txt" | tail -1 | grep -o '[0-9]*$').
+for black, 10 for white) to move 30, at level $(grep -o 'continuations c (level [0-9]*' "$work/times.txt" | tail -1 | grep -o '[0-9]*$') (levels 4 to 7 consult them).
 
 | file | lines | bytes | look-up, hit on the last line (ms) | look-up, miss (ms) |
 |---|---|---|---|---|
@@ -178,6 +231,7 @@ cat <<EOF
 
 The look-up times come from \`tools/book_probe\` (build target \`book_probe\`), which
 calls the engine's look-up on the files as shipped. The book test in \`tests/data\`
-checks that every stored move is legal and that a level-3 game takes its first ten
-computer moves from the book.
+checks that every stored move is legal, that a level-3 game takes its first ten
+computer moves from the book, and that level 4 answers positions spread over the
+continuation books from them without scoring a position.
 EOF

@@ -1,7 +1,8 @@
 // The shipped opening and continuation books in otwarcia/: every line is a well-formed
 // entry whose move is legal in its position, each file covers the move numbers it is
-// consulted for, the files stay small enough for a linear look-up, and a level-3 game
-// really takes its first ten computer moves from the book.
+// consulted for, the files stay small enough for a linear look-up, a level-3 game
+// really takes its first ten computer moves from the book, and level 4 plays the
+// continuation lines from the book without searching.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -210,6 +211,60 @@ TEST(ShippedBooks, LevelThreeTakesTheFirstTenMovesFromTheBook) {
     }
   }
   EXPECT_EQ(games.size(), 12u);  // twelve different book lines were followed
+}
+
+zedare::Board boardOf(const Squares& s, int side) {
+  zedare::Board b;
+  b.setInitial();
+  for (int r = 1; r <= 8; ++r) {
+    for (int c = 1; c <= 8; ++c) b.setSquare(r, c, s[(r - 1) * 8 + c - 1]);
+  }
+  b.sideToMove = static_cast<int8_t>(side);
+  b.rebuildCandidates();
+  return b;
+}
+
+// Positions spread over each continuation book, set up as the game at level 4 (the
+// lowest level that consults these books): the engine answers from the book, without
+// scoring a single position, with a legal move and the value stored for the position
+// (the look-up also finds a position by its mirror images, so any image counts).
+TEST(ShippedBooks, LevelFourAnswersContinuationPositionsFromTheBook) {
+  for (const BookFile& f : {kBooks[2], kBooks[3]}) {
+    SCOPED_TRACE(f.name);
+    std::vector<std::string> bad;
+    const std::vector<Entry> entries = readBook(bookPath(f.name), bad);
+    ASSERT_GE(entries.size(), 144u);  // room for twelve steps of at least twelve
+    std::map<std::string, std::set<float>> values;
+    for (const Entry& e : entries) values[key(e.squares)].insert(static_cast<float>(e.value));
+    zedare::Engine engine;
+    engine.loadModel(1, "modele", "parametry9_i15", "wzorce9_i15", 0);
+    engine.setLevel(4);
+    engine.computerColour = f.colour;
+    engine.humanColour = -f.colour;
+    std::set<int> numbers;
+    // A line of the file's play comes as consecutive entries, one per move; stepping by
+    // one more than a whole fraction of the file walks through the move numbers.
+    const size_t step = entries.size() / 12;
+    for (size_t k = 0, i = 0; k < 12; ++k, i = k * step + k) {
+      const Entry& e = entries[i];
+      SCOPED_TRACE("line " + std::to_string(i + 1));
+      engine.newGame();
+      engine.gameBoard = boardOf(e.squares, e.side);
+      engine.chooseMove(1);
+      EXPECT_EQ(engine.evalCount + engine.exactCount, 0) << "the engine searched";
+      EXPECT_TRUE(legal(e.squares, engine.bestMove.row, engine.bestMove.column, f.colour));
+      bool stored = false;
+      for (int code = 0; code < 8; ++code) {
+        zedare::Board image;
+        engine.gameBoard.copyTransformed(image, code);
+        const auto it = values.find(key(squaresOf(image)));
+        stored = stored || (it != values.end() && it->second.count(engine.bestMove.value) > 0);
+      }
+      EXPECT_TRUE(stored) << "value " << engine.bestMove.value << " is not stored for the position";
+      numbers.insert(moveNumber(e.squares));
+    }
+    EXPECT_GE(numbers.size(), 4u);  // the positions span several move numbers
+  }
 }
 
 }  // namespace

@@ -111,8 +111,9 @@ TEST(ShippedModel, StyleZeroIsTrainedOnPatternsAndTheStylesLeanTheirOwnWay) {
   EXPECT_EQ(columnsWhere(combinational, m, 6, opening, middle, more), span);
   EXPECT_EQ(columnsWhere(combinational, m, 14, opening, middle, more), span);
 
-  const matrix solid = style(4);  // stable discs
+  const matrix solid = style(4);  // stable discs, and the corners that anchor them
   EXPECT_EQ(columnsWhere(solid, m, 7, opening, middle, more), span);
+  EXPECT_EQ(columnsWhere(solid, m, 8, opening, middle, more), span);
 
   const matrix careful = style(5);  // small frontier, safe corners
   EXPECT_EQ(columnsWhere(careful, m, 5, opening, middle, less), span);
