@@ -43,7 +43,7 @@ It needs about $(( ($(total) + 59) / 60 )) minutes on two cores (the recorded ru
 step is $(awk -F'\t' '$1 !~ /^phase / && $2 > m { m = $2; n = $1 } END { printf "%s, %.0f s", n, m }' "$work/times.txt")). Every step writes under
 the work folder and is skipped when its output is there, so a stopped run is resumed by
 running the same command again. A single phase runs with its name as extra argument
-(\`starter\`, \`gen1\`, \`gen2\`, \`styles\`, \`matches\`, \`stats\`, \`books\`, \`install\`);
+(\`starter\`, \`gen1\` to \`gen3\`, \`styles\`, \`matches\`, \`stats\`, \`books\`, \`install\`);
 \`install\` copies the files here and writes this README. The starter model, the baseline
 of every comparison, is kept in the work folder (\`starter/\`); it is reproduced by
 \`tools/make_starter_model.sh FOLDER\`.
@@ -58,12 +58,12 @@ only frontier and corners/X-squares in, and the fit with every column allowed) -
 smoothing (columns 5 to 64, 5 points). The fit that scores more against the previous
 model (match below, levels 1 and 2) becomes the generation's model.
 
-Levels: generation 1 plays at level 1 and generation 2 at level 2. Measured before the
-run: level 1 plays about 1,170 games a second on one core (the whole dump about a
+Levels: generation 1 plays at level 1, generations 2 and 3 at level 2. Measured before
+the run: level 1 plays about 1,170 games a second on one core (the whole dump about a
 minute on two), level 2 about 80 (about 10 minutes on two cores when the machine is
 free), level 3 about 6.6 (about 2 hours on two cores, more than the time there was).
 Generation 1 starts from a hand-set model with empty pattern tables, so its games only
-need to be plausible; generation 2 uses the deeper level for better games.
+need to be plausible; the later generations use the deeper level for better games.
 
 | generation | level | games | positions | chosen fit |
 |---|---|---|---|---|
