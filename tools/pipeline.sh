@@ -62,11 +62,6 @@ CHUNKS=8 # game ranges of a dump, run two at a time
 # 70.3% / 73.8% at levels 1 / 2, where generation 2 scored 66.8% / 71.0%.
 GEN_LEVELS=(1 2 2)
 MATCH_DEPTH=5 # opening depth of the matches (349 lines per colour)
-if [ ${#phases[@]} -eq 0 ]; then
-  phases=(starter)
-  for g in $(seq 1 ${#GEN_LEVELS[@]}); do phases+=("gen$g"); done
-  phases+=(styles matches stats books install)
-fi
 MATCH_LEVELS=(1 2)
 # Opening depth of each style's self-play for its statistics (2,050 games at level 2):
 # enough games that the leaning of the choices stands several standard errors clear.
@@ -83,6 +78,13 @@ BOOK_PLY=10
 CONT_LEVEL=4
 CONT_LAST=30
 CONT_THRESHOLD=1000 # above every heuristic value: every entry is continued
+
+# Every phase in order, one per generation, unless phases were named.
+if [ ${#phases[@]} -eq 0 ]; then
+  phases=(starter)
+  for g in $(seq 1 ${#GEN_LEVELS[@]}); do phases+=("gen$g"); done
+  phases+=(styles matches stats books install)
+fi
 
 build="${BUILD_DIR:-$work/build}"
 # need TARGET...: brings the programs up to date with the sources (a no-op when they are),

@@ -82,12 +82,10 @@ Figures measure(zedare::Engine& engine, const zedare::Board& b, int mover) {
           threat / 10.0};
 }
 
-// The square that holds a disc in `after` and is empty in `before`, or -1.
+// The square (bit index) that holds a disc in `after` and is empty in `before`, or -1.
 int playedSquare(const zedare::Board& before, const zedare::Board& after) {
-  for (int r = 1; r <= 8; ++r)
-    for (int c = 1; c <= 8; ++c)
-      if (before.colourAt(r, c) == 0 && after.colourAt(r, c) != 0) return (r - 1) * 8 + c - 1;
-  return -1;
+  const uint64_t placed = after.occupancy & ~before.occupancy;
+  return placed ? std::countr_zero(placed) : -1;
 }
 
 // A mean over observations grouped by game, with the standard error of the mean taken

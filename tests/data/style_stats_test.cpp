@@ -61,26 +61,19 @@ Expected writeGames(const std::string& path, Policy policy, int games, unsigned 
       for (uint64_t m = b.legalMask(side); m; m &= m - 1) moves.push_back(std::countr_zero(m));
       int chosen = moves[random() % moves.size()];
       if (ply >= kDepth) {
-        int lo = 1000, hi = -1000;
-        double mean = 0;
-        for (int sq : moves) {
-          const int d = discDifferenceAfter(b, sq, side);
-          mean += double(d) / double(moves.size());
-          lo = std::min(lo, d);
-          hi = std::max(hi, d);
-        }
+        std::vector<int> after;  // the mover's disc difference after each move
+        for (int sq : moves) after.push_back(discDifferenceAfter(b, sq, side));
+        const auto lo = std::min_element(after.begin(), after.end());
+        const auto hi = std::max_element(after.begin(), after.end());
         // The first square (in square order) that gives the policy's value.
-        const int target = policy == Policy::MostDiscs ? hi : lo;
-        for (int sq : moves) {
-          if (discDifferenceAfter(b, sq, side) == target) {
-            chosen = sq;
-            break;
-          }
-        }
+        const size_t pick = (policy == Policy::MostDiscs ? hi : lo) - after.begin();
+        chosen = moves[pick];
         if (64 - total > kEndgame && moves.size() >= 2) {
           ++e.choices;
-          if (hi != lo) {
-            e.discsLeanSum += (discDifferenceAfter(b, chosen, side) - mean) / double(hi - lo);
+          if (*hi != *lo) {
+            double mean = 0;
+            for (int d : after) mean += double(d) / double(after.size());
+            e.discsLeanSum += (after[pick] - mean) / double(*hi - *lo);
             ++e.discsLeanCount;
           }
         }
