@@ -7,6 +7,10 @@
 //   zedare_bench --quick    the quick set only (what the signature test runs)
 //   zedare_bench --levels 1-4
 //   zedare_bench --skip ff26-20@6   leave out a position at a level (repeatable)
+//   zedare_bench --games 4-6   self-play games at levels 4 to 6 (two at level 6), book
+//                              on: seconds per searched move and peak memory per level
+//   zedare_bench --stops 20    twenty stops at level 6: milliseconds from the clear to
+//                              the return of the call
 //
 // By default the 20-empty position is left out at level 6, where its win/loss/draw solve
 // takes more than seven minutes on the reference machine; --skip none keeps it.
@@ -21,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "play_suite.h"
 #include "search_suite.h"
 
 int main(int argc, char** argv) {
@@ -36,13 +41,25 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "--levels takes a range such as 1-6\n");
         return 2;
       }
+    } else if (!std::strcmp(argv[i], "--games") && i + 1 < argc) {
+      int a = 0, b = 0;
+      if (std::sscanf(argv[++i], "%d-%d", &a, &b) != 2) {
+        std::fprintf(stderr, "--games takes a range of levels such as 4-6\n");
+        return 2;
+      }
+      std::filesystem::current_path(ZEDARE_SOURCE_DIR);
+      return bench::runGames(a, b);
+    } else if (!std::strcmp(argv[i], "--stops") && i + 1 < argc) {
+      std::filesystem::current_path(ZEDARE_SOURCE_DIR);
+      return bench::runStops(std::atoi(argv[++i]));
     } else if (!std::strcmp(argv[i], "--skip") && i + 1 < argc) {
       if (!skipGiven) skipped.clear();
       skipGiven = true;
       if (std::strcmp(argv[i + 1], "none")) skipped.push_back(argv[i + 1]);
       ++i;
     } else {
-      std::fprintf(stderr, "usage: %s [--quick] [--levels A-B] [--skip NAME@LEVEL|none]\n",
+      std::fprintf(stderr, "usage: %s [--quick] [--levels A-B] [--skip NAME@LEVEL|none] | --games A-B | "
+                   "--stops N\n",
                    argv[0]);
       return 2;
     }
