@@ -67,6 +67,7 @@ inline bool playListed(zedare::Engine& e, int pick) {
 // searched move.
 inline std::vector<double> playGame(int level, int game) {
   zedare::Engine e;
+  e.tree.setBudget(treeBudget);
   loadStyleZero(e);
   e.setLevel(level);
   e.computerColour = 1;
@@ -205,6 +206,7 @@ double timeStop(std::atomic<int>& flag, double delay, Call call) {
 
 inline int runStops(int count) {
   zedare::Engine e;
+  e.tree.setBudget(treeBudget);
   loadStyleZero(e);
   e.setLevel(6);
   std::vector<double> searchStops, ponderStops;

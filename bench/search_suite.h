@@ -55,6 +55,9 @@ inline void setUp(zedare::Engine& e, const BenchPosition& p) {
   e.resetTree();
 }
 
+// The kept tree's memory budget of every engine the benches make (--budget).
+inline size_t treeBudget = zedare::NodeStore::kDefaultBudget;
+
 struct CaseResult {
   std::string name;
   int level, algorithm;
@@ -62,6 +65,7 @@ struct CaseResult {
   float value;
   int64_t nodes;
   double seconds;
+  size_t treeBytes;  // the kept tree's store at the end
 };
 
 // Runs one case with the model already loaded in `model` (weight and pattern set 1 are
@@ -69,6 +73,7 @@ struct CaseResult {
 inline CaseResult runCase(const zedare::Engine& model, const BenchPosition& p, int level,
                           int algorithm) {
   zedare::Engine e;
+  e.tree.setBudget(treeBudget);
   e.weights1 = model.weights1;
   e.weights2 = model.weights2;
   for (int i = 0; i < 8; ++i) {
@@ -90,7 +95,8 @@ inline CaseResult runCase(const zedare::Engine& model, const BenchPosition& p, i
           e.bestMove.column,
           e.bestMove.value,
           static_cast<int64_t>(e.exactCount) + e.evalCount,
-          seconds};
+          seconds,
+          e.tree.bytes()};
 }
 
 // The quick set: every position at levels 1 to 3 with MTD(f), and at level 1 with

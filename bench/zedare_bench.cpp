@@ -9,6 +9,8 @@
 //   zedare_bench --skip ff26-20@6   leave out a position at a level (repeatable)
 //   zedare_bench --games 4-6   self-play games at levels 4 to 6 (two at level 6), book
 //                              on: seconds per searched move and peak memory per level
+//   zedare_bench --budget 100  the kept tree's memory budget in MB (0: none), before the
+//                              other options
 //   zedare_bench --stops 20    twenty stops at level 6: milliseconds from the clear to
 //                              the return of the call
 //
@@ -41,6 +43,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "--levels takes a range such as 1-6\n");
         return 2;
       }
+    } else if (!std::strcmp(argv[i], "--budget") && i + 1 < argc) {
+      const long mb = std::atol(argv[++i]);
+      bench::treeBudget = mb > 0 ? size_t(mb) << 20 : zedare::NodeStore::kUnlimited;
     } else if (!std::strcmp(argv[i], "--games") && i + 1 < argc) {
       int a = 0, b = 0;
       if (std::sscanf(argv[++i], "%d-%d", &a, &b) != 2) {
@@ -58,7 +63,7 @@ int main(int argc, char** argv) {
       if (std::strcmp(argv[i + 1], "none")) skipped.push_back(argv[i + 1]);
       ++i;
     } else {
-      std::fprintf(stderr, "usage: %s [--quick] [--levels A-B] [--skip NAME@LEVEL|none] | --games A-B | "
+      std::fprintf(stderr, "usage: %s [--quick] [--levels A-B] [--skip NAME@LEVEL|none] [--budget MB] | --games A-B | "
                    "--stops N\n",
                    argv[0]);
       return 2;
@@ -75,8 +80,8 @@ int main(int argc, char** argv) {
   } else {
     for (int level = firstLevel; level <= lastLevel; ++level) cases.push_back({level, 2});
   }
-  std::printf("%-8s %5s %4s %5s %10s %12s %9s\n", "position", "level", "alg", "move", "value",
-              "nodes", "seconds");
+  std::printf("%-8s %5s %4s %5s %10s %12s %9s %9s\n", "position", "level", "alg", "move",
+              "value", "nodes", "seconds", "tree MB");
   int64_t signature = 0;
   double seconds = 0;
   std::map<int, std::vector<double>> perLevel;
@@ -88,8 +93,9 @@ int main(int argc, char** argv) {
         continue;
       }
       const bench::CaseResult r = bench::runCase(model, p, c.level, c.algorithm);
-      std::printf("%-8s %5d %4d %3d%2d %10.3f %12lld %9.3f\n", r.name.c_str(), r.level, r.algorithm,
-                  r.row, r.column, r.value, static_cast<long long>(r.nodes), r.seconds);
+      std::printf("%-8s %5d %4d %3d%2d %10.3f %12lld %9.3f %9.1f\n", r.name.c_str(), r.level,
+                  r.algorithm, r.row, r.column, r.value, static_cast<long long>(r.nodes), r.seconds,
+                  r.treeBytes / 1048576.0);
       std::fflush(stdout);
       signature += r.nodes;
       seconds += r.seconds;

@@ -2,6 +2,8 @@
 // Choosing moves and background thinking are in game.cpp.
 #include "api/engine.h"
 
+#include <new>
+
 namespace zedare {
 
 namespace {
@@ -25,13 +27,16 @@ Engine::Engine() {
   applyLevel();
   gameBoard.setInitial();
   record.reset();
-  root = new Board(gameBoard);
-  for (Board& slot : plySlots) slot.toGrid();
+  root = tree.acquire(kMaxMoves, true);
+  if (!root) throw std::bad_alloc();
+  *root = gameBoard;
+  for (Board& slot : plySlots) {
+    slot.toGrid();
+    slot.reserveMoves(kMaxMoves);  // the search plays on them without allocating
+  }
 }
 
 Engine::~Engine() {
-  delete root;
-  root = nullptr;
   delete[] openingLine;
   for (std::FILE* f : {evaluationsFile, dumpFile, trainingFile, resultsFile}) {
     if (f) std::fclose(f);
@@ -58,9 +63,9 @@ void Engine::setLevel(int newLevel) {
 }
 
 void Engine::resetTree() {
-  delete root;
-  root = nullptr;
-  root = new Board(gameBoard);
+  // The old tree goes back to the store in constant time, and the root board is reused.
+  tree.releaseChildren(*root);
+  *root = gameBoard;
 }
 
 void Engine::newGame() {
@@ -85,8 +90,7 @@ int Engine::playMove(int row, int column, int colourValue) {
       break;
     }
   }
-  delete root;  // the old tree, except the subtree taken out above
-  root = nullptr;
+  tree.releaseChildren(*root);  // the old tree, except the subtree taken out above
   int played;
   {
     std::lock_guard<std::mutex> guard(boardLock);
@@ -101,10 +105,11 @@ int Engine::playMove(int row, int column, int colourValue) {
   // the tree starts afresh, so the root always holds the game's position.
   if (child && played && child->sameSquares(gameBoard) &&
       child->sideToMove == gameBoard.sideToMove) {
+    tree.release(root);
     root = child;
   } else {
-    delete child;
-    root = new Board(gameBoard);
+    tree.release(child);
+    *root = gameBoard;
   }
   return played;
 }

@@ -20,6 +20,7 @@
 #include "board/board.h"
 #include "matrix/matrix.h"
 #include "records/game_record.h"
+#include "search/node_store.h"
 
 namespace zedare {
 
@@ -77,8 +78,15 @@ struct Engine {
 
   int searchMode = 0;  // 0 heuristic, 1 exact disc difference, 2 win/loss/draw
   int leafDepth = 0;
-  Board* root = nullptr;  // owned; never null after construction
+  // The kept tree's boards, root included, within the store's memory budget.
+  NodeStore tree;
+  Board* root = nullptr;  // a board of `tree`; never null after construction
   Board plySlots[kPlySlots];
+  // Counts MTD(f) searches; bounds stored under another count are unknown (Board).
+  uint32_t boundEpoch = 0;
+  // Set when a search ended because memory ran out (it ends as if stopped); cleared
+  // when the next move search or background thinking starts.
+  bool outOfMemory = false;
 
   // Offline operations (self-play, books, training).
   int bookMaxPly = 0;

@@ -133,45 +133,45 @@ void Board::ensureCapacity(int entries) {
 void Board::toGrid() {
   if (!grid) grid = new int32_t[128];
   form = 2;
-  syncGridAll();
+  gridStale = true;
+  syncGrid();
 }
 
-void Board::syncGridRow(int row) {
-  const unsigned occ = (occupancy >> ((row - 1) * 8)) & 0xFF;
-  const unsigned col = (colour >> ((row - 1) * 8)) & 0xFF;
-  const int32_t* e = converterRow(occ, col);
-  std::memcpy(grid + (row - 1) * 8, e, 8 * sizeof(int32_t));
-  std::memcpy(grid + 64 + (row - 1) * 8, e + 8, 8 * sizeof(int32_t));
+void Board::syncGrid() const {
+  if (form != 2 || !gridStale) return;
+  for (int r = 1; r <= 8; ++r) {
+    const unsigned occ = (occupancy >> ((r - 1) * 8)) & 0xFF;
+    const unsigned col = (colour >> ((r - 1) * 8)) & 0xFF;
+    const int32_t* e = converterRow(occ, col);
+    std::memcpy(grid + (r - 1) * 8, e, 8 * sizeof(int32_t));
+    std::memcpy(grid + 64 + (r - 1) * 8, e + 8, 8 * sizeof(int32_t));
+  }
+  gridStale = false;
 }
 
-void Board::syncGridAll() {
-  for (int r = 1; r <= 8; ++r) syncGridRow(r);
+const int32_t* Board::gridSquares() const {
+  syncGrid();
+  return grid;
 }
 
 void Board::assignSquares(const Board& source) {
   occupancy = source.occupancy;
   colour = source.colour;
-  if (form == 2) {
-    if (source.form == 2 && source.grid) {
-      std::memcpy(grid, source.grid, 128 * sizeof(int32_t));
-    } else {
-      syncGridAll();
-    }
-  }
+  refreshGrid();
 }
 
 // ---------------------------------------------------------------------------
 // Squares
 
 int Board::colourAt(int row, int column) const {
-  if (form == 2) return grid[squareIndex(row, column)];
+  if (form == 2) return gridSquares()[squareIndex(row, column)];
   const uint64_t bit = squareBit(row, column);
   if (!(occupancy & bit)) return 0;
   return (colour & bit) ? 1 : -1;
 }
 
 int Board::stateAt(int row, int column) const {
-  if (form == 2) return grid[64 + squareIndex(row, column)];
+  if (form == 2) return gridSquares()[64 + squareIndex(row, column)];
   const uint64_t bit = squareBit(row, column);
   if (occupancy & bit) return 2;
   return (colour & bit) ? 1 : 0;
@@ -190,7 +190,7 @@ void Board::setSquare(int row, int column, int colourValue) {
       colour &= ~bit;
     }
   }
-  if (form == 2) syncGridRow(row);
+  refreshGrid();
 }
 
 void Board::setCandidateFlag(int row, int column, bool candidate) {
@@ -201,7 +201,7 @@ void Board::setCandidateFlag(int row, int column, bool candidate) {
   } else {
     colour &= ~bit;
   }
-  if (form == 2) syncGridRow(row);
+  refreshGrid();
 }
 
 int Board::count(int colourValue) const {
@@ -211,7 +211,7 @@ int Board::count(int colourValue) const {
 
 bool Board::sameSquares(const Board& other) const {
   if (form == 2 && other.form == 2) {
-    return std::memcmp(grid, other.grid, 64 * sizeof(int32_t)) == 0;
+    return std::memcmp(gridSquares(), other.gridSquares(), 64 * sizeof(int32_t)) == 0;
   }
   if (form == 2) {
     return occupancy == other.occupancy && discs(1) == other.discs(1);
@@ -235,7 +235,7 @@ void Board::setInitial() {
     colour |= squareBit(kCandidates[i][0], kCandidates[i][1]);
     moves[i] = MoveEntry{1, kCandidates[i][0], kCandidates[i][1], kNoValue, nullptr};
   }
-  if (form == 2) syncGridAll();
+  refreshGrid();
   discCount = 4;
   cachedValue = lowerBound = upperBound = kNoValue;
 }
@@ -252,7 +252,7 @@ void Board::copyTransformed(Board& target, int code) const {
   }
   target.occupancy = occ;
   target.colour = col;
-  if (target.form == 2) target.syncGridAll();
+  target.refreshGrid();
   target.ensureCapacity(moveCount);
   target.moveCount = moveCount;
   for (int i = 0; i < moveCount; ++i) {
@@ -270,7 +270,7 @@ void Board::copyInverted(Board& target) const {
   target.occupancy = occupancy;
   // Discs change colour; candidate flags of empty squares stay.
   target.colour = colour ^ occupancy;
-  if (target.form == 2) target.syncGridAll();
+  target.refreshGrid();
   target.ensureCapacity(moveCount);
   target.moveCount = moveCount;
   for (int i = 0; i < moveCount; ++i) {
@@ -329,7 +329,9 @@ void Board::clearValues() {
 
 void Board::destroyChildren() {
   for (int i = 0; i < moveCount; ++i) {
-    delete moves[i].child;  // the child's destructor takes its own subtree
+    // The child's destructor takes its own subtree; a board of the engine's NodeStore
+    // belongs to the store, which takes its subtrees back itself.
+    if (moves[i].child && !moves[i].child->inStore) delete moves[i].child;
     moves[i].child = nullptr;
   }
 }

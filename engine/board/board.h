@@ -20,10 +20,11 @@
 //
 //   grid (form 2): an owned array of 128 ints. Element (r-1)*8 + (c-1) is the colour of
 //     (r, c) (+1, -1, 0); element 64 + (r-1)*8 + (c-1) is its square state (0 empty, 1
-//     candidate, 2 occupied). The search's per-ply scratch boards and the evaluation's
-//     plain integer reads use it. A grid board keeps its two words in step with the
-//     grid as well, so every rule runs on the same bit operations in both forms and the
-//     two forms cannot drift apart; checkConsistency() verifies this.
+//     candidate, 2 occupied). The search's per-ply scratch boards are in this form. A
+//     grid board keeps its two words current as well, so every rule runs on the same
+//     bit operations in both forms. Every change rebuilds the grid at once, except a
+//     move played by playFrom (the search's millions of scratch moves, whose grid
+//     nobody reads): that grid is rebuilt from the words when it is next read. checkConsistency() verifies that the two agree.
 //
 // Values: cachedValue, lowerBound and upperBound are the search's score of this
 // position and its two MTD(f) bounds; kNoValue (-9999.0) means unknown.
@@ -72,10 +73,21 @@ constexpr int squareIndex(int row, int column) {
 }
 
 struct Board {
-  uint8_t form = 1;  // 1 packed, 2 grid
   uint64_t occupancy = 0;
   uint64_t colour = 0;
-  int32_t* grid = nullptr;  // grid form only; owned; 128 ints
+  int32_t* grid = nullptr;     // grid form only; owned; 128 ints
+  MoveEntry* moves = nullptr;  // owned; moveCount entries valid
+  // The next board in a list of the engine's NodeStore (free or waiting to be
+  // recycled); unused outside it.
+  Board* link = nullptr;
+  float cachedValue = kNoValue;
+  float lowerBound = kNoValue;
+  float upperBound = kNoValue;
+  // The MTD(f) search whose bounds lowerBound and upperBound are (see searchMtdf): bounds
+  // stored by an earlier search count as unknown, so a search forgets every bound of the
+  // kept tree without walking it.
+  uint32_t boundEpoch = 0;
+  uint8_t form = 1;  // 1 packed, 2 grid
   int8_t discCount = 0;
   int8_t sideToMove = 0;
   int8_t moveCount = 0;
@@ -83,10 +95,12 @@ struct Board {
   // What scale cachedValue is on (0 heuristic, 1 disc difference), so that a score
   // cached by a heuristic search is never taken for a disc difference or back.
   int8_t cachedKind = 0;
-  MoveEntry* moves = nullptr;  // owned; moveCount entries valid
-  float cachedValue = kNoValue;
-  float lowerBound = kNoValue;
-  float upperBound = kNoValue;
+  // 1 for a board of the engine's NodeStore (the kept search tree): its memory is the
+  // store's, so it is never deleted, and a board that owns it does not delete it.
+  uint8_t inStore = 0;
+  // Grid form: the grid no longer matches the words and is rebuilt from them before it
+  // is next read. Moves and copies only change the words; the grid is made when read.
+  mutable bool gridStale = false;
 
   Board() = default;
   // Copy: squares, side to move, disc count, the move list with every entry reset
@@ -97,6 +111,11 @@ struct Board {
 
   // Converts to the grid form (allocating the grid) and fills it from the words.
   void toGrid();
+  // The grid of a grid-form board, brought up to date with the words first.
+  const int32_t* gridSquares() const;
+  // Makes room for `entries` move entries (at most kMaxMoves) so that copies and moves
+  // up to that size allocate nothing.
+  void reserveMoves(int entries) { ensureCapacity(entries); }
 
   // ---- squares ----
   int colourAt(int row, int column) const;  // +1, -1, 0
@@ -153,6 +172,11 @@ struct Board {
   // ---- rules ----
   int isLegal(int row, int column, int colourValue) const;
   int play(int row, int column, int colourValue);
+  // This board := `parent` with (row, column) played by colourValue, as a copy of the
+  // parent followed by play() would leave it, without copying the parent's list first.
+  // When the move is illegal, 0 and this board is left as it was. This board must own
+  // no children.
+  int playFrom(const Board& parent, int row, int column, int colourValue);
   void pass() { sideToMove = static_cast<int8_t>(-sideToMove); }
   int hasLegalMove(int colourValue) const;
   int mobility(int colourValue) const;  // legal candidates, X-squares not counted
@@ -167,8 +191,16 @@ struct Board {
 
  private:
   void ensureCapacity(int entries);
-  void syncGridRow(int row);
-  void syncGridAll();
+  // After a change of the words: the grid is rebuilt now (refreshGrid) or when it is
+  // next read (markGridStale, for the search's scratch boards).
+  void markGridStale() {
+    if (form == 2) gridStale = true;
+  }
+  void refreshGrid() {
+    markGridStale();
+    syncGrid();
+  }
+  void syncGrid() const;
 };
 
 // Reads one line of a text file into `line`, without its line end; false at the end of

@@ -126,7 +126,9 @@ int Board::play(int row, int column, int colourValue) {
   int n = 0;
   for (int i = 0; i < moveCount; ++i) {
     MoveEntry& e = moves[i];
-    delete e.child;  // a board being played on owns no subtree worth keeping
+    // A board being played on owns no subtree worth keeping (a store board's subtree is
+    // the store's to take back).
+    if (e.child && !e.child->inStore) delete e.child;
     if (e.row == row && e.column == column) continue;
     moves[n++] = MoveEntry{1, e.row, e.column, kNoValue, nullptr};
   }
@@ -142,7 +144,64 @@ int Board::play(int row, int column, int colourValue) {
     moves[n++] = MoveEntry{1, static_cast<int8_t>(r), static_cast<int8_t>(c), kNoValue, nullptr};
   }
   moveCount = static_cast<int8_t>(n);
-  if (form == 2) syncGridAll();
+  refreshGrid();
+  return 1;
+}
+
+namespace {
+
+// Per square, its on-board neighbours in the order E, SE, S, SW, W, NW, N, NE (the order
+// in which play() appends new candidates), as square indices, and how many there are.
+struct NeighbourTable {
+  int8_t square[64][8];
+  int8_t count[64];
+  constexpr NeighbourTable() : square(), count() {
+    constexpr int8_t around[8][2] = {{0, 1},  {1, 1},   {1, 0},  {1, -1},
+                                     {0, -1}, {-1, -1}, {-1, 0}, {-1, 1}};
+    for (int sq = 0; sq < 64; ++sq) {
+      int n = 0;
+      for (const auto& d : around) {
+        const int r = sq / 8 + d[0], c = sq % 8 + d[1];
+        if (r >= 0 && r < 8 && c >= 0 && c < 8) square[sq][n++] = static_cast<int8_t>(r * 8 + c);
+      }
+      count[sq] = static_cast<int8_t>(n);
+    }
+  }
+};
+constexpr NeighbourTable kNeighbours;
+
+}  // namespace
+
+int Board::playFrom(const Board& parent, int row, int column, int colourValue) {
+  const uint64_t bit = squareBit(row, column);
+  if (parent.occupancy & bit) return 0;
+  const uint64_t flips = flipsOf(bit, parent.discs(colourValue), parent.discs(-colourValue));
+  if (!flips) return 0;
+
+  ensureCapacity(parent.moveCount + 7 > kMaxMoves ? kMaxMoves : parent.moveCount + 7);
+  occupancy = parent.occupancy | bit;
+  colour = colourValue > 0 ? parent.colour | flips | bit : parent.colour & ~(flips | bit);
+  discCount = static_cast<int8_t>(parent.discCount + 1);
+  sideToMove = static_cast<int8_t>(-parent.sideToMove);
+  cachedValue = lowerBound = upperBound = kNoValue;
+
+  int n = 0;
+  const MoveEntry* from = parent.moves;
+  for (int i = 0; i < parent.moveCount; ++i) {
+    if (from[i].row == row && from[i].column == column) continue;
+    moves[n++] = MoveEntry{1, from[i].row, from[i].column, kNoValue, nullptr};
+  }
+  const int sq = squareIndex(row, column);
+  for (int k = 0; k < kNeighbours.count[sq]; ++k) {
+    const int nb = kNeighbours.square[sq][k];
+    const uint64_t nbBit = uint64_t{1} << nb;
+    if ((occupancy | colour) & nbBit) continue;  // occupied, or already a candidate
+    colour |= nbBit;
+    moves[n++] = MoveEntry{1, static_cast<int8_t>(nb / 8 + 1), static_cast<int8_t>(nb % 8 + 1),
+                           kNoValue, nullptr};
+  }
+  moveCount = static_cast<int8_t>(n);
+  markGridStale();
   return 1;
 }
 
@@ -170,7 +229,7 @@ void Board::rebuildCandidates() {
                            kNoValue, nullptr};
   }
   moveCount = static_cast<int8_t>(n);
-  if (form == 2) syncGridAll();
+  refreshGrid();
 }
 
 std::string Board::checkConsistency() const {
@@ -193,6 +252,7 @@ std::string Board::checkConsistency() const {
   if (sideToMove < -1 || sideToMove > 1) return "side to move out of range";
   if (form == 2) {
     if (!grid) return "grid form without a grid";
+    syncGrid();  // a grid waiting to be rebuilt from the words agrees with them
     for (int r = 1; r <= 8; ++r) {
       const int32_t* e =
           converterRow((occupancy >> ((r - 1) * 8)) & 0xFF, (colour >> ((r - 1) * 8)) & 0xFF);

@@ -60,7 +60,22 @@ float discValue(Engine& e, Board& b) {
   return e.searchMode == 2 ? wldOf(b.cachedValue) : b.cachedValue;
 }
 
+// A failed allocation ends the search as a stop does: both flags are cleared, every
+// expansion leaves its loop at the next entry, and the tree is left consistent.
+void stopForMemory(Engine& e) {
+  e.outOfMemory = true;
+  e.searching.store(0, std::memory_order_relaxed);
+  e.pondering.store(0, std::memory_order_relaxed);
+}
+
 // Where a child board comes from while a node is expanded.
+//
+// Kept children (the node's ply is at most keptDepth, or minimax) come from the engine's
+// NodeStore: one board is taken as the spare and absorbs the illegal candidates until a
+// legal one makes it the entry's child. When the store refuses a board because the tree
+// has reached its memory budget, the move is played on the ply's scratch board instead,
+// exactly as below keptDepth; a node that is itself a scratch board never keeps
+// children (its board is overwritten by the next sibling).
 struct ChildMaker {
   Engine& e;
   Board& b;
@@ -69,24 +84,32 @@ struct ChildMaker {
   Board* spare = nullptr;
 
   ChildMaker(Engine& engine, Board& board, int p, bool keepChildren)
-      : e(engine), b(board), ply(p), keep(keepChildren || p >= kPlySlots) {}
+      : e(engine), b(board), ply(p),
+        keep(p >= kPlySlots || (keepChildren && !(p > 0 && &board == &engine.plySlots[p - 1]))) {}
   ChildMaker(const ChildMaker&) = delete;
   ChildMaker& operator=(const ChildMaker&) = delete;
 
-  // Prepares the child of entry m (flag 1, or flag 2 without child): 2 if legal.
+  // Prepares the child of entry m (flag 1, or flag 2 without child): 2 if legal. After
+  // a failed allocation the entry is left untried and the search is stopped.
   void prepare(MoveEntry& m) {
-    if (keep) {
-      if (!spare || spare->discCount != b.discCount) spare = new Board(b);
-      if (spare->play(m.row, m.column, b.sideToMove)) {
+    if (keep && !spare) {
+      spare = e.tree.acquire(b.moveCount + 7, ply >= kPlySlots);
+      if (!spare && e.tree.failed()) {
+        stopForMemory(e);
+        return;
+      }
+    }
+    if (spare) {
+      if (spare->playFrom(b, m.row, m.column, b.sideToMove)) {
         m.flag = 2;
         m.child = spare;
+        spare = nullptr;
       } else {
         m.flag = 0;
       }
     } else {
       Board& slot = e.plySlots[ply];
-      slot = b;
-      if (slot.play(m.row, m.column, b.sideToMove)) {
+      if (slot.playFrom(b, m.row, m.column, b.sideToMove)) {
         m.flag = 2;
         m.child = &slot;
       } else {
@@ -101,9 +124,7 @@ struct ChildMaker {
     if (m.child == &e.plySlots[ply]) m.child = nullptr;
   }
 
-  ~ChildMaker() {
-    if (spare && spare->discCount == b.discCount) delete spare;  // never became a child
-  }
+  ~ChildMaker() { e.tree.release(spare); }  // a spare that never became a child
 };
 
 // Runs the common expansion loop. `visit` scores one child and returns false to end the
@@ -274,6 +295,10 @@ float alphaBetaNode(Engine& e, Board& b, int ply, float alpha, float beta) {
 }
 
 float memoryNode(Engine& e, Board& b, int ply, float alpha, float beta) {
+  if (b.boundEpoch != e.boundEpoch) {  // bounds of an earlier search are forgotten
+    b.lowerBound = b.upperBound = kNoValue;
+    b.boundEpoch = e.boundEpoch;
+  }
   if (known(b.lowerBound) && b.lowerBound >= beta) return b.lowerBound;
   if (known(b.upperBound) && b.upperBound <= alpha) return b.upperBound;
   if (known(b.lowerBound) && b.lowerBound > alpha) alpha = b.lowerBound;
@@ -341,11 +366,11 @@ float searchAlphaBeta(Engine& e, Board& b) {
 float searchMtdf(Engine& e, Board& root) {
   float g = 0.0f;
   if (root.moveCount > 0 && known(root.moves[0].value)) g = root.moves[0].value;
-  // A search called after the stop would leave at its first entry anyway; returning here
-  // spares the walk over the whole kept tree that forgetting its bounds costs (the next
-  // search forgets them all the same).
+  // A search called after the stop would leave at its first entry anyway.
   if (stopped(e)) return g;
-  root.clearValues();
+  // Every bound of the kept tree is forgotten: a new count makes the stored ones
+  // unknown as each board is reached (see memoryNode), without walking the tree.
+  ++e.boundEpoch;
   float upper = kWinScore, lower = -kWinScore;
   do {
     const float beta = g == lower ? g + 1.0f : g;

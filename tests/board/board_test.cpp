@@ -166,6 +166,54 @@ TEST_P(RandomGames, BothFormsAgreeWithTheOracleAfterEveryMove) {
   EXPECT_GT(moves, 150 * 40);
 }
 
+// The search's fused copy-and-move leaves a board exactly as a copy followed by play()
+// does, for every candidate of every position, legal or not, on a scratch board that is
+// reused from one move to the next (in the other form, so both forms are crossed).
+TEST_P(RandomGames, PlayFromEqualsACopyThenPlay) {
+  const bool grid = GetParam();
+  std::mt19937 rng(grid ? 17 : 13);
+  Board scratch;
+  if (!grid) scratch.toGrid();
+  for (int game = 0; game < 60; ++game) {
+    Board b;
+    if (grid) b.toGrid();
+    oracle::randomGame(rng, b, 70, [&](const Board& board, const oracle::Position&) {
+      for (int i = 0; i < board.moveCount; ++i) {
+        const int row = board.moves[i].row, column = board.moves[i].column;
+        for (int colour : {-1, 1}) {
+          Board copy;
+          if (!grid) copy.toGrid();
+          copy = board;
+          const int expected = copy.play(row, column, colour);
+          const Board before = scratch;
+          const uint64_t occupancy = scratch.occupancy, squares = scratch.colour;
+          ASSERT_EQ(scratch.playFrom(board, row, column, colour), expected);
+          if (!expected) {  // an illegal move leaves the scratch board as it was
+            ASSERT_EQ(scratch.occupancy, occupancy);
+            ASSERT_EQ(scratch.colour, squares);
+            ASSERT_EQ(listOf(scratch), listOf(before));
+            continue;
+          }
+          ASSERT_EQ(scratch.occupancy, copy.occupancy);
+          ASSERT_EQ(scratch.colour, copy.colour);
+          ASSERT_EQ(scratch.discCount, copy.discCount);
+          ASSERT_EQ(scratch.sideToMove, copy.sideToMove);
+          ASSERT_EQ(listOf(scratch), listOf(copy));
+          for (int k = 0; k < scratch.moveCount; ++k) {
+            ASSERT_EQ(scratch.moves[k].flag, 1);
+            ASSERT_EQ(scratch.moves[k].value, kNoValue);
+          }
+          ASSERT_EQ(scratch.cachedValue, kNoValue);
+          ASSERT_EQ(scratch.checkConsistency(), "");
+          for (int sq = 0; sq < 64; ++sq)
+            ASSERT_EQ(scratch.stateAt(sq / 8 + 1, sq % 8 + 1), copy.stateAt(sq / 8 + 1, sq % 8 + 1));
+        }
+      }
+    });
+    if (HasFatalFailure()) return;
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Forms, RandomGames, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Grid" : "Packed"; });
 

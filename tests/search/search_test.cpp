@@ -431,9 +431,8 @@ TEST(SearchTree, AnyOtherMoveStartsAFreshRoot) {
   ASSERT_GT(last, 0);
   zedare::MoveEntry& other = e.root->moves[last];
   const int row = other.row, column = other.column;
-  other.child->destroyChildren();
-  delete other.child;
-  other.child = nullptr;  // as a shallow search leaves it
+  e.tree.release(other.child);  // the tree's boards go back to its store
+  other.child = nullptr;         // as a shallow search leaves it
   ASSERT_EQ(e.playMove(row, column, e.humanColour), 1);
   EXPECT_TRUE(e.root->sameSquares(e.gameBoard));
   for (int i = 0; i < e.root->moveCount; ++i) {
