@@ -23,8 +23,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstring>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <thread>
 #include <vector>
 
@@ -65,7 +66,7 @@ inline bool playListed(zedare::Engine& e, int pick) {
 
 // Plays game `game` (0, 1, ...) at a level to its end; returns the seconds of every
 // searched move.
-inline std::vector<double> playGame(int level, int game) {
+inline std::vector<double> playGame(int level, int game, int& refusals) {
   zedare::Engine e;
   e.tree.setBudget(treeBudget);
   loadStyleZero(e);
@@ -78,6 +79,7 @@ inline std::vector<double> playGame(int level, int game) {
     playListed(e, game);
   }
   std::vector<double> times;
+  refusals = 0;
   for (int passes = 0; passes < 2;) {
     const int side = e.gameBoard.sideToMove;
     if (!e.gameBoard.hasLegalMove(side)) {
@@ -91,7 +93,14 @@ inline std::vector<double> playGame(int level, int game) {
     const int played = e.chooseAndPlay(1, side);
     const double s = secondsSince(start);
     if (e.exactCount + e.evalCount > 0) times.push_back(s);
-    if (!played && !playListed(e, 0)) break;
+    if (std::getenv("ZEDARE_BENCH_MOVES"))  // one line per move on standard error
+      std::fprintf(stderr, "level %d game %d disc %2d: %7.3f s, %10d positions, tree %6.1f MB\n",
+                   level, game, e.gameBoard.discCount, s, e.exactCount + e.evalCount,
+                   e.tree.bytes() / 1048576.0);
+    if (!played) {  // the engine found no move although there is one: counted, and
+      ++refusals;   // the game goes on with the first legal move
+      if (!playListed(e, 0)) break;
+    }
   }
   return times;
 }
@@ -100,6 +109,7 @@ struct GameResult {
   int level = 0, game = 0;
   std::vector<double> times;
   long peakKb = 0;
+  int refusals = 0;  // moves the engine did not play although it had one
 };
 
 // Runs playGame in a child process and reads back its times and peak resident set.
@@ -110,10 +120,12 @@ inline bool playGameInChild(int level, int game, GameResult& out) {
   if (pid < 0) return false;
   if (pid == 0) {
     close(fd[0]);
-    const std::vector<double> t = playGame(level, game);
+    int refusals = 0;
+    const std::vector<double> t = playGame(level, game, refusals);
     const long peak = peakRssKb();
     const size_t n = t.size();
     bool ok = write(fd[1], &peak, sizeof peak) == sizeof peak &&
+              write(fd[1], &refusals, sizeof refusals) == sizeof refusals &&
               write(fd[1], &n, sizeof n) == sizeof n;
     if (ok && n) ok = write(fd[1], t.data(), n * sizeof(double)) == ssize_t(n * sizeof(double));
     _exit(ok ? 0 : 1);
@@ -123,13 +135,14 @@ inline bool playGameInChild(int level, int game, GameResult& out) {
   out.game = game;
   size_t n = 0;
   bool ok = read(fd[0], &out.peakKb, sizeof out.peakKb) == sizeof out.peakKb &&
+            read(fd[0], &out.refusals, sizeof out.refusals) == sizeof out.refusals &&
             read(fd[0], &n, sizeof n) == sizeof n;
   if (ok) {
     out.times.resize(n);
     size_t got = 0;
     while (ok && got < n * sizeof(double)) {
-      const ssize_t r = read(fd[0], reinterpret_cast<char*>(out.times.data()) + got,
-                             n * sizeof(double) - got);
+      const ssize_t r =
+          read(fd[0], reinterpret_cast<char*>(out.times.data()) + got, n * sizeof(double) - got);
       ok = r > 0;
       if (ok) got += size_t(r);
     }
@@ -153,8 +166,8 @@ inline int gamesAt(int level) {
 }
 
 inline int runGames(int firstLevel, int lastLevel) {
-  std::printf("%-6s %5s %6s %9s %9s %9s %10s\n", "level", "game", "moves", "median", "p90",
-              "worst", "peak MB");
+  std::printf("%-6s %5s %6s %9s %9s %9s %10s %9s\n", "level", "game", "moves", "median", "p90",
+              "worst", "peak MB", "refused");
   for (int level = firstLevel; level <= lastLevel; ++level) {
     std::vector<double> all;
     long peak = 0;
@@ -164,17 +177,18 @@ inline int runGames(int firstLevel, int lastLevel) {
         std::printf("level %d game %d: the child failed\n", level, g);
         return 1;
       }
-      std::printf("%-6d %5d %6zu %9.3f %9.3f %9.3f %10.1f\n", level, g, r.times.size(),
+      std::printf("%-6d %5d %6zu %9.3f %9.3f %9.3f %10.1f %9d\n", level, g, r.times.size(),
                   percentile(r.times, 0.5), percentile(r.times, 0.9), percentile(r.times, 1.0),
-                  r.peakKb / 1024.0);
+                  r.peakKb / 1024.0, r.refusals);
       std::fflush(stdout);
       all.insert(all.end(), r.times.begin(), r.times.end());
       peak = std::max(peak, r.peakKb);
     }
-    std::printf("level %d: median %.3f s, 90th percentile %.3f s, worst %.3f s per searched move "
-                "(%zu moves); peak RSS %.1f MB\n",
-                level, percentile(all, 0.5), percentile(all, 0.9), percentile(all, 1.0),
-                all.size(), peak / 1024.0);
+    std::printf(
+        "level %d: median %.3f s, 90th percentile %.3f s, worst %.3f s per searched move "
+        "(%zu moves); peak RSS %.1f MB\n",
+        level, percentile(all, 0.5), percentile(all, 0.9), percentile(all, 1.0), all.size(),
+        peak / 1024.0);
     std::fflush(stdout);
   }
   return 0;
@@ -249,10 +263,11 @@ inline int runStops(int count) {
   }
   std::vector<double> all = searchStops;
   all.insert(all.end(), ponderStops.begin(), ponderStops.end());
-  std::printf("stop latency over %zu stops: median %.2f ms, worst %.2f ms (move search worst "
-              "%.2f ms, background thinking worst %.2f ms)\n",
-              all.size(), percentile(all, 0.5) * 1e3, percentile(all, 1.0) * 1e3,
-              percentile(searchStops, 1.0) * 1e3, percentile(ponderStops, 1.0) * 1e3);
+  std::printf(
+      "stop latency over %zu stops: median %.2f ms, worst %.2f ms (move search worst "
+      "%.2f ms, background thinking worst %.2f ms)\n",
+      all.size(), percentile(all, 0.5) * 1e3, percentile(all, 1.0) * 1e3,
+      percentile(searchStops, 1.0) * 1e3, percentile(ponderStops, 1.0) * 1e3);
   return 0;
 }
 

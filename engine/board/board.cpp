@@ -120,8 +120,9 @@ Board::~Board() {
 void Board::ensureCapacity(int entries) {
   if (entries <= moveCapacity) return;
   // Grow in steps of eight: a scratch board that is played on again and again soon
-  // stops reallocating, while kept tree nodes stay small.
-  int capacity = (entries + 7) / 8 * 8;
+  // stops reallocating. Boards of the kept tree (the store's) are sized exactly, since
+  // there are millions of them and their lists are written once.
+  int capacity = inStore ? entries : (entries + 7) / 8 * 8;
   if (capacity > kMaxMoves) capacity = kMaxMoves;
   if (capacity < entries) capacity = entries;
   void* p = std::realloc(moves, sizeof(MoveEntry) * capacity);

@@ -24,7 +24,8 @@
 //     grid board keeps its two words current as well, so every rule runs on the same
 //     bit operations in both forms. Every change rebuilds the grid at once, except a
 //     move played by playFrom (the search's millions of scratch moves, whose grid
-//     nobody reads): that grid is rebuilt from the words when it is next read. checkConsistency() verifies that the two agree.
+//     nobody reads): that grid is rebuilt from the words when it is next read. checkConsistency()
+//     verifies that the two agree.
 //
 // Values: cachedValue, lowerBound and upperBound are the search's score of this
 // position and its two MTD(f) bounds; kNoValue (-9999.0) means unknown.
@@ -177,6 +178,12 @@ struct Board {
   // When the move is illegal, 0 and this board is left as it was. This board must own
   // no children.
   int playFrom(const Board& parent, int row, int column, int colourValue);
+  // The same for the squares, side to move, disc count and values only: the move list
+  // is left empty. For a position that is scored and never expanded (the search's
+  // leaves), whose list nobody reads.
+  int playSquaresFrom(const Board& parent, int row, int column, int colourValue);
+  // Room the move list needs after (row, column) is played here (at most kMaxMoves).
+  int listSizeAfter(int row, int column) const;
   void pass() { sideToMove = static_cast<int8_t>(-sideToMove); }
   int hasLegalMove(int colourValue) const;
   int mobility(int colourValue) const;  // legal candidates, X-squares not counted

@@ -155,14 +155,18 @@ namespace {
 struct NeighbourTable {
   int8_t square[64][8];
   int8_t count[64];
-  constexpr NeighbourTable() : square(), count() {
+  uint64_t mask[64];
+  constexpr NeighbourTable() : square(), count(), mask() {
     constexpr int8_t around[8][2] = {{0, 1},  {1, 1},   {1, 0},  {1, -1},
                                      {0, -1}, {-1, -1}, {-1, 0}, {-1, 1}};
     for (int sq = 0; sq < 64; ++sq) {
       int n = 0;
       for (const auto& d : around) {
         const int r = sq / 8 + d[0], c = sq % 8 + d[1];
-        if (r >= 0 && r < 8 && c >= 0 && c < 8) square[sq][n++] = static_cast<int8_t>(r * 8 + c);
+        if (r >= 0 && r < 8 && c >= 0 && c < 8) {
+          square[sq][n++] = static_cast<int8_t>(r * 8 + c);
+          mask[sq] |= uint64_t{1} << (r * 8 + c);
+        }
       }
       count[sq] = static_cast<int8_t>(n);
     }
@@ -172,13 +176,39 @@ constexpr NeighbourTable kNeighbours;
 
 }  // namespace
 
+int Board::listSizeAfter(int row, int column) const {
+  // The new candidates: empty neighbours that are not candidates yet. The played square
+  // leaves the list; counting it still keeps the bound right for any list.
+  const int n =
+      moveCount + std::popcount(kNeighbours.mask[squareIndex(row, column)] & ~(occupancy | colour));
+  return n > kMaxMoves ? kMaxMoves : n;
+}
+
+int Board::playSquaresFrom(const Board& parent, int row, int column, int colourValue) {
+  const uint64_t bit = squareBit(row, column);
+  if (parent.occupancy & bit) return 0;
+  const uint64_t flips = flipsOf(bit, parent.discs(colourValue), parent.discs(-colourValue));
+  if (!flips) return 0;
+  occupancy = parent.occupancy | bit;
+  // The new candidate flags are set as play() sets them, so the words are the same.
+  const uint64_t reached = kNeighbours.mask[squareIndex(row, column)] & ~occupancy;
+  colour =
+      (colourValue > 0 ? parent.colour | flips | bit : parent.colour & ~(flips | bit)) | reached;
+  discCount = static_cast<int8_t>(parent.discCount + 1);
+  sideToMove = static_cast<int8_t>(-parent.sideToMove);
+  cachedValue = lowerBound = upperBound = kNoValue;
+  moveCount = 0;
+  markGridStale();
+  return 1;
+}
+
 int Board::playFrom(const Board& parent, int row, int column, int colourValue) {
   const uint64_t bit = squareBit(row, column);
   if (parent.occupancy & bit) return 0;
   const uint64_t flips = flipsOf(bit, parent.discs(colourValue), parent.discs(-colourValue));
   if (!flips) return 0;
 
-  ensureCapacity(parent.moveCount + 7 > kMaxMoves ? kMaxMoves : parent.moveCount + 7);
+  ensureCapacity(parent.listSizeAfter(row, column));
   occupancy = parent.occupancy | bit;
   colour = colourValue > 0 ? parent.colour | flips | bit : parent.colour & ~(flips | bit);
   discCount = static_cast<int8_t>(parent.discCount + 1);

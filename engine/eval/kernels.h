@@ -62,13 +62,38 @@ constexpr uint64_t shift(uint64_t m) {
   return m;
 }
 
+// n steps of every square in direction (dr, dc) at once; squares leaving the board
+// vanish.
+template <int dr, int dc, int n>
+constexpr uint64_t shiftBy(uint64_t m) {
+  constexpr int by = (dr * 8 + dc) * n;
+  if constexpr (by > 0) {
+    m <<= by;
+  } else if constexpr (by < 0) {
+    m >>= -by;
+  }
+  // Columns 1..n (after a step towards column 8) or 9-n..8 (towards column 1) held
+  // squares that came round from the other edge.
+  constexpr uint64_t lowColumns = kColumn1 * ((1u << n) - 1);
+  if constexpr (dc > 0) m &= ~lowColumns;
+  if constexpr (dc < 0) m &= ~(lowColumns << (8 - n));
+  return m;
+}
+
 // Squares all of whose squares beyond them in direction (dr, dc), up to the edge, are
-// in m. A square on that edge has no such squares and always qualifies.
+// in m. A square on that edge has no such squares and always qualifies. Computed by
+// doubling: after step k, a square qualifies when the next 2^k squares beyond it (or as
+// many as the board holds) are in m.
 template <int dr, int dc>
 constexpr uint64_t beyondAllIn(uint64_t m) {
-  const uint64_t edge = ~shift<-dr, -dc>(kAll);
-  uint64_t a = edge;
-  for (int i = 0; i < 7; ++i) a = edge | shift<-dr, -dc>(a & m);
+  // noneBeyond<n>: squares with no square n steps beyond them in the direction.
+  constexpr uint64_t none1 = ~shiftBy<-dr, -dc, 1>(kAll);
+  constexpr uint64_t none2 = ~shiftBy<-dr, -dc, 2>(kAll);
+  constexpr uint64_t none4 = ~shiftBy<-dr, -dc, 4>(kAll);
+  uint64_t a = none1 | shiftBy<-dr, -dc, 1>(m);  // the next square is in m, or there is none
+  a &= none1 | shiftBy<-dr, -dc, 1>(a);
+  a &= none2 | shiftBy<-dr, -dc, 2>(a);
+  a &= none4 | shiftBy<-dr, -dc, 4>(a);
   return a;
 }
 

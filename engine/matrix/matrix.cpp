@@ -92,13 +92,20 @@ void matrix::allocate(int rows, int cols) {
   colCount = cols;
   data = nullptr;
   if (rows == 0) return;
-  data = new double*[rows];
-  for (int i = 0; i < rows; ++i) data[i] = new double[cols];
+  // One block: the row pointers, then the rows one after another. The evaluation reads
+  // pattern tables of 19683 rows at random, and rows next to each other in memory (not
+  // each in an allocation of its own) keep those reads within far fewer cache lines.
+  // Operations may still reorder the row pointers; the block is freed as a whole.
+  const size_t pointers = sizeof(double*) * static_cast<size_t>(rows);
+  const size_t values = sizeof(double) * static_cast<size_t>(rows) * static_cast<size_t>(cols);
+  char* block = new char[pointers + values];
+  data = reinterpret_cast<double**>(block);
+  double* first = reinterpret_cast<double*>(block + pointers);
+  for (int i = 0; i < rows; ++i) data[i] = first + static_cast<size_t>(i) * cols;
 }
 
 void matrix::release() {
-  for (int i = 0; i < rowCount; ++i) delete[] data[i];
-  delete[] data;
+  delete[] reinterpret_cast<char*>(data);
   data = nullptr;
   rowCount = 0;
   colCount = 0;

@@ -38,7 +38,7 @@ class matrix {
  public:
   int rowCount = 0;
   int colCount = 0;
-  double** data = nullptr;  // rowCount owned row blocks of colCount doubles
+  double** data = nullptr;  // rowCount rows of colCount doubles, in one owned block
 
   // Tag for the constructor that leaves the elements unset; for operations that go on
   // to overwrite every element.

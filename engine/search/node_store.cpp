@@ -12,13 +12,6 @@ size_t moveBytes(int capacity) {
   return capacity > 0 ? size_t(capacity) * sizeof(MoveEntry) + 16 : 0;
 }
 
-// Board::reserveMoves rounds up to whole steps of eight entries.
-int reservedCapacity(int entries) {
-  int capacity = (entries + 7) / 8 * 8;
-  if (capacity > kMaxMoves) capacity = kMaxMoves;
-  return capacity < entries ? entries : capacity;
-}
-
 }  // namespace
 
 NodeStore::~NodeStore() {
@@ -85,16 +78,14 @@ Board* NodeStore::acquire(int entries, bool anyway) {
       }
     }
   } else {
-    if (!anyway && bytes_ + sizeof(Board) + moveBytes(reservedCapacity(entries)) > budget_)
-      return nullptr;
+    if (!anyway && bytes_ + sizeof(Board) + moveBytes(entries) > budget_) return nullptr;
     b = fresh();
     if (!b) return nullptr;
   }
   b->link = nullptr;
   if (b->moveCapacity < entries) {
     const size_t before = moveBytes(b->moveCapacity);
-    const size_t after = moveBytes(reservedCapacity(entries));
-    bool ok = anyway || bytes_ - before + after <= budget_;
+    bool ok = anyway || bytes_ - before + moveBytes(entries) <= budget_;
     if (ok && !allocationAllowed()) ok = false;
     if (ok) {
       try {
@@ -109,7 +100,7 @@ Board* NodeStore::acquire(int entries, bool anyway) {
       free_ = b;
       return nullptr;
     }
-    bytes_ += after - before;
+    bytes_ += moveBytes(b->moveCapacity) - before;
   }
   return b;
 }

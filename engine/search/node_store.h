@@ -31,8 +31,10 @@ namespace zedare {
 
 class NodeStore {
  public:
-  // Enough for a whole game at the highest level in well under 600 MB of memory.
-  static constexpr size_t kDefaultBudget = size_t{320} << 20;
+  // A whole game at the highest level then stays under 600 MB of resident memory (the
+  // rest of the engine takes about 20 MB). Searches that need more keep what fits and
+  // play the rest on scratch boards, at the cost of positions scored again.
+  static constexpr size_t kDefaultBudget = size_t{512} << 20;
   static constexpr size_t kUnlimited = ~size_t{0};
 
   NodeStore() = default;

@@ -9,9 +9,9 @@
 //
 // An expansion walks the node's move list in its current order, so the order left by
 // the previous iteration is the move ordering of the next. A child is either kept (the
-// node's ply is at most keptDepth: one lazily allocated spare board absorbs illegal
-// candidates and becomes the child of the first legal one) or a scratch board of the
-// engine's plySlots, released as soon as it is scored. Nodes above keptDepth sort their
+// node's ply is at most keptDepth and the tree is within its memory budget: a board of
+// the engine's NodeStore per legal move) or a scratch board of the engine's plySlots,
+// released as soon as it is scored. Nodes above keptDepth sort their
 // lists on the way out, best for the side to move first; the sort is stable, so equal
 // values keep the earlier move first.
 //
@@ -71,8 +71,7 @@ void stopForMemory(Engine& e) {
 // Where a child board comes from while a node is expanded.
 //
 // Kept children (the node's ply is at most keptDepth, or minimax) come from the engine's
-// NodeStore: one board is taken as the spare and absorbs the illegal candidates until a
-// legal one makes it the entry's child. When the store refuses a board because the tree
+// NodeStore, one board per legal move. When the store refuses a board because the tree
 // has reached its memory budget, the move is played on the ply's scratch board instead,
 // exactly as below keptDepth; a node that is itself a scratch board never keeps
 // children (its board is overwritten by the next sibling).
@@ -81,10 +80,11 @@ struct ChildMaker {
   Board& b;
   int ply;
   bool keep;
-  Board* spare = nullptr;
 
   ChildMaker(Engine& engine, Board& board, int p, bool keepChildren)
-      : e(engine), b(board), ply(p),
+      : e(engine),
+        b(board),
+        ply(p),
         keep(p >= kPlySlots || (keepChildren && !(p > 0 && &board == &engine.plySlots[p - 1]))) {}
   ChildMaker(const ChildMaker&) = delete;
   ChildMaker& operator=(const ChildMaker&) = delete;
@@ -92,29 +92,33 @@ struct ChildMaker {
   // Prepares the child of entry m (flag 1, or flag 2 without child): 2 if legal. After
   // a failed allocation the entry is left untried and the search is stopped.
   void prepare(MoveEntry& m) {
-    if (keep && !spare) {
-      spare = e.tree.acquire(b.moveCount + 7, ply >= kPlySlots);
-      if (!spare && e.tree.failed()) {
+    if (keep) {
+      // A kept child is taken from the store only for a legal move, with a list of just
+      // the size it needs.
+      if (!b.isLegal(m.row, m.column, b.sideToMove)) {
+        m.flag = 0;
+        return;
+      }
+      if (Board* child = e.tree.acquire(b.listSizeAfter(m.row, m.column), ply >= kPlySlots)) {
+        child->playFrom(b, m.row, m.column, b.sideToMove);
+        m.flag = 2;
+        m.child = child;
+        return;
+      }
+      if (e.tree.failed()) {
         stopForMemory(e);
         return;
       }
+      // Over the budget: played on the scratch board below.
     }
-    if (spare) {
-      if (spare->playFrom(b, m.row, m.column, b.sideToMove)) {
-        m.flag = 2;
-        m.child = spare;
-        spare = nullptr;
-      } else {
-        m.flag = 0;
-      }
+    // A scratch child at the leaf ply is only scored: its list is not made.
+    Board& slot = e.plySlots[ply];
+    if (ply + 1 == e.leafDepth ? slot.playSquaresFrom(b, m.row, m.column, b.sideToMove)
+                               : slot.playFrom(b, m.row, m.column, b.sideToMove)) {
+      m.flag = 2;
+      m.child = &slot;
     } else {
-      Board& slot = e.plySlots[ply];
-      if (slot.playFrom(b, m.row, m.column, b.sideToMove)) {
-        m.flag = 2;
-        m.child = &slot;
-      } else {
-        m.flag = 0;
-      }
+      m.flag = 0;
     }
   }
 
@@ -123,8 +127,6 @@ struct ChildMaker {
   void release(MoveEntry& m) const {
     if (m.child == &e.plySlots[ply]) m.child = nullptr;
   }
-
-  ~ChildMaker() { e.tree.release(spare); }  // a spare that never became a child
 };
 
 // Runs the common expansion loop. `visit` scores one child and returns false to end the

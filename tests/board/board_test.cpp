@@ -167,7 +167,7 @@ TEST_P(RandomGames, BothFormsAgreeWithTheOracleAfterEveryMove) {
 }
 
 // The search's fused copy-and-move leaves a board exactly as a copy followed by play()
-// does, for every candidate of every position, legal or not, on a scratch board that is
+// does (and its squares-only form the same squares), for every candidate of every position, legal or not, on a scratch board that is
 // reused from one move to the next (in the other form, so both forms are crossed).
 TEST_P(RandomGames, PlayFromEqualsACopyThenPlay) {
   const bool grid = GetParam();
@@ -188,6 +188,14 @@ TEST_P(RandomGames, PlayFromEqualsACopyThenPlay) {
           const Board before = scratch;
           const uint64_t occupancy = scratch.occupancy, squares = scratch.colour;
           ASSERT_EQ(scratch.playFrom(board, row, column, colour), expected);
+          Board leaf;  // the squares-only form leaves the same words
+          ASSERT_EQ(leaf.playSquaresFrom(board, row, column, colour), expected);
+          if (expected) {
+            ASSERT_EQ(leaf.occupancy, copy.occupancy);
+            ASSERT_EQ(leaf.colour, copy.colour);
+            ASSERT_EQ(leaf.discCount, copy.discCount);
+            ASSERT_EQ(leaf.sideToMove, copy.sideToMove);
+          }
           if (!expected) {  // an illegal move leaves the scratch board as it was
             ASSERT_EQ(scratch.occupancy, occupancy);
             ASSERT_EQ(scratch.colour, squares);

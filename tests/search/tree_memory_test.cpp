@@ -58,8 +58,8 @@ TEST(TreeBudget, RootValuesMatchAnUnlimitedTree) {
         e->keptDepth = 6;
         e->searching.store(1);
       }
-      SCOPED_TRACE("algorithm " + std::to_string(c.algorithm) + ", mode " +
-                   std::to_string(c.mode) + ", position " + position.toLine());
+      SCOPED_TRACE("algorithm " + std::to_string(c.algorithm) + ", mode " + std::to_string(c.mode) +
+                   ", position " + position.toLine());
       std::vector<int> depths;
       if (c.mode == 0) {
         for (int d = c.algorithm == 1 ? 1 : 2; d <= c.maxDepth; d += c.algorithm == 1 ? 1 : 2)
@@ -75,7 +75,8 @@ TEST(TreeBudget, RootValuesMatchAnUnlimitedTree) {
         }
         ASSERT_EQ(search(limited), search(unlimited)) << "leaf depth " << depths[k];
       }
-      EXPECT_LE(limited.tree.bytes(), kBudget + sizeof(Board) + 60 * sizeof(zedare::MoveEntry) + 16);
+      EXPECT_LE(limited.tree.bytes(),
+                kBudget + sizeof(Board) + 60 * sizeof(zedare::MoveEntry) + 16);
       EXPECT_LT(limited.tree.bytes(), unlimited.tree.bytes());
       support::expectTreeConsistent(*limited.root);
     }
