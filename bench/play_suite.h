@@ -26,6 +26,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -197,7 +198,8 @@ inline int runGames(int firstLevel, int lastLevel) {
 // ---- stop latency ----
 
 // Runs `call` on a worker thread, clears `flag` after `delay`, and returns the seconds
-// from the clear to the end of `call` (which may include work after the search).
+// from the clear to the end of `call` (which may include work after the search), or -1
+// when the call ended before the clear.
 template <typename Call>
 double timeStop(std::atomic<int>& flag, double delay, Call call) {
   std::atomic<bool> done{false};
@@ -213,9 +215,14 @@ double timeStop(std::atomic<int>& flag, double delay, Call call) {
   const auto cleared = Clock::now();
   flag.store(0);
   worker.join();
-  return done.load() && finished > cleared
-             ? std::chrono::duration<double>(finished - cleared).count()
-             : 0.0;
+  return finished > cleared ? std::chrono::duration<double>(finished - cleared).count() : -1.0;
+}
+
+inline std::string describe(double stopSeconds) {
+  if (stopSeconds < 0) return "ended before the stop (not counted)";
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f ms", stopSeconds * 1e3);
+  return text;
 }
 
 inline int runStops(int count) {
@@ -225,7 +232,7 @@ inline int runStops(int count) {
   e.setLevel(6);
   std::vector<double> searchStops, ponderStops;
   const auto& list = positions();
-  const char* middle[] = {"start", "open48", "mid40", "mid32"};
+  const char* middle[] = {"open48", "mid40", "mid32", "ff58-30"};
   for (int i = 0; i < count; ++i) {
     const char* name = middle[i % 4];
     const BenchPosition* p = nullptr;
@@ -236,9 +243,9 @@ inline int runStops(int count) {
     if (i % 2 == 0) {
       // A move search stopped, then its move played (code 15).
       const double s = timeStop(e.searching, delay, [&] { e.chooseAndPlay(0, e.computerColour); });
-      searchStops.push_back(s);
-      std::printf("stop %2d: move search at %-6s after %.2f s: %.2f ms\n", i + 1, name, delay,
-                  s * 1e3);
+      if (s >= 0) searchStops.push_back(s);
+      std::printf("stop %2d: move search at %-7s after %.2f s: %s\n", i + 1, name, delay,
+                  describe(s).c_str());
     } else {
       // Background thinking stopped, then the human's move: the best one the thinking
       // found, or every fourth time the last legal one, whose subtree is smaller.
@@ -255,9 +262,9 @@ inline int runStops(int count) {
         }
         e.playMove(r.moves[k].row, r.moves[k].column, e.humanColour);
       });
-      ponderStops.push_back(s);
-      std::printf("stop %2d: background thinking at %-6s after %.2f s: %.2f ms\n", i + 1, name,
-                  delay, s * 1e3);
+      if (s >= 0) ponderStops.push_back(s);
+      std::printf("stop %2d: background thinking at %-7s after %.2f s: %s\n", i + 1, name, delay,
+                  describe(s).c_str());
     }
     std::fflush(stdout);
   }
