@@ -11,8 +11,7 @@ namespace zedare {
 
 namespace kernels {
 
-void requireTable(const matrix& table, int which, const char* signature) {
-  if (table.rows() >= pattern::kRows && table.cols() >= 3) return;
+void tableTooSmall(const matrix& table, int which, const char* signature) {
   static const char* const kNames[pattern::Count] = {"A1",  "A2",  "A3",  "A4",
                                                      "SC1", "SC2", "SC3", "PRZ"};
   char detail[96];

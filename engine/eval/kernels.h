@@ -190,6 +190,7 @@ inline int antiDiagonalUp(const Discs& d) {  // (8,1) -> (1,8)
 
 // Column 3 of the row belonging to a pattern index.
 inline double patternValue(const matrix& table, int index) {
+  if (table.rowsInOrder) return table.data[0][static_cast<size_t>(index) * table.colCount + 2];
   return table.rowData(index + 1)[2];
 }
 
@@ -414,7 +415,11 @@ inline int regionParityValue(const Engine::EvalScratch& s, int computer, int sid
 
 // Stops through the matrix library's error path when a pattern table the features are
 // about to read is smaller than 19683 x 3.
-void requireTable(const matrix& table, int which, const char* signature);
+[[noreturn]] void tableTooSmall(const matrix& table, int which, const char* signature);
+inline void requireTable(const matrix& table, int which, const char* signature) {
+  if (table.rows() >= pattern::kRows && table.cols() >= 3) return;
+  tableTooSmall(table, which, signature);
+}
 
 }  // namespace zedare::kernels
 

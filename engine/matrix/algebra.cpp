@@ -174,6 +174,7 @@ void matrix::lineqns_gauss(matrix A, matrix b) {
       // Swapping whole row blocks exchanges the columns before k as well; those
       // entries of rows k.. are never read again.
       std::swap(a[k], a[pivotRow]);
+      A.rowsInOrder = false;
     }
     const double* pivot = a[k];
     for (int r = k + 1; r < n; ++r) {

@@ -91,6 +91,7 @@ void matrix::allocate(int rows, int cols) {
   rowCount = rows;
   colCount = cols;
   data = nullptr;
+  rowsInOrder = true;
   if (rows == 0) return;
   // One block: the row pointers, then the rows one after another. The evaluation reads
   // pattern tables of 19683 rows at random, and rows next to each other in memory (not
@@ -137,7 +138,11 @@ matrix::matrix(const matrix& other) {
 }
 
 matrix::matrix(matrix&& other) noexcept
-    : rowCount(other.rowCount), colCount(other.colCount), data(other.data) {
+    : rowCount(other.rowCount),
+      colCount(other.colCount),
+      data(other.data),
+      rowsInOrder(other.rowsInOrder) {
+  other.rowsInOrder = true;
   other.rowCount = 0;
   other.colCount = 0;
   other.data = nullptr;
@@ -159,6 +164,7 @@ matrix& matrix::operator=(matrix&& other) noexcept {
     std::swap(rowCount, other.rowCount);
     std::swap(colCount, other.colCount);
     std::swap(data, other.data);
+    std::swap(rowsInOrder, other.rowsInOrder);
   }
   return *this;
 }

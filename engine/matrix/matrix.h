@@ -39,6 +39,9 @@ class matrix {
   int rowCount = 0;
   int colCount = 0;
   double** data = nullptr;  // rowCount rows of colCount doubles, in one owned block
+  // Whether row i still starts at data[0] + i * colCount (only solving linear equations
+  // reorders the rows of its matrix), so that a row can be found without its pointer.
+  bool rowsInOrder = true;
 
   // Tag for the constructor that leaves the elements unset; for operations that go on
   // to overwrite every element.
