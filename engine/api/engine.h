@@ -83,10 +83,9 @@ struct Engine {
   Board* root = nullptr;  // a board of `tree`; never null after construction
   Board plySlots[kPlySlots];
   // Counts MTD(f) searches; bounds stored under another count are unknown (Board).
+  // Whether a search ended because memory ran out (it ends as if stopped) is
+  // tree.failed(), cleared when the next move search or background thinking starts.
   uint32_t boundEpoch = 0;
-  // Set when a search ended because memory ran out (it ends as if stopped); cleared
-  // when the next move search or background thinking starts.
-  bool outOfMemory = false;
 
   // Offline operations (self-play, books, training).
   int bookMaxPly = 0;

@@ -38,7 +38,6 @@ void Engine::setBestMove(const MoveEntry& move) {
 void Engine::chooseMove(int bookAllowed) {
   exactCount = 0;
   evalCount = 0;
-  outOfMemory = false;
   tree.clearFailure();
   keepTreeInStep(*this);
   const int empties = gameBoard.count(0);
@@ -106,7 +105,6 @@ int Engine::chooseAndPlay(int bookAllowed, int colourValue) {
 }
 
 void Engine::ponder() {
-  outOfMemory = false;
   tree.clearFailure();
   pondering.store(1, std::memory_order_relaxed);
   keepTreeInStep(*this);

@@ -134,8 +134,7 @@ void Board::ensureCapacity(int entries) {
 void Board::toGrid() {
   if (!grid) grid = new int32_t[128];
   form = 2;
-  gridStale = true;
-  syncGrid();
+  refreshGrid();
 }
 
 void Board::syncGrid() const {

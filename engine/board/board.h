@@ -198,6 +198,11 @@ struct Board {
 
  private:
   void ensureCapacity(int entries);
+  // The three ways of playing a move share these: the words, disc count, side to move
+  // and values after (row, column) flipping `flips` is played from parent's squares, and
+  // the list after it (parent may be this board).
+  void takeSquaresFrom(const Board& parent, int row, int column, uint64_t flips, int colourValue);
+  void takeListFrom(const Board& parent, int row, int column);
   // After a change of the words: the grid is rebuilt now (refreshGrid) or when it is
   // next read (markGridStale, for the search's scratch boards).
   void markGridStale() {

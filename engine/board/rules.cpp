@@ -97,57 +97,6 @@ uint64_t Board::legalMask(int colourValue) const {
   return legalSquares(discs(colourValue), discs(-colourValue), ~occupancy);
 }
 
-int Board::isLegal(int row, int column, int colourValue) const {
-  const uint64_t bit = squareBit(row, column);
-  if (occupancy & bit) return 0;
-  return flipsOf(bit, discs(colourValue), discs(-colourValue)) != 0;
-}
-
-int Board::play(int row, int column, int colourValue) {
-  const uint64_t bit = squareBit(row, column);
-  if (occupancy & bit) return 0;
-  const uint64_t flips = flipsOf(bit, discs(colourValue), discs(-colourValue));
-  if (!flips) return 0;
-
-  // The played square leaves the list and at most seven new neighbours join it.
-  ensureCapacity(moveCount + 7 > kMaxMoves ? kMaxMoves : moveCount + 7);
-
-  occupancy |= bit;
-  if (colourValue > 0) {
-    colour |= flips | bit;
-  } else {
-    colour &= ~(flips | bit);
-  }
-  discCount = static_cast<int8_t>(discCount + 1);
-  sideToMove = static_cast<int8_t>(-sideToMove);
-  cachedValue = lowerBound = upperBound = kNoValue;
-
-  // Keep the old candidates in order without the played square, as fresh entries.
-  int n = 0;
-  for (int i = 0; i < moveCount; ++i) {
-    MoveEntry& e = moves[i];
-    // A board being played on owns no subtree worth keeping (a store board's subtree is
-    // the store's to take back).
-    if (e.child && !e.child->inStore) delete e.child;
-    if (e.row == row && e.column == column) continue;
-    moves[n++] = MoveEntry{1, e.row, e.column, kNoValue, nullptr};
-  }
-  // Newly reached empty neighbours, in the order E, SE, S, SW, W, NW, N, NE.
-  static const int8_t kAround[8][2] = {{0, 1},  {1, 1},   {1, 0},  {1, -1},
-                                       {0, -1}, {-1, -1}, {-1, 0}, {-1, 1}};
-  for (const auto& d : kAround) {
-    const int r = row + d[0], c = column + d[1];
-    if (r < 1 || r > 8 || c < 1 || c > 8) continue;
-    const uint64_t nb = squareBit(r, c);
-    if ((occupancy | colour) & nb) continue;  // occupied, or already a candidate
-    colour |= nb;
-    moves[n++] = MoveEntry{1, static_cast<int8_t>(r), static_cast<int8_t>(c), kNoValue, nullptr};
-  }
-  moveCount = static_cast<int8_t>(n);
-  refreshGrid();
-  return 1;
-}
-
 namespace {
 
 // Per square, its on-board neighbours in the order E, SE, S, SW, W, NW, N, NE (the order
@@ -174,53 +123,40 @@ struct NeighbourTable {
 };
 constexpr NeighbourTable kNeighbours;
 
+// The discs that (row, column) flips for a colour, 0 when the move is not legal there.
+uint64_t flipsAt(const Board& b, int row, int column, int colourValue) {
+  const uint64_t bit = squareBit(row, column);
+  if (b.occupancy & bit) return 0;
+  return flipsOf(bit, b.discs(colourValue), b.discs(-colourValue));
+}
+
 }  // namespace
 
-int Board::listSizeAfter(int row, int column) const {
-  // The new candidates: empty neighbours that are not candidates yet. The played square
-  // leaves the list; counting it still keeps the bound right for any list.
-  const int n =
-      moveCount + std::popcount(kNeighbours.mask[squareIndex(row, column)] & ~(occupancy | colour));
-  return n > kMaxMoves ? kMaxMoves : n;
+int Board::isLegal(int row, int column, int colourValue) const {
+  return flipsAt(*this, row, column, colourValue) != 0;
 }
 
-int Board::playSquaresFrom(const Board& parent, int row, int column, int colourValue) {
+void Board::takeSquaresFrom(const Board& parent, int row, int column, uint64_t flips,
+                            int colourValue) {
   const uint64_t bit = squareBit(row, column);
-  if (parent.occupancy & bit) return 0;
-  const uint64_t flips = flipsOf(bit, parent.discs(colourValue), parent.discs(-colourValue));
-  if (!flips) return 0;
-  occupancy = parent.occupancy | bit;
-  // The new candidate flags are set as play() sets them, so the words are the same.
-  const uint64_t reached = kNeighbours.mask[squareIndex(row, column)] & ~occupancy;
-  colour =
-      (colourValue > 0 ? parent.colour | flips | bit : parent.colour & ~(flips | bit)) | reached;
-  discCount = static_cast<int8_t>(parent.discCount + 1);
-  sideToMove = static_cast<int8_t>(-parent.sideToMove);
-  cachedValue = lowerBound = upperBound = kNoValue;
-  moveCount = 0;
-  markGridStale();
-  return 1;
-}
-
-int Board::playFrom(const Board& parent, int row, int column, int colourValue) {
-  const uint64_t bit = squareBit(row, column);
-  if (parent.occupancy & bit) return 0;
-  const uint64_t flips = flipsOf(bit, parent.discs(colourValue), parent.discs(-colourValue));
-  if (!flips) return 0;
-
-  ensureCapacity(parent.listSizeAfter(row, column));
   occupancy = parent.occupancy | bit;
   colour = colourValue > 0 ? parent.colour | flips | bit : parent.colour & ~(flips | bit);
   discCount = static_cast<int8_t>(parent.discCount + 1);
   sideToMove = static_cast<int8_t>(-parent.sideToMove);
   cachedValue = lowerBound = upperBound = kNoValue;
+}
 
+void Board::takeListFrom(const Board& parent, int row, int column) {
+  // The old candidates in order without the played square, as fresh entries (in place
+  // when parent is this board: an entry is never written ahead of the one being read).
   int n = 0;
   const MoveEntry* from = parent.moves;
-  for (int i = 0; i < parent.moveCount; ++i) {
+  const int count = parent.moveCount;
+  for (int i = 0; i < count; ++i) {
     if (from[i].row == row && from[i].column == column) continue;
     moves[n++] = MoveEntry{1, from[i].row, from[i].column, kNoValue, nullptr};
   }
+  // Newly reached empty neighbours, in the order E, SE, S, SW, W, NW, N, NE.
   const int sq = squareIndex(row, column);
   for (int k = 0; k < kNeighbours.count[sq]; ++k) {
     const int nb = kNeighbours.square[sq][k];
@@ -231,6 +167,49 @@ int Board::playFrom(const Board& parent, int row, int column, int colourValue) {
                            kNoValue, nullptr};
   }
   moveCount = static_cast<int8_t>(n);
+}
+
+int Board::play(int row, int column, int colourValue) {
+  const uint64_t flips = flipsAt(*this, row, column, colourValue);
+  if (!flips) return 0;
+  for (int i = 0; i < moveCount; ++i) {
+    // A board being played on owns no subtree worth keeping (a store board's subtree is
+    // the store's to take back).
+    Board* child = moves[i].child;
+    if (child && !child->inStore) delete child;
+  }
+  ensureCapacity(listSizeAfter(row, column));
+  takeSquaresFrom(*this, row, column, flips, colourValue);
+  takeListFrom(*this, row, column);
+  refreshGrid();
+  return 1;
+}
+
+int Board::listSizeAfter(int row, int column) const {
+  // The new candidates: empty neighbours that are not candidates yet. The played square
+  // leaves the list; counting it still keeps the bound right for any list.
+  const int n =
+      moveCount + std::popcount(kNeighbours.mask[squareIndex(row, column)] & ~(occupancy | colour));
+  return n > kMaxMoves ? kMaxMoves : n;
+}
+
+int Board::playSquaresFrom(const Board& parent, int row, int column, int colourValue) {
+  const uint64_t flips = flipsAt(parent, row, column, colourValue);
+  if (!flips) return 0;
+  takeSquaresFrom(parent, row, column, flips, colourValue);
+  // The new candidate flags are set as play() sets them, so the words are the same.
+  colour |= kNeighbours.mask[squareIndex(row, column)] & ~occupancy;
+  moveCount = 0;
+  markGridStale();
+  return 1;
+}
+
+int Board::playFrom(const Board& parent, int row, int column, int colourValue) {
+  const uint64_t flips = flipsAt(parent, row, column, colourValue);
+  if (!flips) return 0;
+  ensureCapacity(parent.listSizeAfter(row, column));
+  takeSquaresFrom(parent, row, column, flips, colourValue);
+  takeListFrom(parent, row, column);
   markGridStale();
   return 1;
 }

@@ -63,7 +63,6 @@ float discValue(Engine& e, Board& b) {
 // A failed allocation ends the search as a stop does: both flags are cleared, every
 // expansion leaves its loop at the next entry, and the tree is left consistent.
 void stopForMemory(Engine& e) {
-  e.outOfMemory = true;
   e.searching.store(0, std::memory_order_relaxed);
   e.pondering.store(0, std::memory_order_relaxed);
 }
@@ -387,21 +386,18 @@ float searchMtdf(Engine& e, Board& root) {
   return g;
 }
 
-void runRootSearch(Engine& e) {
+float runRootSearch(Engine& e) {
   if (e.searchObserver)
     e.searchObserver(e.searchObserverContext, e.searchMode, e.leafDepth, e.keptDepth);
   switch (e.algorithm) {
     case 0:
-      minimaxNode(e, *e.root, 0);
-      break;
+      return minimaxNode(e, *e.root, 0);
     case 1:
-      searchAlphaBeta(e, *e.root);
-      break;
+      return searchAlphaBeta(e, *e.root);
     case 2:
-      searchMtdf(e, *e.root);
-      break;
+      return searchMtdf(e, *e.root);
     default:
-      break;
+      return 0.0f;
   }
 }
 

@@ -22,8 +22,9 @@ float leafValue(Engine& engine, Board& board);
 float minimaxNode(Engine& engine, Board& board, int ply);
 float searchAlphaBeta(Engine& engine, Board& board);
 float searchMtdf(Engine& engine, Board& board);
-// Runs root search `algorithm` (0, 1, 2) on engine.root; any other value does nothing.
-void runRootSearch(Engine& engine);
+// Runs root search `algorithm` (0, 1, 2) on engine.root and returns its root value; any
+// other value does nothing and returns 0.
+float runRootSearch(Engine& engine);
 
 // Opening-book and continuation-book look-ups: 1 and bestMove filled when the game
 // board is in the book (under one of the four symmetries that keep the start

@@ -14,18 +14,6 @@ namespace {
 using zedare::Board;
 using zedare::Engine;
 
-// One root search with the engine's current settings; its root value.
-float search(Engine& e) {
-  switch (e.algorithm) {
-    case 0:
-      return zedare::minimaxNode(e, *e.root, 0);
-    case 1:
-      return zedare::searchAlphaBeta(e, *e.root);
-    default:
-      return zedare::searchMtdf(e, *e.root);
-  }
-}
-
 struct BudgetCase {
   int algorithm;
   int mode;      // 0 heuristic, 1 exact, 2 win/loss/draw
@@ -73,7 +61,8 @@ TEST(TreeBudget, RootValuesMatchAnUnlimitedTree) {
           e->searchMode = mode;
           e->leafDepth = depths[k];
         }
-        ASSERT_EQ(search(limited), search(unlimited)) << "leaf depth " << depths[k];
+        ASSERT_EQ(zedare::runRootSearch(limited), zedare::runRootSearch(unlimited))
+            << "leaf depth " << depths[k];
       }
       EXPECT_LE(limited.tree.bytes(),
                 kBudget + sizeof(Board) + 60 * sizeof(zedare::MoveEntry) + 16);
@@ -97,7 +86,7 @@ TEST(TreeMemory, AFailedAllocationEndsTheSearchLikeAStop) {
     e.tree.failAfter(k);
     const int discs = e.gameBoard.discCount;
     const int played = e.chooseAndPlay(0, e.computerColour);
-    EXPECT_TRUE(e.outOfMemory);
+    EXPECT_TRUE(e.tree.failed());
     EXPECT_EQ(e.searching.load(), 0);
     EXPECT_EQ(e.pondering.load(), 0);
     EXPECT_EQ(e.gameBoard.discCount, discs + played);
@@ -115,7 +104,7 @@ TEST(TreeMemory, AFailedAllocationEndsTheSearchLikeAStop) {
     f.setLevel(4);
     f.tree.failAfter(k);
     f.ponder();
-    EXPECT_TRUE(f.outOfMemory);
+    EXPECT_TRUE(f.tree.failed());
     EXPECT_EQ(f.pondering.load(), 0);
     EXPECT_EQ(f.searching.load(), 0);
     support::expectTreeConsistent(*f.root);
@@ -124,7 +113,7 @@ TEST(TreeMemory, AFailedAllocationEndsTheSearchLikeAStop) {
     e.gameBoard = position;
     e.resetTree();
     EXPECT_EQ(e.chooseAndPlay(0, e.computerColour), 1);
-    EXPECT_FALSE(e.outOfMemory);
+    EXPECT_FALSE(e.tree.failed());
     EXPECT_EQ(e.gameBoard.discCount, position.discCount + 1);
   }
 }
