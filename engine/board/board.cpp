@@ -369,11 +369,18 @@ bool Board::parseText(const char*& cursor) {
   return true;
 }
 
-bool readTextLine(std::FILE* stream, std::string& line) {
+LineStatus readBoundedLine(std::FILE* stream, std::string& line, std::size_t maxLength) {
   line.clear();
   int ch;
-  while ((ch = std::fgetc(stream)) != EOF && ch != '\n') line += static_cast<char>(ch);
-  return ch != EOF || !line.empty();
+  while ((ch = getc_unlocked(stream)) != EOF && ch != '\n') {
+    if (line.size() >= maxLength) return LineStatus::TooLong;
+    line += static_cast<char>(ch);
+  }
+  return ch != EOF || !line.empty() ? LineStatus::Line : LineStatus::End;
+}
+
+bool readTextLine(std::FILE* stream, std::string& line) {
+  return readBoundedLine(stream, line) == LineStatus::Line;
 }
 
 std::string Board::toLine() const {

@@ -36,6 +36,7 @@
 #ifndef ZEDARE_BOARD_BOARD_H
 #define ZEDARE_BOARD_BOARD_H
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -215,9 +216,24 @@ struct Board {
   void syncGrid() const;
 };
 
+// The longest line any of the engine's text files may hold. A position line is under 200
+// characters and a book, game or training line a few dozen more; a longer line is refused
+// as soon as it passes this length, so that a "file" that never ends a line (a device, a
+// damaged file) cannot make a reader grow its memory without bound.
+constexpr std::size_t kMaxTextLine = 4096;
+
+enum class LineStatus { Line, End, TooLong };
+
+// Reads one line of a text file into `line`, without its "\n"; End at the end of the file
+// (a last line without "\n" is still a Line), TooLong as soon as the line passes
+// maxLength characters (the rest of it stays unread).
+LineStatus readBoundedLine(std::FILE* stream, std::string& line,
+                           std::size_t maxLength = kMaxTextLine);
+
 // Reads one line of a text file into `line`, without its line end; false at the end of
-// the file. The readers of position lines (game records, books) go line by line so that
-// a short or broken line is seen as such and never runs into the next one.
+// the file or for a line longer than kMaxTextLine. The readers of position lines (game
+// records, books) go line by line so that a short or broken line is seen as such and
+// never runs into the next one.
 bool readTextLine(std::FILE* stream, std::string& line);
 
 // Maps square (row, column) by symmetry code 0..7:

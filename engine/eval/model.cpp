@@ -2,7 +2,11 @@
 // written for training and matches, and the row converter file.
 #include "eval/model.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 #include "api/engine.h"
@@ -28,8 +32,19 @@ namespace {
 
 // Reads a text table and refuses it, through the matrix error path, when it is smaller
 // than rows x cols: the features and the evaluation index these tables without checks
-// of their own.
+// of their own. A file that is missing or cannot be read is refused with the reader's own
+// message and the file's name and the reason in the detail line, so that the user sees
+// which of the many model files is at fault.
 matrix readChecked(const std::string& path, int rows, int cols) {
+  std::FILE* probe = std::fopen(path.c_str(), "rb");
+  struct stat info;
+  if (probe == nullptr || fstat(fileno(probe), &info) != 0 || S_ISDIR(info.st_mode)) {
+    const std::string detail =
+        path + ": " + std::strerror(probe == nullptr ? errno : EISDIR);
+    if (probe != nullptr) std::fclose(probe);
+    matrixError("readtxt(char *)", "nieudane otwarcie pliku do odczytu", detail.c_str());
+  }
+  std::fclose(probe);
   matrix m;
   m.readtxt(path.c_str());
   if (m.rows() < rows || m.cols() < cols) {

@@ -18,11 +18,13 @@
 #include <locale.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "matrix/matrix.h"
 
@@ -33,6 +35,12 @@ namespace {
 constexpr const char* kOpenForReading = "nieudane otwarcie pliku do odczytu";
 constexpr const char* kOpenForWriting = "nieudane otwarcie pliku do zapisu";
 constexpr int kMaxNumberLength = 29;
+// The longest row a text table may have, blanks included: far beyond any table the
+// engine reads (a few hundred characters a row), and a bound on the memory a file that
+// never ends its first line can take.
+constexpr size_t kMaxLine = size_t{1} << 24;
+// The longest token the counted format takes (the rest of a long number is ignored).
+constexpr int kMaxCountedToken = 4096;
 
 [[noreturn]] void stop(const char* signature, const char* message) {
   matrixError(signature, message, "");
@@ -56,9 +64,12 @@ double parseNumber(const char* text, size_t length) {
                                                   : std::strtod(text, nullptr);
 }
 
-// Reads a whole file. A file that opens but cannot be read (a directory) counts as
-// one that cannot be opened.
-bool readWholeFile(const char* path, std::string& out) {
+// Reads a whole file, handing each newly read part to `check` (which may stop the
+// process through the error path, so that a device or pipe that never ends is refused
+// as soon as its contents cannot be a table). A file that opens but cannot be read (a
+// directory) counts as one that cannot be opened.
+template <class Check>
+bool readWholeFile(const char* path, std::string& out, Check check) {
   if (path == nullptr) return false;
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return false;
@@ -67,10 +78,17 @@ bool readWholeFile(const char* path, std::string& out) {
     out.reserve(static_cast<size_t>(info.st_size));
   char chunk[1 << 16];
   size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) out.append(chunk, got);
+  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+    out.append(chunk, got);
+    check(out.data() + out.size() - got, got);
+  }
   const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   return !failed;
+}
+
+bool readWholeFile(const char* path, std::string& out) {
+  return readWholeFile(path, out, [](const char*, size_t) {});
 }
 
 // Writes a whole buffer; false when the file cannot be opened or written completely.
@@ -96,23 +114,30 @@ bool isBlank(int c) {
 
 // Whitespace-separated tokens of the counted format, from a buffer or from a stream.
 // next() copies at most capacity - 1 characters of the next token (the rest of a longer
-// token is skipped) and NUL-terminates them; it returns the copied length, or -1 when
-// no token is left.
+// token is skipped) and NUL-terminates them; it returns the copied length, -1 when no
+// token is left, or -2 for a token longer than kMaxCountedToken (a device or a damaged
+// file that never ends one). left() is the number of bytes not yet read, or -1 when the
+// source cannot tell (a pipe); consumed() counts the bytes read so far.
 class BufferTokens {
  public:
-  BufferTokens(const char* begin, const char* end) : at_(begin), end_(end) {}
+  BufferTokens(const char* begin, const char* end) : begin_(begin), at_(begin), end_(end) {}
   int next(char* token, int capacity) {
     while (at_ < end_ && isBlank(static_cast<unsigned char>(*at_))) ++at_;
     if (at_ == end_) return -1;
     int length = 0;
-    for (; at_ < end_ && !isBlank(static_cast<unsigned char>(*at_)); ++at_)
+    for (int seen = 0; at_ < end_ && !isBlank(static_cast<unsigned char>(*at_)); ++at_) {
+      if (++seen > kMaxCountedToken) return -2;
       if (length < capacity - 1) token[length++] = *at_;
+    }
     token[length] = '\0';
     return length;
   }
   void skipBlanks() {}
+  long long left() const { return end_ - at_; }
+  long long consumed() const { return at_ - begin_; }
 
  private:
+  const char* begin_;
   const char* at_;
   const char* end_;
 };
@@ -121,13 +146,13 @@ class StreamTokens {
  public:
   explicit StreamTokens(std::FILE* stream) : stream_(stream) {}
   int next(char* token, int capacity) {
-    int c = std::getc(stream_);
-    while (c != EOF && isBlank(c)) c = std::getc(stream_);
+    int c = get();
+    while (c != EOF && isBlank(c)) c = get();
     if (c == EOF) return -1;
     int length = 0;
-    while (c != EOF && !isBlank(c)) {
+    for (int seen = 0; c != EOF && !isBlank(c); c = get()) {
+      if (++seen > kMaxCountedToken) return -2;
       if (length < capacity - 1) token[length++] = static_cast<char>(c);
-      c = std::getc(stream_);
     }
     token[length] = '\0';
     return length;
@@ -139,9 +164,22 @@ class StreamTokens {
     while (c != EOF && isBlank(c)) c = std::getc(stream_);
     if (c != EOF) std::ungetc(c, stream_);
   }
+  long long left() const {
+    struct stat info;
+    const long position = std::ftell(stream_);
+    if (position < 0 || fstat(fileno(stream_), &info) != 0 || !S_ISREG(info.st_mode)) return -1;
+    return info.st_size > position ? info.st_size - position : 0;
+  }
+  long long consumed() const { return consumed_; }
 
  private:
+  int get() {
+    const int c = std::getc(stream_);
+    if (c != EOF) ++consumed_;
+    return c;
+  }
   std::FILE* stream_;
+  long long consumed_ = 0;
 };
 
 // Reads a count the way "%d" does (sign and digits, the rest of the token ignored);
@@ -157,6 +195,18 @@ bool readCount(Tokens& tokens, int& count) {
   return true;
 }
 
+// Reads the next `count` elements into `out` (fewer when the source ends first).
+template <class Tokens>
+void readElements(Tokens& tokens, double* out, long long count, const char* signature) {
+  char token[64];
+  for (long long k = 0; k < count; ++k) {
+    const int length = tokens.next(token, sizeof token);
+    if (length == -1) return;
+    if (length == -2) stop(signature, "liczba ma zbyt wiele cyfr");
+    out[k] = parseNumber(token, static_cast<size_t>(length));
+  }
+}
+
 template <class Tokens>
 void readCounted(matrix& m, Tokens& tokens, const char* signature) {
   int rows = 0;
@@ -165,15 +215,31 @@ void readCounted(matrix& m, Tokens& tokens, const char* signature) {
   if (!readCount(tokens, rows) || !readCount(tokens, cols) ||
       (rows > 0 && cols > 2147483647 / rows))
     stop(signature, "nieprawidlowe wymiary macierzy");
-  m = matrix(rows, cols);
-  char token[64];
-  for (int i = 0; i < rows; ++i) {
-    for (int j = 0; j < cols; ++j) {
+  // Elements missing at the end of the file stay 0, but the counts must not claim more
+  // elements than the file has bytes after them (every element takes one at least):
+  // a few bytes must not make the reader allocate a table of any size.
+  const long long count = static_cast<long long>(rows) * cols;
+  const long long left = tokens.left();
+  if (left >= 0) {
+    if (count > left) stop(signature, "nieprawidlowe wymiary macierzy");
+    m = matrix(rows, cols);
+    if (count > 0) readElements(tokens, m.data[0], count, signature);
+  } else {
+    // A pipe cannot tell its length: the elements are gathered first, in memory that
+    // grows only with what really arrives, and the same rule is checked at its end.
+    const long long countsEnd = tokens.consumed();
+    std::vector<double> values;
+    char token[64];
+    while (static_cast<long long>(values.size()) < count) {
       const int length = tokens.next(token, sizeof token);
-      // An element missing at the end of the file stays 0.
-      if (length < 0) return;
-      m.data[i][j] = parseNumber(token, static_cast<size_t>(length));
+      if (length == -1) break;
+      if (length == -2) stop(signature, "liczba ma zbyt wiele cyfr");
+      values.push_back(parseNumber(token, static_cast<size_t>(length)));
     }
+    if (static_cast<long long>(values.size()) < count && count > tokens.consumed() - countsEnd)
+      stop(signature, "nieprawidlowe wymiary macierzy");
+    m = matrix(rows, cols);
+    std::copy(values.begin(), values.end(), count > 0 ? m.data[0] : nullptr);
   }
   tokens.skipBlanks();
 }
@@ -198,43 +264,48 @@ std::string countedText(const matrix& m) {
 
 void matrix::readtxt(const char* path) {
   const char* signature = "readtxt(char *)";
-  std::string text;
-  if (!readWholeFile(path, text)) stop(signature, kOpenForReading);
-  const char* buffer = text.data();
-  const size_t size = text.size();
-
-  // First pass: the shape. Every line ended by a newline is a row; all must have the
-  // number of tokens of the first.
+  // First pass, as the file comes in: the shape. Every line ended by a newline is a row;
+  // all must have the number of tokens of the first. A number longer than any number can
+  // be, or a line longer than kMaxLine, ends the read at once: a device or a damaged file
+  // that never ends a line or a number must not fill the memory.
   long long lines = 0;
   int columns = -1;
   int tokens = 0;
-  bool inToken = false;
+  int tokenLength = 0;
+  size_t lineLength = 0;
   size_t tableEnd = 0;
-  for (size_t q = 0; q < size; ++q) {
-    switch (buffer[q]) {
-      case '\r':
-        break;
-      case ' ':
-      case '\t':
-        inToken = false;
-        break;
-      case '\n':
-        if (columns < 0)
-          columns = tokens;
-        else if (tokens != columns)
-          stop(signature, "zmienna liczba elementow w wierszach");
-        ++lines;
-        tokens = 0;
-        inToken = false;
-        tableEnd = q + 1;
-        break;
-      default:
-        if (!inToken) {
-          inToken = true;
-          ++tokens;
-        }
+  size_t scanned = 0;
+  std::string text;
+  auto scan = [&](const char* part, size_t count) {
+    for (size_t q = 0; q < count; ++q) {
+      switch (part[q]) {
+        case '\r':
+          break;
+        case ' ':
+        case '\t':
+          tokenLength = 0;
+          break;
+        case '\n':
+          if (columns < 0)
+            columns = tokens;
+          else if (tokens != columns)
+            stop(signature, "zmienna liczba elementow w wierszach");
+          ++lines;
+          tokens = 0;
+          tokenLength = 0;
+          lineLength = 0;
+          tableEnd = scanned + q + 1;
+          continue;
+        default:
+          if (tokenLength++ == 0) ++tokens;
+          if (tokenLength > kMaxNumberLength) stop(signature, "liczba ma zbyt wiele cyfr");
+      }
+      if (++lineLength > kMaxLine) stop(signature, "nieprawidlowe wymiary macierzy");
     }
-  }
+    scanned += count;
+  };
+  if (!readWholeFile(path, text, scan)) stop(signature, kOpenForReading);
+  const char* buffer = text.data();
   if (lines > 2147483647LL) stop(signature, "nieprawidlowe wymiary macierzy");
   const int rows = static_cast<int>(lines);
   if (rows == 0) columns = 0;
@@ -294,6 +365,18 @@ void matrix::writetxt(const char* path, Separator separator) const {
 
 void matrix::readbin(const char* path) {
   const char* signature = "readbin(char *)";
+  // A regular file is read whole; anything else (a pipe, a device) is read token by token,
+  // as far as the table needs, so that a source that never ends cannot fill the memory.
+  struct stat info;
+  if (path != nullptr && stat(path, &info) == 0 && !S_ISREG(info.st_mode) &&
+      !S_ISDIR(info.st_mode)) {
+    std::FILE* stream = std::fopen(path, "rb");
+    if (stream == nullptr) stop(signature, kOpenForReading);
+    StreamTokens tokens(stream);
+    readCounted(*this, tokens, signature);
+    std::fclose(stream);
+    return;
+  }
   std::string text;
   if (!readWholeFile(path, text)) stop(signature, kOpenForReading);
   BufferTokens tokens(text.data(), text.data() + text.size());

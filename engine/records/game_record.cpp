@@ -1,6 +1,8 @@
 // The game record and its text file.
 #include "records/game_record.h"
 
+#include "records/safe_file.h"
+
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -42,21 +44,13 @@ void GameRecord::store(const Board& position, int colour) {
 }
 
 bool GameRecord::save(const char* path) const {
-  if (!path || !*path) return false;
-  const std::string temporary = std::string(path) + ".tmp";
-  std::FILE* f = std::fopen(temporary.c_str(), "w");
-  if (!f) return false;
-  bool ok = std::fprintf(f, "%i %i %i\n", playerColour, currentIndex, lastIndex) > 0;
-  for (int i = 0; ok && i <= lastIndex; ++i) {
-    positions[i].writeLine(f, "\n");
-    ok = !std::ferror(f);
+  std::string text = std::to_string(playerColour) + " " + std::to_string(currentIndex) + " " +
+                     std::to_string(lastIndex) + "\n";
+  for (int i = 0; i <= lastIndex; ++i) {
+    text += positions[i].toLine();
+    text += '\n';
   }
-  ok = (std::fclose(f) == 0) && ok;
-  if (!ok || std::rename(temporary.c_str(), path) != 0) {
-    std::remove(temporary.c_str());
-    return false;
-  }
-  return true;
+  return replaceFileContents(path, text);
 }
 
 namespace {
@@ -92,7 +86,8 @@ bool GameRecord::load(const char* path) {
   for (int i = 0; ok && i <= parsed->lastIndex; ++i) {
     ok = readTextLine(f, line);
     const char* cursor = line.c_str();
-    ok = ok && parsed->positions[i].parseText(cursor) && onlyBlanks(cursor);
+    ok = ok && parsed->positions[i].parseText(cursor) && onlyBlanks(cursor) &&
+         parsed->positions[i].count(0) == 60 - i;
     if (ok) parsed->positions[i].rebuildCandidates();
   }
   std::fclose(f);

@@ -38,12 +38,14 @@ struct GameRecord {
   void toFirst() { currentIndex = 0; }
 
   // Saving writes a temporary file beside the target and renames it over the target,
-  // so an existing good file is never replaced by a half-written one.
+  // so an existing good file is never replaced by a half-written one; a read-only
+  // target is refused (see replaceFileContents).
   bool save(const char* path) const;
   // Loading parses the whole file into a temporary record and installs it only when
   // the file is good: a missing or unreadable file, a malformed header, a last index
-  // outside 0..60, a current index outside 0..last, a missing or short position line,
-  // or a side to move other than -1, 0, +1 leaves this record exactly as it was.
+  // outside 0..60, a current index outside 0..last, a missing, short or overlong
+  // position line, a position in slot i without i + 4 discs, or a side to move other
+  // than -1, 0, +1 leaves this record exactly as it was.
   bool load(const char* path);
 };
 

@@ -5,7 +5,8 @@
 // from the start on every look-up; a stored position matches the game board under any
 // of the four symmetries that keep the start position (identity, the two diagonal
 // reflections, the half turn), and the stored move is mapped by the same symmetry. The
-// first matching line in file order wins, and for it the lowest symmetry.
+// first matching line in file order whose mapped move is legal wins, and for it the
+// lowest symmetry.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -56,8 +57,11 @@ int bookLookup(Engine& e, const char* blackFile, const char* whiteFile) {
       symmetry(t, row, column, r, c);
       candidate = MoveEntry{2, static_cast<int8_t>(r), static_cast<int8_t>(c),
                             static_cast<float>(value), nullptr};
+      // A stored move that cannot be played here (a damaged or hand-edited book) makes
+      // the line a miss: the look-up goes on, and without a hit the search decides.
       if (transformed.occupancy == e.gameBoard.occupancy &&
-          transformed.discs(1) == e.gameBoard.discs(1)) {
+          transformed.discs(1) == e.gameBoard.discs(1) &&
+          e.gameBoard.isLegal(r, c, e.gameBoard.sideToMove)) {
         found = 1;
         break;
       }

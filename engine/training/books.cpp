@@ -177,7 +177,7 @@ int Engine::generateContinuations(const char* input, int moveNumber, const char*
       if (!moved) break;  // neither side could move: the game is over
     }
   }
-  return out.finish(kOfflineDone);
+  return out.finish(lines.tooLong() ? kOfflineBadInput : kOfflineDone);
 }
 
 int Engine::symmetrizeBook(const char* input, const char* output) {
@@ -210,7 +210,7 @@ int Engine::symmetrizeBook(const char* input, const char* output) {
     out.write(text, true);
     reportOfflineProgress("bytes", lines.bytesRead(), size, ++count);
   }
-  return out.finish(kOfflineDone);
+  return out.finish(lines.tooLong() ? kOfflineBadInput : kOfflineDone);
 }
 
 }  // namespace zedare

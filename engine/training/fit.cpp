@@ -100,6 +100,7 @@ int readFeatureData(const char* path, FeatureData& d) {
                             static_cast<long long>(d.game.size()));
     }
   }
+  if (lines.tooLong()) return kOfflineBadInput;
   const int n = static_cast<int>(d.game.size());
   d.response.assign(n, 0.0);
   for (int end = n - 1; end >= 0;) {

@@ -100,20 +100,21 @@ void reportBadLine(const char* path, long line, const std::string& what) {
   std::fprintf(stderr, "%s:%ld: malformed line: %s\n", path, line, what.c_str());
 }
 
-LineReader::~LineReader() {
-  std::free(buffer_);
-}
+LineReader::~LineReader() = default;
 
 bool LineReader::next() {
   for (;;) {
-    const ssize_t n = ::getline(&buffer_, &capacity_, stream_);
-    if (n < 0) return false;
+    const LineStatus status = readBoundedLine(stream_, buffer_);
+    if (status == LineStatus::End) return false;
     ++line_;
-    bytes_ += n;
-    ssize_t end = n;
-    while (end > 0 && (buffer_[end - 1] == '\n' || buffer_[end - 1] == '\r')) --end;
-    buffer_[end] = '\0';
-    if (!onlyBlanksLeft(buffer_)) return true;
+    if (status == LineStatus::TooLong) {
+      tooLong_ = true;
+      reject("longer than " + std::to_string(kMaxTextLine) + " characters");
+      return false;
+    }
+    bytes_ += static_cast<long long>(buffer_.size()) + 1;
+    while (!buffer_.empty() && buffer_.back() == '\r') buffer_.pop_back();
+    if (!onlyBlanksLeft(buffer_.c_str())) return true;
   }
 }
 

@@ -82,9 +82,12 @@ class LineReader {
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
 
-  // The next line that holds more than blanks, without its line end; false at the end.
+  // The next line that holds more than blanks, without its line end; false at the end,
+  // and also for a line longer than any valid one (kMaxTextLine), which is reported as
+  // malformed and makes tooLong() true: the caller must not take that for the end.
   bool next();
-  const char* text() const { return buffer_; }
+  bool tooLong() const { return tooLong_; }
+  const char* text() const { return buffer_.c_str(); }
   long lineNumber() const { return line_; }
   long long bytesRead() const { return bytes_; }
   const char* path() const { return path_; }
@@ -94,8 +97,8 @@ class LineReader {
  private:
   std::FILE* stream_;
   const char* path_;
-  char* buffer_ = nullptr;
-  size_t capacity_ = 0;
+  std::string buffer_;
+  bool tooLong_ = false;
   long line_ = 0;
   long long bytes_ = 0;
 };

@@ -107,6 +107,7 @@ int Engine::patternStatistics(const char* positionFile, const char* finalFile) {
     for (;;) {
       if (offlineStopRequested()) return kOfflineInterrupted;
       if (!positions.next()) {
+        if (positions.tooLong()) return kOfflineBadInput;
         std::fprintf(stderr, "%s: ends inside game %d of %s\n", positionFile, finalGame, finalFile);
         positionsLeft = false;
         break;
@@ -125,6 +126,7 @@ int Engine::patternStatistics(const char* positionFile, const char* finalFile) {
       if (p.sideToMove == 0) break;
     }
   }
+  if (finals.tooLong() || positions.tooLong()) return kOfflineBadInput;
   if (positionsLeft && positions.next()) {
     std::fprintf(stderr, "%s:%ld: positions after the last final position of %s are not counted\n",
                  positionFile, positions.lineNumber(), finalFile);

@@ -32,7 +32,7 @@ int forEachPosition(InputFile& in, const char* path, long long& positions, Each 
     ++positions;
     reportOfflineProgress("bytes", lines.bytesRead(), size, positions);
   }
-  return kOfflineDone;
+  return lines.tooLong() ? kOfflineBadInput : kOfflineDone;
 }
 
 }  // namespace

@@ -149,11 +149,20 @@ TEST_F(ModelFiles, Code30LoadsTheStyleIntoSetOneOnly) {
 
 TEST_F(ModelFiles, UnreadableFilesStopWithTheReadersMessage) {
   Engine e;
+  // The detail line names the missing file and says why it could not be read.
   EXPECT_LOAD_STOPS(e.loadModel(1, dir.c_str(), "p", "w", 0),
-                    "MATRIX: readtxt\\(char \\*\\)\nnieudane otwarcie pliku do odczytu");
+                    "MATRIX: readtxt\\(char \\*\\)\nnieudane otwarcie pliku do odczytu\n"
+                    ".*//p_0.dat: No such file or directory\n");
   writeModel(0);
   std::remove(patternPath(dir.c_str(), "w", pattern::SC3).c_str());
-  EXPECT_LOAD_STOPS(e.loadModel(2, dir.c_str(), "p", "w", 0), "nieudane otwarcie pliku do odczytu");
+  EXPECT_LOAD_STOPS(e.loadModel(2, dir.c_str(), "p", "w", 0),
+                    "nieudane otwarcie pliku do odczytu\n.*//w_SC3.dat: No such file");
+  writeModel(0);
+  std::remove(patternPath(dir.c_str(), "w", pattern::SC3).c_str());
+  std::filesystem::create_directory(patternPath(dir.c_str(), "w", pattern::SC3));
+  EXPECT_LOAD_STOPS(e.loadModel(2, dir.c_str(), "p", "w", 0),
+                    "nieudane otwarcie pliku do odczytu\n.*//w_SC3.dat: Is a directory");
+  std::filesystem::remove(patternPath(dir.c_str(), "w", pattern::SC3));
 
   writeModel(0);
   write("p_0.dat", "1 2 3\n4 5\n");

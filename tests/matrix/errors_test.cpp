@@ -401,6 +401,17 @@ std::vector<FailureCase> fileCases() {
          writeScratch("zedare_negative.dat", "-2 3 1 2 3 ");
          m(1, 1).readbin(scratchFile("zedare_negative.dat").c_str());
        }},
+      // Counts the file cannot hold are refused before anything is allocated.
+      {"ReadCountedCountsBeyondTheFile", "readbin(char *)", "nieprawidlowe wymiary macierzy", "",
+       [] {
+         writeScratch("zedare_huge.dat", "4630 9260 " + std::string(94, '1'));
+         m(1, 1).readbin(scratchFile("zedare_huge.dat").c_str());
+       }},
+      // Devices that never end a number are refused at once.
+      {"ReadTextEndlessDevice", "readtxt(char *)", "liczba ma zbyt wiele cyfr", "",
+       [] { m(1, 1).readtxt("/dev/zero"); }},
+      {"ReadCountedEndlessDevice", "readbin(char *)", "nieprawidlowe wymiary macierzy", "",
+       [] { m(1, 1).readbin("/dev/zero"); }},
       {"WriteCountedNoDirectory", "writebin(char *)", "nieudane otwarcie pliku do zapisu", "",
        [] { m(1, 1).writebin("/nonexistent-zedare/out.dat"); }},
   };

@@ -3,8 +3,11 @@
 #include "records/game_record.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -168,6 +171,9 @@ TEST(GameRecordFile, BadFilesLeaveTheRecordUnchanged) {
       {"a short position line", header + line1 + line2.substr(0, 60) + "\n"},
       {"side to move 2", header + line1 + line2.substr(0, line2.size() - 3) + " 2\n"},
       {"garbage after a line", header + line1 + line2.substr(0, line2.size() - 1) + " x\n"},
+      {"slot 0 holding six discs", "1 0 0\n" + line2},
+      {"slot 1 holding four discs", header + line1 + line1},
+      {"a line that never ends", header + line1 + std::string(100000, '0')},
   };
   for (const auto& [what, content] : bad) {
     const std::string path = temp("zedare_bad.gam");
@@ -183,6 +189,9 @@ TEST(GameRecordFile, BadFilesLeaveTheRecordUnchanged) {
   GameRecord rec = good;
   EXPECT_FALSE(rec.load(temp("zedare_missing.gam").c_str()));
   EXPECT_EQ(rec.lastIndex, 1);
+  // A device that never ends a line is refused after its first few kilobytes.
+  EXPECT_FALSE(rec.load("/dev/zero"));
+  EXPECT_EQ(rec.positions[1].toLine(), good.positions[1].toLine());
   // The good file itself still loads, with carriage returns tolerated.
   std::string crlf;
   for (char ch : text) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
@@ -214,3 +223,84 @@ TEST(GameRecordFile, FailedSaveKeepsTheOldFile) {
   EXPECT_FALSE(std::ifstream(path + ".tmp").good());
   std::remove(path.c_str());
 }
+
+namespace {
+
+// Saving through the temporary file: what it may overwrite and what it must keep. Each
+// case starts in a folder of its own holding the target "game.gam" with the text "old".
+TEST(GameRecordFile, SaveKeepsWhatTheUserOwns) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::path(::testing::TempDir()) / ("zedare_save_" + std::to_string(getpid()));
+  GameRecord rec;
+  enum class Setup { ReadOnly, UserTmpFile, ThroughLink, GroupReadable, NoFolderWrite };
+  const struct {
+    const char* what;
+    Setup setup;
+    bool saved;
+  } cases[] = {
+      {"a read-only target is refused", Setup::ReadOnly, false},
+      {"the user's NAME.tmp is left alone", Setup::UserTmpFile, true},
+      {"a link is followed and stays a link", Setup::ThroughLink, true},
+      {"the old file's permissions are kept", Setup::GroupReadable, true},
+      {"a folder closed to writing refuses", Setup::NoFolderWrite, false},
+  };
+  for (const auto& c : cases) {
+    const fs::path dir = root / std::to_string(static_cast<int>(c.setup));
+    fs::create_directories(dir);
+    const fs::path target = dir / "game.gam";
+    writeFile(target.string(), "old");
+    fs::path saveAs = target;
+    switch (c.setup) {
+      case Setup::ReadOnly:
+        chmod(target.c_str(), 0444);
+        break;
+      case Setup::UserTmpFile:
+        writeFile(target.string() + ".tmp", "mine");
+        break;
+      case Setup::ThroughLink:
+        saveAs = dir / "link.gam";
+        fs::create_symlink("game.gam", saveAs);
+        break;
+      case Setup::GroupReadable:
+        chmod(target.c_str(), 0640);
+        break;
+      case Setup::NoFolderWrite:
+        // Root may write into any folder; the case then only shows that nothing is lost.
+        chmod(dir.c_str(), 0555);
+        break;
+    }
+    const bool closedToRoot = c.setup == Setup::NoFolderWrite && geteuid() == 0;
+    const bool saved = rec.save(saveAs.c_str());
+    if (!closedToRoot) {
+      EXPECT_EQ(saved, c.saved) << c.what;
+    }
+    const std::string now = readFile(target.string());
+    EXPECT_EQ(now == "old", !saved) << c.what;
+    if (saved) {
+      GameRecord back;
+      EXPECT_TRUE(back.load(target.c_str())) << c.what;
+    }
+    struct stat info;
+    ASSERT_EQ(stat(target.c_str(), &info), 0);
+    const unsigned expectedMode = c.setup == Setup::ReadOnly ? 0444 : c.setup == Setup::GroupReadable ? 0640 : info.st_mode & 0777;
+    EXPECT_EQ(info.st_mode & 0777, expectedMode) << c.what;
+    if (c.setup == Setup::UserTmpFile) {
+      EXPECT_EQ(readFile(target.string() + ".tmp"), "mine");
+    }
+    if (c.setup == Setup::ThroughLink) {
+      EXPECT_TRUE(fs::is_symlink(saveAs)) << c.what;
+    }
+    // No temporary file is left behind, whatever happened.
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(dir)) {
+      (void)entry;
+      ++files;
+    }
+    const int expectedFiles = 1 + (c.setup == Setup::UserTmpFile || c.setup == Setup::ThroughLink);
+    EXPECT_EQ(files, expectedFiles) << c.what;
+    chmod(dir.c_str(), 0755);
+  }
+  fs::remove_all(root);
+}
+
+}  // namespace

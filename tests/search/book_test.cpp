@@ -102,23 +102,40 @@ TEST_F(Book, MissesAndUnreadableContent) {
   EXPECT_EQ(zedare::bookLookup(e, black.c_str(), white.c_str()), 0);
 }
 
-TEST_F(Book, IllegalBookMoveIsNotPlayed) {
+// A matching line whose move cannot be played (an empty square with nothing to flip, an
+// occupied square) is a miss: a later line can still hit, and with no hit the search plays.
+TEST_F(Book, UnplayableBookMoveIsAMiss) {
   Board start;
   start.setInitial();
-  write((dir / "otwarcia" / "otwarcia9_i15_c.dat").string(), bookLine(start, 1, 1, "3"));
-  const auto previous = std::filesystem::current_path();
-  std::filesystem::current_path(dir);
-  Engine e;
-  support::setSimpleModel(e);
-  e.humanColour = 1;
-  e.computerColour = -1;
-  e.lastRow = 5;
-  e.lastColumn = 6;
-  EXPECT_EQ(e.chooseAndPlay(1, e.computerColour), 0);
-  std::filesystem::current_path(previous);
-  EXPECT_EQ(e.gameBoard.toLine(), start.toLine());
-  EXPECT_EQ(e.lastRow, 5);
-  EXPECT_EQ(e.lastColumn, 6);
+  const std::string unplayable = bookLine(start, 1, 1, "3") + bookLine(start, 4, 4, "4");
+  const struct {
+    std::string book;
+    int row, column;  // the move expected; 0: any legal move the search chooses
+  } cases[] = {
+      {unplayable + bookLine(start, 3, 4, "9"), 3, 4},
+      {unplayable, 0, 0},
+  };
+  for (const auto& c : cases) {
+    write((dir / "otwarcia" / "otwarcia9_i15_c.dat").string(), c.book);
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir);
+    Engine e;
+    support::setSimpleModel(e);
+    e.humanColour = 1;
+    e.computerColour = -1;
+    const int played = e.chooseAndPlay(1, e.computerColour);
+    std::filesystem::current_path(previous);
+    ASSERT_EQ(played, 1) << c.row;
+    EXPECT_EQ(e.gameBoard.count(0), 59);
+    EXPECT_TRUE(start.isLegal(e.lastRow, e.lastColumn, -1));
+    if (c.row) {
+      EXPECT_EQ(e.lastRow, c.row);
+      EXPECT_EQ(e.lastColumn, c.column);
+    } else {
+      EXPECT_NE(e.bestMove.value, 3.0f);
+      EXPECT_NE(e.bestMove.value, 4.0f);
+    }
+  }
 }
 
 // Which book each level asks at which move number, seen from outside: books that hold a
