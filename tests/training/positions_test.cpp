@@ -2,6 +2,7 @@
 // refusal of malformed lines with their file name and line number.
 #include "eval/features.h"
 #include "offline_support.h"
+#include <functional>
 
 using namespace offline_test;
 using zedare::Board;
@@ -139,3 +140,34 @@ TEST_F(Positions, FeatureRowOfAPositionInPlayCountsFromTheComputersSide) {
   EXPECT_EQ(f[18], "2") << "corners held by the computer";
   EXPECT_EQ(f[19], "1") << "corners held by the human";
 }
+
+namespace {
+
+// A device that never ends a line is refused by every reader of the offline side after a
+// few kilobytes, as malformed input, instead of growing a line without bound.
+TEST_F(Positions, EndlessInputIsRefusedByEveryReader) {
+  const char* endless = "/dev/zero";
+  const std::string out = path("out.txt");
+  const std::function<int()> operations[] = {
+      [&] { return engine().extractFinalPositions(endless, out.c_str()); },
+      [&] { return engine().writeFeatureRows(endless, out.c_str()); },
+      [&] { return engine().patternStatistics(endless, endless); },
+      [&] { return engine().fitWeights(endless, path("w").c_str(), 0, path("e.txt").c_str()); },
+      [&] { return engine().symmetrizeBook(endless, out.c_str()); },
+      [&] { return engine().generateContinuations(endless, 1, out.c_str(), 6, -1, 100.0); },
+  };
+  int op = 0;
+  for (const auto& run : operations) {
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    const int status = run();
+    testing::internal::GetCapturedStdout();
+    const std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(status, zedare::kOfflineBadInput) << "operation " << op;
+    EXPECT_NE(message.find("/dev/zero:1: malformed line: longer than"), std::string::npos)
+        << "operation " << op << ": " << message;
+    ++op;
+  }
+}
+
+}  // namespace
