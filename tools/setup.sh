@@ -4,6 +4,8 @@
 #   test      build and run every test, print CTest's summary
 #   sanitize  the tests again in build-asan with AddressSanitizer + UndefinedBehaviorSanitizer
 #   tsan      the threading tests in build-tsan with ThreadSanitizer
+#   fuzz      the fuzz targets in build-fuzz (clang, libFuzzer), each for a bounded time
+#             (seconds per target: FUZZ_SECONDS, default 45)
 # Installs only the Debian packages that are missing (as root, or through sudo).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,6 +13,8 @@ cd "$(dirname "$0")/.."
 mode="${1:-test}"
 packages=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           qt6-base-dev libgl-dev xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core)
+# The fuzz targets need clang and its libFuzzer runtime; only that mode installs them.
+[ "$mode" = fuzz ] && packages+=(clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -52,8 +56,11 @@ case "$mode" in
     TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
       ctest --test-dir build-tsan --output-on-failure -L threads -j "$jobs"
     ;;
+  fuzz)
+    bash tools/fuzz.sh "${FUZZ_SECONDS:-45}"
+    ;;
   *)
-    echo "usage: $0 play|test|sanitize|tsan" >&2
+    echo "usage: $0 play|test|sanitize|tsan|fuzz" >&2
     exit 2
     ;;
 esac

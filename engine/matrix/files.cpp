@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -64,6 +65,11 @@ double parseNumber(const char* text, size_t length) {
                                                   : std::strtod(text, nullptr);
 }
 
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using ClosedFile = std::unique_ptr<std::FILE, FileCloser>;
+
 // Reads a whole file, handing each newly read part to `check` (which may stop the
 // process through the error path, so that a device or pipe that never ends is refused
 // as soon as its contents cannot be a table). A file that opens but cannot be read (a
@@ -71,20 +77,19 @@ double parseNumber(const char* text, size_t length) {
 template <class Check>
 bool readWholeFile(const char* path, std::string& out, Check check) {
   if (path == nullptr) return false;
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
+  // Closed on every way out, including an error handler that returns by throwing.
+  const ClosedFile file(std::fopen(path, "rb"));
+  if (!file) return false;
   struct stat info;
-  if (fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode))
+  if (fstat(fileno(file.get()), &info) == 0 && S_ISREG(info.st_mode))
     out.reserve(static_cast<size_t>(info.st_size));
   char chunk[1 << 16];
   size_t got;
-  while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+  while ((got = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
     out.append(chunk, got);
     check(out.data() + out.size() - got, got);
   }
-  const bool failed = std::ferror(file) != 0;
-  std::fclose(file);
-  return !failed;
+  return std::ferror(file.get()) == 0;
 }
 
 bool readWholeFile(const char* path, std::string& out) {
@@ -216,12 +221,15 @@ void readCounted(matrix& m, Tokens& tokens, const char* signature) {
       (rows > 0 && cols > 2147483647 / rows))
     stop(signature, "nieprawidlowe wymiary macierzy");
   // Elements missing at the end of the file stay 0, but the counts must not claim more
-  // elements than the file has bytes after them (every element takes one at least):
-  // a few bytes must not make the reader allocate a table of any size.
+  // elements than the file has bytes after them (every element takes one at least), nor
+  // more rows than that plus a small allowance (a table without columns holds no
+  // elements, yet each row costs memory): a few bytes must not make the reader
+  // allocate a table of any size.
   const long long count = static_cast<long long>(rows) * cols;
+  auto tooLarge = [&](long long bytes) { return count > bytes || rows > bytes + kMaxCountedToken; };
   const long long left = tokens.left();
   if (left >= 0) {
-    if (count > left) stop(signature, "nieprawidlowe wymiary macierzy");
+    if (tooLarge(left)) stop(signature, "nieprawidlowe wymiary macierzy");
     m = matrix(rows, cols);
     if (count > 0) readElements(tokens, m.data[0], count, signature);
   } else {
@@ -236,7 +244,9 @@ void readCounted(matrix& m, Tokens& tokens, const char* signature) {
       if (length == -2) stop(signature, "liczba ma zbyt wiele cyfr");
       values.push_back(parseNumber(token, static_cast<size_t>(length)));
     }
-    if (static_cast<long long>(values.size()) < count && count > tokens.consumed() - countsEnd)
+    const bool complete = static_cast<long long>(values.size()) == count;
+    if ((!complete && count > tokens.consumed() - countsEnd) ||
+        rows > tokens.consumed() - countsEnd + kMaxCountedToken)
       stop(signature, "nieprawidlowe wymiary macierzy");
     m = matrix(rows, cols);
     std::copy(values.begin(), values.end(), count > 0 ? m.data[0] : nullptr);
@@ -370,11 +380,10 @@ void matrix::readbin(const char* path) {
   struct stat info;
   if (path != nullptr && stat(path, &info) == 0 && !S_ISREG(info.st_mode) &&
       !S_ISDIR(info.st_mode)) {
-    std::FILE* stream = std::fopen(path, "rb");
-    if (stream == nullptr) stop(signature, kOpenForReading);
-    StreamTokens tokens(stream);
+    const ClosedFile stream(std::fopen(path, "rb"));
+    if (!stream) stop(signature, kOpenForReading);
+    StreamTokens tokens(stream.get());
     readCounted(*this, tokens, signature);
-    std::fclose(stream);
     return;
   }
   std::string text;

@@ -407,6 +407,12 @@ std::vector<FailureCase> fileCases() {
          writeScratch("zedare_huge.dat", "4630 9260 " + std::string(94, '1'));
          m(1, 1).readbin(scratchFile("zedare_huge.dat").c_str());
        }},
+      // A table without columns holds no elements, but its rows still cost memory.
+      {"ReadCountedRowsBeyondTheFile", "readbin(char *)", "nieprawidlowe wymiary macierzy", "",
+       [] {
+         writeScratch("zedare_rows.dat", "189141044 0 ");
+         m(1, 1).readbin(scratchFile("zedare_rows.dat").c_str());
+       }},
       // Devices that never end a number are refused at once.
       {"ReadTextEndlessDevice", "readtxt(char *)", "liczba ma zbyt wiele cyfr", "",
        [] { m(1, 1).readtxt("/dev/zero"); }},

@@ -1,8 +1,9 @@
 // Position files: merging parts, keeping final positions, feature rows, and the
 // refusal of malformed lines with their file name and line number.
+#include <functional>
+
 #include "eval/features.h"
 #include "offline_support.h"
-#include <functional>
 
 using namespace offline_test;
 using zedare::Board;
