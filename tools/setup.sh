@@ -7,6 +7,7 @@
 #   fuzz      the fuzz targets in build-fuzz (clang, libFuzzer), each for a bounded time
 #             (seconds per target: FUZZ_SECONDS, default 45)
 # Installs only the Debian packages that are missing (as root, or through sudo).
+# ZEDARE_WERROR=ON makes every compiler warning an error (CI sets it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -31,7 +32,8 @@ fi
 jobs=$(nproc)
 build() {  # folder, extra cmake options...
   local dir="$1"; shift
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEDARE_WERROR="${ZEDARE_WERROR:-OFF}" \
+    "$@" >/dev/null
   cmake --build "$dir" -j "$jobs"
 }
 
