@@ -4,6 +4,8 @@
 
 #include <new>
 
+#include "eval/model.h"
+
 namespace zedare {
 
 namespace {
@@ -120,6 +122,11 @@ int Engine::discDifference() const {
   if (k == 0) return 64;
   if (h == 0) return -64;
   return h - k;
+}
+
+void Engine::loadModel(int slot, const char* directory, const char* parameterName,
+                       const char* patternName, int n) {
+  zedare::loadModel(*this, slot, directory, parameterName, patternName, n);
 }
 
 }  // namespace zedare

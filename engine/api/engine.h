@@ -1,6 +1,7 @@
 // Engine: one game in progress and everything the computer needs to play it: the game
 // board and its record, the search tree kept between moves, the level settings, the
-// loaded evaluation data and the scratch storage of the evaluation and the search.
+// loaded evaluation data and the scratch storage of the evaluation (its EvalContext
+// part) and the search.
 //
 // The instance is driven through the exported command codes (exports.cpp). Two threads
 // may use it at once: while the worker thread is inside a move search or background
@@ -18,6 +19,7 @@
 #include <string>
 
 #include "board/board.h"
+#include "eval/context.h"
 #include "matrix/matrix.h"
 #include "records/game_record.h"
 #include "search/node_store.h"
@@ -41,9 +43,7 @@ constexpr int kPlySlots = 30;
 // tools use it to see the schedule the game control runs).
 using SearchObserver = void (*)(void* context, int mode, int leafDepth, int keptDepth);
 
-struct Engine {
-  int humanColour = -1;
-  int computerColour = 1;
+struct Engine : EvalContext {
   int level = 3;
   int evalVariant = 1;  // 1: evaluation over weight set 1; otherwise weight set 2
   int openingBookLimit = 0;
@@ -61,17 +61,6 @@ struct Engine {
   int exactCount = 0;
   int evalCount = 0;
   int gameCounter = 0;
-
-  // Evaluation working storage: the position being scored as seen from the computer's
-  // side (its discs, the human's discs) and both sides' legal-move squares, filled by
-  // every feature call and every evaluation before the features read it. Nothing in it
-  // carries over from one call to the next.
-  struct EvalScratch {
-    uint64_t own = 0;       // computerColour's discs
-    uint64_t opp = 0;       // humanColour's discs
-    uint64_t ownLegal = 0;  // squares where computerColour may move
-    uint64_t oppLegal = 0;  // squares where humanColour may move
-  } evalScratch;
 
   SearchObserver searchObserver = nullptr;
   void* searchObserverContext = nullptr;
@@ -102,11 +91,7 @@ struct Engine {
   GameRecord matchRecord;
   int dumpCounter = 0;
 
-  matrix weights1;
-  matrix weights2;
   matrix workMatrices[7];
-  matrix patterns1[8];  // A1, A2, A3, A4, SC1, SC2, SC3, PRZ
-  matrix patterns2[8];
 
   Board gameBoard;
   GameRecord record;

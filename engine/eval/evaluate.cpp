@@ -22,7 +22,7 @@
 
 #include <cstdio>
 
-#include "api/engine.h"
+#include "eval/context.h"
 #include "eval/kernels.h"
 
 namespace zedare {
@@ -39,11 +39,11 @@ constexpr float kFinished = 1000.0f;
   matrixError(signature, "indeks poza zakresem", detail);
 }
 
-float evaluateWith(Engine& e, const Board& b, const matrix& weights, const matrix* tables, int set,
+float evaluateWith(EvalContext& e, const Board& b, const matrix& weights, const matrix* tables, int set,
                    const char* signature) {
   using namespace kernels;
   prepare(e, b);
-  const Engine::EvalScratch& s = e.evalScratch;
+  const EvalContext::EvalScratch& s = e.evalScratch;
   const int computer = e.computerColour;
   const uint64_t candidates = b.candidates();
 
@@ -130,12 +130,12 @@ float evaluateWith(Engine& e, const Board& b, const matrix& weights, const matri
 
 }  // namespace
 
-float evaluate1(Engine& engine, const Board& board) {
+float evaluate1(EvalContext& engine, const Board& board) {
   return evaluateWith(engine, board, engine.weights1, engine.patterns1, 1,
                       "float evaluate1(Engine &,const Board &)");
 }
 
-float evaluate2(Engine& engine, const Board& board) {
+float evaluate2(EvalContext& engine, const Board& board) {
   return evaluateWith(engine, board, engine.weights2, engine.patterns2, 2,
                       "float evaluate2(Engine &,const Board &)");
 }

@@ -7,11 +7,11 @@
 
 namespace zedare {
 
-struct Engine;
+struct EvalContext;
 struct Board;
 
-float evaluate1(Engine& engine, const Board& board);
-float evaluate2(Engine& engine, const Board& board);
+float evaluate1(EvalContext& engine, const Board& board);
+float evaluate2(EvalContext& engine, const Board& board);
 
 }  // namespace zedare
 

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "api/engine.h"
+#include "eval/context.h"
 #include "eval/kernels.h"
 
 namespace zedare {
@@ -32,7 +32,7 @@ void requireCornerTables(const matrix* t, const char* signature) {
 
 }  // namespace
 
-const matrix* patternTables(const Engine& engine, int tableSet) {
+const matrix* patternTables(const EvalContext& engine, int tableSet) {
   return tableSet == 1 ? engine.patterns1 : engine.patterns2;
 }
 
@@ -40,46 +40,46 @@ int frontierCount(const Board& board, int colour) {
   return kernels::frontier(board.discs(colour), board.occupancy);
 }
 
-SidePair stableCounts(Engine& engine, const Board& board) {
+SidePair stableCounts(EvalContext& engine, const Board& board) {
   kernels::prepareDiscs(engine, board);
   return kernels::stablePair(engine.evalScratch.own, engine.evalScratch.opp);
 }
 
-SidePair cornerXCounts(Engine& engine, const Board& board) {
+SidePair cornerXCounts(EvalContext& engine, const Board& board) {
   kernels::prepareDiscs(engine, board);
   return kernels::cornerXPair(engine.evalScratch.own, engine.evalScratch.opp);
 }
 
-SidePair cornerCounts(Engine& engine, const Board& board) {
+SidePair cornerCounts(EvalContext& engine, const Board& board) {
   kernels::prepareDiscs(engine, board);
   return SidePair{std::popcount(engine.evalScratch.own & kernels::kCorners),
                   std::popcount(engine.evalScratch.opp & kernels::kCorners)};
 }
 
-SidePair cornerAccess(Engine& engine, const Board& board, int side) {
+SidePair cornerAccess(EvalContext& engine, const Board& board, int side) {
   kernels::prepare(engine, board);
   return kernels::cornerAccessPair(engine.evalScratch, engine.computerColour == side);
 }
 
-int regionParity(Engine& engine, const Board& board, int side) {
+int regionParity(EvalContext& engine, const Board& board, int side) {
   kernels::prepare(engine, board);
   return kernels::regionParityValue(engine.evalScratch, engine.computerColour, side);
 }
 
-int cornerThreat(Engine& engine, const Board& board, int side, int tableSet) {
+int cornerThreat(EvalContext& engine, const Board& board, int side, int tableSet) {
   const matrix* t = patternTables(engine, tableSet);
   requireCornerTables(t, "int cornerThreat(Engine &,const Board &,int,int)");
   kernels::prepare(engine, board);
   return kernels::cornerThreatValue(engine.evalScratch, t, board, engine.computerColour, side);
 }
 
-int cornerPatterns(Engine& engine, const Board& board, int tableSet) {
+int cornerPatterns(EvalContext& engine, const Board& board, int tableSet) {
   const matrix* t = patternTables(engine, tableSet);
   requireCornerTables(t, "int cornerPatterns(Engine &,const Board &,int)");
   return kernels::cornerPatternValue(t, board, engine.computerColour);
 }
 
-int linePatterns(Engine& engine, const Board& board, LineGroup group, int tableSet) {
+int linePatterns(EvalContext& engine, const Board& board, LineGroup group, int tableSet) {
   const matrix* t = patternTables(engine, tableSet);
   const int which = pattern::SC1 + static_cast<int>(group);
   kernels::requireTable(t[which], which, "int linePatterns(Engine &,const Board &,LineGroup,int)");

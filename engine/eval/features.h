@@ -10,7 +10,7 @@
 // passes the side that has a legal move).
 //
 // Every feature reads the squares through the board's two words, which both board forms
-// keep current, and none changes the board. The features that take an Engine fill its
+// keep current, and none changes the board. The features that take an EvalContext fill its
 // evaluation working storage (evalScratch) before use; one feature call at a time per
 // engine.
 //
@@ -23,11 +23,11 @@
 
 namespace zedare {
 
-struct Engine;
+struct EvalContext;
 struct Board;
 class matrix;
 
-// Index of each table in Engine::patterns1 / patterns2 (the order of the file suffixes).
+// Index of each table in EvalContext::patterns1 / patterns2 (the order of the file suffixes).
 namespace pattern {
 enum Table : int { A1 = 0, A2, A3, A4, SC1, SC2, SC3, PRZ, Count };
 constexpr int kRows = 19683;  // 3^9: one row per pattern index
@@ -50,31 +50,31 @@ int frontierCount(const Board& board, int colour);
 // Discs safe in all four line directions (a direction is safe when the whole line is
 // filled, or one side of it up to the edge holds only the disc's own colour). A colour
 // holding no corner counts 0.
-SidePair stableCounts(Engine& engine, const Board& board);
+SidePair stableCounts(EvalContext& engine, const Board& board);
 
 // Corners held, and discs on an X-square next to an empty corner counted for the other
 // colour.
-SidePair cornerXCounts(Engine& engine, const Board& board);
+SidePair cornerXCounts(EvalContext& engine, const Board& board);
 
 // Corners held by each colour.
-SidePair cornerCounts(Engine& engine, const Board& board);
+SidePair cornerCounts(EvalContext& engine, const Board& board);
 
 // Corners each colour holds or can take; corners both can take are shared out in the
 // order (1,1), (8,8), (1,8), (8,1), the given side first.
-SidePair cornerAccess(Engine& engine, const Board& board, int side);
+SidePair cornerAccess(EvalContext& engine, const Board& board, int side);
 
 // Share of the empty regions that fall to C by parity, in percent centred on 0.
-int regionParity(Engine& engine, const Board& board, int side);
+int regionParity(EvalContext& engine, const Board& board, int side);
 
 // +-10 per corner held or takeable (contested corners alternating from the given side),
 // the rounded pattern estimate for a corner nobody can take.
-int cornerThreat(Engine& engine, const Board& board, int side, int tableSet);
+int cornerThreat(EvalContext& engine, const Board& board, int side, int tableSet);
 
 // The four corners' pattern estimates from tables A1, A3, A4, stored side to move.
-int cornerPatterns(Engine& engine, const Board& board, int tableSet);
+int cornerPatterns(EvalContext& engine, const Board& board, int tableSet);
 
 // Sum of the group's line values (stored side to move), times C, times 10, truncated.
-int linePatterns(Engine& engine, const Board& board, LineGroup group, int tableSet);
+int linePatterns(EvalContext& engine, const Board& board, LineGroup group, int tableSet);
 
 // ---- pattern lines, for the features and for the training's statistics ----
 
@@ -96,7 +96,7 @@ enum class LineKind : int {
 int patternIndex(const Board& board, LineKind line, int n, int side);
 
 // The eight tables of a set (1: patterns1, otherwise patterns2).
-const matrix* patternTables(const Engine& engine, int tableSet);
+const matrix* patternTables(const EvalContext& engine, int tableSet);
 
 }  // namespace zedare
 

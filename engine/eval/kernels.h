@@ -25,7 +25,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "api/engine.h"
+#include "eval/context.h"
 #include "board/board.h"
 #include "eval/features.h"
 #include "matrix/matrix.h"
@@ -216,8 +216,8 @@ inline int floorToInt(double x) {
 // ---- the features on prepared masks ----
 
 // Fills the engine's working storage for a board: both sides' discs and legal squares.
-inline void prepare(Engine& e, const Board& b) {
-  Engine::EvalScratch& s = e.evalScratch;
+inline void prepare(EvalContext& e, const Board& b) {
+  EvalContext::EvalScratch& s = e.evalScratch;
   const int c = e.computerColour;
   s.own = b.discs(c);
   s.opp = b.discs(-c);
@@ -225,7 +225,7 @@ inline void prepare(Engine& e, const Board& b) {
   s.oppLegal = b.legalMask(-c);
 }
 // The same without the legal squares, for the features that do not need them.
-inline void prepareDiscs(Engine& e, const Board& b) {
+inline void prepareDiscs(EvalContext& e, const Board& b) {
   e.evalScratch.own = b.discs(e.computerColour);
   e.evalScratch.opp = b.discs(-e.computerColour);
 }
@@ -317,7 +317,7 @@ inline int cornerPatternValue(const matrix* tables, const Board& b, int computer
 // Who holds or can take each corner, tallied into computer and human; `nobody` is
 // called for a corner that neither holds nor can take. Both corner features share it.
 template <class Nobody>
-inline void visitCorners(const Engine::EvalScratch& s, bool computerFirst, int& computer,
+inline void visitCorners(const EvalContext::EvalScratch& s, bool computerFirst, int& computer,
                          int& human, Nobody nobody) {
   bool turn = computerFirst;
   for (int k = 0; k < 4; ++k) {
@@ -343,13 +343,13 @@ inline void visitCorners(const Engine::EvalScratch& s, bool computerFirst, int& 
   }
 }
 
-inline SidePair cornerAccessPair(const Engine::EvalScratch& s, bool computerFirst) {
+inline SidePair cornerAccessPair(const EvalContext::EvalScratch& s, bool computerFirst) {
   SidePair p{0, 0};
   visitCorners(s, computerFirst, p.computer, p.human, [](int) {});
   return p;
 }
 
-inline int cornerThreatValue(const Engine::EvalScratch& s, const matrix* tables, const Board& b,
+inline int cornerThreatValue(const EvalContext::EvalScratch& s, const matrix* tables, const Board& b,
                              int computer, int side) {
   int result = 0;
   int held = 0, lost = 0;
@@ -381,7 +381,7 @@ inline int lineGroupValue(const matrix* tables, const Board& b, LineGroup group,
 
 // Empty regions (4-connected) and who can move into the small ones, reduced to the
 // share of regions that parity gives to the computer.
-inline int regionParityValue(const Engine::EvalScratch& s, int computer, int side) {
+inline int regionParityValue(const EvalContext::EvalScratch& s, int computer, int side) {
   const uint64_t empty = ~(s.own | s.opp);
   int regions = 0, p = 0, q = 0, odd = 0, even = 0;
   for (uint64_t rest = empty; rest;) {

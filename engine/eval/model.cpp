@@ -9,7 +9,7 @@
 #include <cstring>
 #include <utility>
 
-#include "api/engine.h"
+#include "eval/context.h"
 #include "board/board.h"
 #include "eval/features.h"
 #include "eval/kernels.h"
@@ -59,11 +59,11 @@ matrix readChecked(const std::string& path, int rows, int cols) {
 
 }  // namespace
 
-void Engine::loadModel(int slot, const char* directory, const char* parameterName,
-                       const char* patternName, int n) {
+void loadModel(EvalContext& context, int slot, const char* directory, const char* parameterName,
+               const char* patternName, int n) {
   if (slot != 1 && slot != 2) return;
-  matrix& weights = slot == 1 ? weights1 : weights2;
-  matrix* tables = slot == 1 ? patterns1 : patterns2;
+  matrix& weights = slot == 1 ? context.weights1 : context.weights2;
+  matrix* tables = slot == 1 ? context.patterns1 : context.patterns2;
   weights = readChecked(parameterPath(directory, parameterName, n), 18, 64);
   for (int t = 0; t < pattern::Count; ++t) {
     // A2 is loaded with the others but no feature reads it, so its shape is free.
@@ -73,7 +73,7 @@ void Engine::loadModel(int slot, const char* directory, const char* parameterNam
   }
 }
 
-void featureRow(Engine& e, const Board& b, int tag, int out[kFeatureColumns]) {
+void featureRow(EvalContext& e, const Board& b, int tag, int out[kFeatureColumns]) {
   using namespace kernels;
   const int computer = e.computerColour;
   for (int i = 0; i < kFeatureColumns; ++i) out[i] = 0;
@@ -90,7 +90,7 @@ void featureRow(Engine& e, const Board& b, int tag, int out[kFeatureColumns]) {
     requireTable(tables[t], t, signature);
   }
   prepare(e, b);
-  const Engine::EvalScratch& s = e.evalScratch;
+  const EvalContext::EvalScratch& s = e.evalScratch;
   const int side = b.sideToMove;
   out[4] = frontier(s.own, b.occupancy) - frontier(s.opp, b.occupancy);
   out[5] = b.mobility(computer) - b.mobility(-computer);
@@ -111,8 +111,8 @@ void featureRow(Engine& e, const Board& b, int tag, int out[kFeatureColumns]) {
   out[19] = std::popcount(s.opp & kCorners);
 }
 
-void writeFeatureRecord(Engine& e, int tag, const Board& b) {
-  if (e.evaluationsFile == nullptr) return;
+void writeFeatureRecord(EvalContext& e, std::FILE* out, int tag, const Board& b) {
+  if (out == nullptr) return;
   int row[kFeatureColumns];
   featureRow(e, b, tag, row);
 
@@ -133,8 +133,8 @@ void writeFeatureRecord(Engine& e, int tag, const Board& b) {
   }
   const int prediction = kernels::truncateToInt(10.0 * p);
 
-  for (int i = 0; i < kFeatureColumns; ++i) std::fprintf(e.evaluationsFile, "%i\t", row[i]);
-  std::fprintf(e.evaluationsFile, "%i\n", prediction);
+  for (int i = 0; i < kFeatureColumns; ++i) std::fprintf(out, "%i\t", row[i]);
+  std::fprintf(out, "%i\n", prediction);
 }
 
 bool writeConverterFile(const char* path) {

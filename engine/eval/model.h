@@ -10,7 +10,7 @@
 //                   (the board computes the same table itself; the file is for others)
 // All matrices are the matrix library's text tables (readtxt / writetxt).
 //
-// Engine::loadModel (declared with the engine) reads a parameter file and the eight
+// loadModel (Engine::loadModel for the engine) reads a parameter file and the eight
 // pattern files into weight set 1 and pattern set 1 (slot 1) or set 2 (slot 2); any
 // other slot loads nothing. A file that cannot be read stops through the matrix
 // library's error path with its message; a file that reads but is smaller than the
@@ -19,11 +19,12 @@
 #ifndef ZEDARE_EVAL_MODEL_H
 #define ZEDARE_EVAL_MODEL_H
 
+#include <cstdio>
 #include <string>
 
 namespace zedare {
 
-struct Engine;
+struct EvalContext;
 struct Board;
 
 constexpr int kFeatureColumns = 20;
@@ -43,13 +44,18 @@ std::string patternPath(const char* directory, const char* patternName, int tabl
 //   patterns, 19 and 20 the corners held by the computer and by the human.
 // Columns 5 to 20 are 0 when the side to move is 0 (a finished game). Columns 4 to 18
 // line up with the weight rows of the evaluation.
-void featureRow(Engine& engine, const Board& board, int tag, int out[kFeatureColumns]);
+void featureRow(EvalContext& engine, const Board& board, int tag, int out[kFeatureColumns]);
 
-// Appends the feature record line of a board to engine.evaluationsFile: the 20 columns
-// of featureRow, then the model's prediction (columns 4..18 times column "disc count"
-// of weight set 1, times 10, truncated toward zero), tab-separated, one line. Does
-// nothing when no evaluations file is open.
-void writeFeatureRecord(Engine& engine, int tag, const Board& board);
+// Appends the feature record line of a board to `out`: the 20 columns of featureRow,
+// then the model's prediction (columns 4..18 times column "disc count" of weight set 1,
+// times 10, truncated toward zero), tab-separated, one line. Does nothing when `out` is
+// null (no evaluations file open).
+void writeFeatureRecord(EvalContext& engine, std::FILE* out, int tag, const Board& board);
+
+// Reads a parameter file and the eight pattern files into weight set 1 and pattern set
+// 1 (slot 1) or set 2 (slot 2); any other slot loads nothing (see above).
+void loadModel(EvalContext& context, int slot, const char* directory, const char* parameterName,
+               const char* patternName, int n);
 
 // Writes the row converter table to a file. False when the file cannot be written.
 bool writeConverterFile(const char* path);

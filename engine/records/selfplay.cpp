@@ -13,7 +13,7 @@
 
 #include "api/engine.h"
 #include "eval/model.h"
-#include "training/offline.h"
+#include "records/offline_run.h"
 
 namespace zedare {
 
@@ -102,12 +102,12 @@ int playMatchGame(Engine& e, const Board& p) {
   e.resetTree();
   playOut(e, [&e](int q) {
     e.matchRecord.store(e.gameBoard, e.humanColour);
-    writeFeatureRecord(e, e.gameCounter, e.gameBoard);
+    writeFeatureRecord(e, e.evaluationsFile, e.gameCounter, e.gameBoard);
     e.evalVariant = q == e.humanColour ? 1 : 2;
   });
   e.gameBoard.sideToMove = 0;
   e.matchRecord.store(e.gameBoard, e.humanColour);
-  writeFeatureRecord(e, e.gameCounter, e.gameBoard);
+  writeFeatureRecord(e, e.evaluationsFile, e.gameCounter, e.gameBoard);
   std::fprintf(e.resultsFile, "%i\t%i\t%i\n", e.gameCounter, e.gameBoard.count(e.computerColour),
                e.gameBoard.count(e.humanColour));
   if (!flushed(e.resultsFile, e.matchName + "_wyniki.txt") ||

@@ -1,5 +1,5 @@
-// The shared pieces of the offline operations: status texts, the stop request, the
-// progress hook, diagnostics, the line reader and the strict line parsers.
+// The shared pieces of the offline operations on files: the line reader, the files and
+// the strict line parsers.
 #include "training/offline.h"
 
 #include <sys/stat.h>
@@ -15,13 +15,6 @@
 namespace zedare {
 
 namespace {
-
-std::atomic<bool> stopRequested{false};
-static_assert(std::atomic<bool>::is_always_lock_free,
-              "the stop request is set from a signal handler");
-
-OfflineProgressHook progressHook = nullptr;
-void* progressContext = nullptr;
 
 inline bool isBlank(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -50,55 +43,6 @@ bool onlyBlanksLeft(const char* p) {
 }
 
 }  // namespace
-
-const char* offlineStatusText(int status) {
-  switch (status) {
-    case kOfflineDone:
-      return "done";
-    case kOfflineCannotOpen:
-      return "a file could not be opened";
-    case kOfflineBadInput:
-      return "malformed input";
-    case kOfflineBadArgument:
-      return "bad argument";
-    case kOfflineTooLarge:
-      return "too many rows";
-    case kOfflineWriteFailed:
-      return "an output file could not be written";
-    case kOfflineInterrupted:
-      return "interrupted";
-    default:
-      return "unknown status";
-  }
-}
-
-void requestOfflineStop() {
-  stopRequested.store(true, std::memory_order_relaxed);
-}
-bool offlineStopRequested() {
-  return stopRequested.load(std::memory_order_relaxed);
-}
-void clearOfflineStop() {
-  stopRequested.store(false, std::memory_order_relaxed);
-}
-
-void setOfflineProgressHook(OfflineProgressHook hook, void* context) {
-  progressHook = hook;
-  progressContext = context;
-}
-
-void reportOfflineProgress(const char* unit, long long done, long long total, long long positions) {
-  if (progressHook) progressHook(progressContext, OfflineProgress{unit, done, total, positions});
-}
-
-void reportCannotOpen(const char* path, bool forWriting) {
-  std::fprintf(stderr, "%s: cannot open for %s: %s\n", path, forWriting ? "writing" : "reading",
-               std::strerror(errno));
-}
-
-void reportBadLine(const char* path, long line, const std::string& what) {
-  std::fprintf(stderr, "%s:%ld: malformed line: %s\n", path, line, what.c_str());
-}
 
 LineReader::~LineReader() = default;
 
@@ -245,35 +189,6 @@ bool parseFeatureRow(const char* text, long long values[], int count, std::strin
     return false;
   }
   return true;
-}
-
-void passTurn(Engine& e) {
-  e.gameBoard.pass();
-  e.resetTree();
-}
-
-int playChosenMove(Engine& e, int colour) {
-  const int before = e.gameBoard.discCount;
-  if (e.bestMove.flag == 2) e.playMove(e.bestMove.row, e.bestMove.column, colour);
-  if (e.gameBoard.discCount != before) return 1;
-  int row = 0, column = 0;
-  for (int i = 0; i < e.gameBoard.moveCount; ++i) {
-    const MoveEntry& m = e.gameBoard.moves[i];
-    if ((m.flag == 1 || m.flag == 2) && e.gameBoard.isLegal(m.row, m.column, colour)) {
-      row = m.row;
-      column = m.column;
-      break;
-    }
-  }
-  if (row == 0) return 0;
-  ++e.dumpCounter;
-  return e.playMove(row, column, colour);
-}
-
-std::string positionLine(int game, int discs, const Board& board) {
-  char head[32];
-  std::snprintf(head, sizeof head, "%i\t%i\t", game, discs);
-  return head + board.toLine() + "\n";
 }
 
 std::string bookLine(const Board& board, int row, int column, double value) {

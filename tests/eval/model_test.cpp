@@ -270,7 +270,7 @@ TEST_F(ModelFiles, FeatureRecordLineAndPrediction) {
 
   e.evaluationsFile = std::tmpfile();
   ASSERT_NE(e.evaluationsFile, nullptr);
-  writeFeatureRecord(e, 17, b);
+  writeFeatureRecord(e, e.evaluationsFile, 17, b);
   std::fflush(e.evaluationsFile);
   std::vector<long> got = readInts(e.evaluationsFile);
   ASSERT_EQ(got.size(), 21u);
@@ -293,7 +293,7 @@ TEST_F(ModelFiles, FeatureRecordLineAndPrediction) {
   std::fclose(e.evaluationsFile);
   e.evaluationsFile = std::tmpfile();
   b.sideToMove = 0;
-  writeFeatureRecord(e, 18, b);
+  writeFeatureRecord(e, e.evaluationsFile, 18, b);
   got = readInts(e.evaluationsFile);
   ASSERT_EQ(got.size(), 21u);
   EXPECT_EQ(got[0], 18);
@@ -305,7 +305,7 @@ TEST_F(ModelFiles, FeatureRecordLineAndPrediction) {
   std::fclose(e.evaluationsFile);
   e.evaluationsFile = nullptr;
   // No open stream: nothing to write to, and nothing happens.
-  writeFeatureRecord(e, 19, b);
+  writeFeatureRecord(e, e.evaluationsFile, 19, b);
 }
 
 // ---- the row converter file ----
