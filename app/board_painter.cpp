@@ -121,6 +121,9 @@ void TMainForm::PlanszaPaint(QPainter& painter) {
   // the board is shown upside down.
   const bool flipped = CheckBox4->isChecked();
   const bool hints = CheckBox5->isChecked();
+  // Hints are the human's moves, shown only on the human's turn: the computer's colour
+  // (asked once) tells whose turn the side to move is.
+  const int32_t human = hints ? -inst(4) : 0;
   for (int c = 1; c <= 8; ++c) {
     for (int r = 1; r <= 8; ++r) {
       const int row = c;
@@ -132,7 +135,7 @@ void TMainForm::PlanszaPaint(QPainter& painter) {
         ellipse(painter, kWhite, kWhite, box.shrunk(discInset));
       } else if (hints && p0(1, row, column) == 1) {
         const int32_t sideToMove = inst(5);
-        if (p0(2, row, column, sideToMove) != 0) {
+        if (sideToMove != 0 && sideToMove == human && p0(2, row, column, sideToMove) != 0) {
           // A thin olive ring: the green inner disc covers all but its edge.
           ellipse(painter, kOlive, kOlive, box.shrunk(hintOuterInset));
           ellipse(painter, kGreen, kGreen, box.shrunk(hintInnerInset));

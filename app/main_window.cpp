@@ -5,9 +5,12 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
@@ -33,6 +36,11 @@ const QString kEmptyReport = QStringLiteral("0 / 0 (0 s)");
 TMainForm::TMainForm(const TavrinOptions& options)
     : fileDialogs_(options.fileDialogs ? options.fileDialogs
                                        : FileDialogRunner(runPlatformFileDialog)),
+      messages_(options.messages ? options.messages
+                                 : MessagePresenter([](QWidget* parent, const QString& title,
+                                                       const QString& text) {
+                                     QMessageBox::warning(parent, title, text);
+                                   })),
       clock_(options.clock) {
   const WorkerClock wall = wallClock();
   if (!clock_.nowSeconds) clock_.nowSeconds = wall.nowSeconds;
@@ -188,9 +196,11 @@ void TMainForm::buildControls() {
   Label8->setObjectName(QStringLiteral("Label8"));
   Label8->setGeometry(5, 35, 125, 16);
 
-  OpenDialog1 = {FileDialog::Kind::Open, QStringLiteral("."), QStringLiteral("*.gam"),
+  // The dialogs start in the user's home folder, later in the folder last used: the
+  // working directory is the program's data folder, no place for the user's games.
+  OpenDialog1 = {FileDialog::Kind::Open, QDir::homePath(), QStringLiteral("*.gam"),
                  QStringLiteral("Otwieranie pliku partii")};
-  SaveDialog1 = {FileDialog::Kind::Save, QStringLiteral("."), QStringLiteral("*.gam"),
+  SaveDialog1 = {FileDialog::Kind::Save, QDir::homePath(), QStringLiteral("*.gam"),
                  QStringLiteral("Zapisywanie pliku partii")};
 
   applyTabOrder();
@@ -237,7 +247,10 @@ void TMainForm::connectHandlers() {
   // The worker reads these three; it sees them through atomics kept in step here.
   connect(CheckBox7, &QCheckBox::toggled, this, [this](bool on) { bookChecked_.store(on); });
   connect(CheckBox2, &QCheckBox::toggled, this, [this](bool on) { delayChecked_.store(on); });
-  connect(CheckBox3, &QCheckBox::toggled, this, [this](bool on) { thinkingChecked_.store(on); });
+  connect(CheckBox3, &QCheckBox::toggled, this, [this](bool on) {
+    thinkingChecked_.store(on);
+    if (!on) stopBackgroundThinking();
+  });
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
   connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
   connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
@@ -269,9 +282,9 @@ int32_t TMainForm::pp(uint32_t code) const {
   return binding_.instPp(engine, code);
 }
 
-void TMainForm::filePp(uint32_t code, const QString& path) const {
+int32_t TMainForm::filePp(uint32_t code, const QString& path) const {
   const QByteArray encoded = QFile::encodeName(path);
-  binding_.filePp(engine, code, encoded.constData());
+  return binding_.filePp(engine, code, encoded.constData());
 }
 
 // --- Workers ---
@@ -331,6 +344,24 @@ void TMainForm::waitForWorkers(bool cutSearches) {
     }
   }
   if (--waitDepth_ == 0) thinkingAllowed.store(1);
+}
+
+void TMainForm::stopBackgroundThinking() {
+  // A worker publishes its Thinking phase before it reads the check box (see
+  // TavrinThread::think), so one that is about to think either sees the box clear or is
+  // seen here. The stop is repeated while it thinks: the engine may raise its flag
+  // only after the first stop was sent. A move search that runs is left alone.
+  auto thinking = [this] {
+    for (const auto& w : workers_) {
+      if (!w->done() && w->phase() == TavrinThread::Thinking) return w.get();
+    }
+    return static_cast<TavrinThread*>(nullptr);
+  };
+  while (TavrinThread* thinker = thinking()) {
+    inst(28);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    thinker->wait(QDeadlineTimer(10));
+  }
 }
 
 void TMainForm::StopWorker() {
@@ -497,22 +528,70 @@ void TMainForm::Button2Click() {
   StartWorker(TavrinThread::ComputerMove);
 }
 
+void TMainForm::rememberFolder(const QString& fileName) {
+  const QString folder = QFileInfo(fileName).absolutePath();
+  OpenDialog1.initialDir = folder;
+  SaveDialog1.initialDir = folder;
+}
+
 void TMainForm::Button14Click() {
   StopWorker();
   const QString name = fileDialogs_(this, OpenDialog1);
   if (name.isEmpty()) return;
-  // The loaded game goes onto a board that no worker is using: the new game does not
-  // start one here.
-  newGame(false);
-  filePp(0, name);
+  rememberFolder(name);
+  // The engine replaces its record only with a good file and otherwise keeps it, so the
+  // game on screen is changed only after a load that worked. Why a load failed is said
+  // as far as the window can tell: a file it cannot read is found before the engine is
+  // asked; a file the engine refuses has contents that are no game record.
+  const QFileInfo file(name);
+  QString reason;
+  if (!file.exists()) {
+    reason = QStringLiteral("Plik nie istnieje.");
+  } else if (file.isDir()) {
+    reason = QStringLiteral("To jest folder, a nie plik.");
+  } else if (QFile readable(name); !readable.open(QIODevice::ReadOnly)) {
+    reason = QStringLiteral("Nie można go otworzyć do odczytu.");
+  } else if (filePp(0, name) == 0) {
+    reason = file.size() == 0
+                 ? QStringLiteral("Plik jest pusty.")
+                 : QStringLiteral("Jego zawartość nie jest zapisem partii (plik jest "
+                                  "uszkodzony albo innego rodzaju).");
+  }
+  if (!reason.isEmpty()) {
+    messages_(this, OpenDialog1.title,
+              QStringLiteral("Nie wczytano pliku „%1”.\n%2\nBieżąca partia pozostaje bez zmian.")
+                  .arg(QDir::toNativeSeparators(name), reason));
+    return;
+  }
+  // What "Nowa partia" clears besides the record, which the load has replaced.
+  Button2->hide();
+  Label8->setText(kEmptyReport);
+  Ocena->update();
   SyncWithRecord();
 }
 
 void TMainForm::Button13Click() {
   StopWorker();
-  const QString name = fileDialogs_(this, SaveDialog1);
-  if (name.isEmpty()) return;
-  filePp(1, name + QStringLiteral(".gam"));
+  const QString chosen = fileDialogs_(this, SaveDialog1);
+  if (chosen.isEmpty()) return;
+  rememberFolder(chosen);
+  const QString name = chosen.endsWith(QStringLiteral(".gam"), Qt::CaseInsensitive)
+                           ? chosen
+                           : chosen + QStringLiteral(".gam");
+  if (filePp(1, name) != 0) return;
+  const QFileInfo folder(QFileInfo(name).absolutePath());
+  QString reason;
+  if (!folder.isDir()) {
+    reason = QStringLiteral("Folder %1 nie istnieje.").arg(QDir::toNativeSeparators(folder.filePath()));
+  } else if (!folder.isWritable()) {
+    reason = QStringLiteral("Brak prawa zapisu w folderze %1.")
+                 .arg(QDir::toNativeSeparators(folder.filePath()));
+  } else {
+    reason = QStringLiteral("Zapis pliku nie powiódł się (na przykład brak miejsca na dysku).");
+  }
+  messages_(this, SaveDialog1.title,
+            QStringLiteral("Nie zapisano partii w pliku „%1”.\n%2")
+                .arg(QDir::toNativeSeparators(name), reason));
 }
 
 void TMainForm::PlanszaMouseDown(Qt::MouseButton, int x, int y) {
@@ -529,45 +608,29 @@ void TMainForm::PlanszaMouseDown(Qt::MouseButton, int x, int y) {
   int32_t row = 0;
   int32_t column = 0;
 
-  if (inst(10) != 0) {
-    if (inst(12) == 0) {
-      p0(3);
-    } else if (inside) {
-      locate(&row, &column);
-      const int32_t colour = inst(3);
-      if (p0(2, row, column, colour) != 0) {
-        inst(28);
-        waitForWorkers(false);
+  // The board takes moves only from the human and only on the human's turn. While a
+  // search runs (the computer's move, or the human's after "|>") the click is ignored:
+  // that search is about to play a move itself.
+  const bool humanToMove = inst(10) != 0;
+  if (inst(25) != 0 || !humanToMove) return;
+
+  if (inst(12) == 0) {
+    p0(3);
+  } else if (inside) {
+    locate(&row, &column);
+    if (p0(2, row, column, inst(3)) != 0) {
+      inst(28);
+      waitForWorkers(false);
+      // A worker that had not yet raised its search flag may have moved meanwhile:
+      // the turn and the square are asked again after the wait.
+      if (inst(10) != 0 && p0(2, row, column, inst(3)) != 0) {
         inst(14, row, column);
         Plansza->repaint();
         if (inst(13) == 0) p0(inst(12) != 0 ? 3 : 4);
         pp(0);
       }
     }
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    StartWorker(TavrinThread::ComputerMove);
-    return;
   }
-
-  if (inst(25) != 0 || !inside) return;
-  locate(&row, &column);
-  // Entering the computer's move by hand changes the board: no worker may still be
-  // thinking in the background on it.
-  if (hasLiveWorker()) {
-    inst(28);
-    waitForWorkers(false);
-  }
-  if (inst(15, row, column) != 0) {
-    Plansza->repaint();
-    Button2->hide();
-    if (inst(12) == 0) {
-      if (inst(13) != 0) {
-        p0(3);
-        Button2->show();
-      } else {
-        p0(4);
-      }
-    }
-    pp(0);
-  }
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  StartWorker(TavrinThread::ComputerMove);
 }

@@ -9,6 +9,7 @@
 
 #include <QWidget>
 #include <atomic>
+#include <functional>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -28,12 +29,17 @@ class QSlider;
 class Panel;
 class PaintBox;
 
+// Tells the user something that went wrong (a file not loaded or not saved).
+using MessagePresenter =
+    std::function<void(QWidget* parent, const QString& title, const QString& text)>;
+
 // What the window takes from its surroundings; the defaults are the real ones.
 struct TavrinOptions {
   // Folders searched for libzedare.so before the system's search; empty means the
   // folder of the executable.
   QStringList libraryDirectories;
   FileDialogRunner fileDialogs;  // empty: the platform's dialogs
+  MessagePresenter messages;     // empty: a warning message box
   WorkerClock clock;             // empty functions: the wall clock and a real sleep
 };
 
@@ -49,7 +55,8 @@ class TMainForm : public QWidget {
   int32_t inst(uint32_t code, int32_t a = 0, int32_t b = 0) const;
   int32_t p0(uint32_t code, int32_t row = 0, int32_t column = 0, int32_t colour = 0) const;
   int32_t pp(uint32_t code) const;
-  void filePp(uint32_t code, const QString& path) const;
+  // 1 when the file was loaded or saved, 0 when not.
+  int32_t filePp(uint32_t code, const QString& path) const;
 
   // --- Window operations ---
   void StopWorker();
@@ -168,9 +175,14 @@ class TMainForm : public QWidget {
   // while gets the stop again: a stop sent before the engine raised its flag is lost.
   void waitForWorkers(bool cutSearches);
   void releaseEndedWorkers();
+  // Ends background thinking now running, and leaves a running move search alone.
+  void stopBackgroundThinking();
+  // Both file dialogs start next time in the folder of `fileName`.
+  void rememberFolder(const QString& fileName);
 
   EngineBinding binding_;
   FileDialogRunner fileDialogs_;
+  MessagePresenter messages_;
   WorkerClock clock_;
   std::vector<std::unique_ptr<TavrinThread>> workers_;
   int waitDepth_ = 0;

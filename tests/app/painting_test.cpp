@@ -193,6 +193,7 @@ class PaintingTest : public QObject {
   void hintsRingLegalCandidatesOnly() {
     auto form = makeForm();
     engine.startPosition();
+    engine.answer(kStandInInst, 4, 1);  // the computer plays white: black's turn is the human's
     engine.answer(kStandInInst, 5, -1);
     engine.square(3, 4, 0, 1, -1);  // a candidate black may play: ring
     engine.square(6, 5, 0, 1, 1);   // a candidate only white may play: none

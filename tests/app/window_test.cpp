@@ -9,7 +9,15 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
 #include <QTest>
+#include <QTimer>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -68,6 +76,7 @@ class WindowTest : public QObject {
   QStringList dialogTitles;
   QString dialogAnswer;
   FileDialog lastDialog;
+  QStringList messages;  // "title: text" of every message box the window showed
 
   // A window on the stand-in whose first worker has ended, with the log cleared.
   std::unique_ptr<TMainForm> makeForm(bool keepLog = false) {
@@ -77,6 +86,9 @@ class WindowTest : public QObject {
       lastDialog = dialog;
       dialogTitles << dialog.title;
       return dialogAnswer;
+    };
+    options.messages = [this](QWidget*, const QString& title, const QString& text) {
+      messages << title + ": " + text;
     };
     auto form = std::make_unique<TMainForm>(options);
     if (!waitForIdle(*form)) qFatal("the first worker did not end");
@@ -121,6 +133,7 @@ class WindowTest : public QObject {
     clock = clockOwner.get();
     dialogTitles.clear();
     dialogAnswer.clear();
+    messages.clear();
   }
 
   void startUpSelectsStyleThenLevelThenStartsAWorker() {
@@ -235,7 +248,7 @@ class WindowTest : public QObject {
     engine.startPosition();
     engine.square(3, 4, 0, 1, -1);
     engine.answer(kStandInInst, 3, -1);
-    engine.queue(kStandInInst, 10, {1});
+    engine.queue(kStandInInst, 10, {1, 1});  // the human is to move, also after the wait
     engine.queue(kStandInInst, 12, {1, 1});  // the human can move; then the computer passes
     engine.clearLog();
 
@@ -245,8 +258,9 @@ class WindowTest : public QObject {
     const int moveEnd = find(log, "PP0");
     QVERIFY2(moveEnd > 0, qPrintable(log.join(", ")));
     QCOMPARE(log.mid(0, moveEnd + 1),
-             (Entries{"I10 0 0", "I12 0 0", "I3 0 0", "P2 3 4 -1", "I28 0 0", "I14 3 4", "paint",
-                      "I13 0 0", "I12 0 0", "P3 0 0 0", "PP0"}));
+             (Entries{"I10 0 0", "I25 0 0", "I12 0 0", "I3 0 0", "P2 3 4 -1", "I28 0 0", "I10 0 0",
+                      "I3 0 0", "P2 3 4 -1", "I14 3 4", "paint", "I13 0 0", "I12 0 0", "P3 0 0 0",
+                      "PP0"}));
     QVERIFY(find(log, "w:I11 0 0", moveEnd) > moveEnd);
     QCOMPARE(form->clickColumn, 3);
     QCOMPARE(form->clickRow, 4);
@@ -260,12 +274,13 @@ class WindowTest : public QObject {
     engine.answer(kStandInInst, 12, 1);
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 2, 2));
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I12 0 0", "I3 0 0", "P2 2 2 -1", "w:I11 0 0"}));
+    QCOMPARE(engine.log(),
+             (Entries{"I10 0 0", "I25 0 0", "I12 0 0", "I3 0 0", "P2 2 2 -1", "w:I11 0 0"}));
 
     engine.clearLog();
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, QPoint(5, 300));
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I12 0 0", "w:I11 0 0"}));
+    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0", "I12 0 0", "w:I11 0 0"}));
   }
 
   void humanWithoutMovePassesOnAnyClick() {
@@ -274,7 +289,7 @@ class WindowTest : public QObject {
     engine.answer(kStandInInst, 10, 1);
     QTest::mouseClick(form->Plansza, Qt::RightButton, {}, QPoint(5, 5));
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I12 0 0", "P3 0 0 0", "w:I11 0 0"}));
+    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0", "I12 0 0", "P3 0 0 0", "w:I11 0 0"}));
   }
 
   void flippedLayoutMirrorsTheRows_data() {
@@ -305,7 +320,7 @@ class WindowTest : public QObject {
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {},
                       QPoint(form->boardLeft, form->boardTop) + offset);
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(engine.log().value(3), asked);
+    QCOMPARE(engine.log().value(4), asked);
   }
 
   void clickBeforeAnyPaintFindsNoSquare() {
@@ -314,25 +329,25 @@ class WindowTest : public QObject {
     engine.answer(kStandInInst, 12, 1);
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, QPoint(100, 100));
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I12 0 0", "w:I11 0 0"}));
+    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0", "I12 0 0", "w:I11 0 0"}));
   }
 
-  void computerMoveEnteredByHand() {
+  // On the computer's turn the board takes no move, not even one entered for the
+  // computer: the game goes on with "|>" or "Następny ruch".
+  void computerMoveIsNotEnteredByHand() {
     auto form = makeForm();
     paintBoard(*form);
     form->Button2->show();
     engine.queue(kStandInInst, 15, {1});
     engine.queue(kStandInInst, 13, {1});
-    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 6, 5));
-    QCOMPARE(engine.log(),
-             (Entries{"I10 0 0", "I25 0 0", "I15 6 5", "I12 0 0", "I13 0 0", "P3 0 0 0", "PP0"}));
-    QVERIFY(!form->Button2->isHidden());  // the human must pass: the computer moves again
-    QVERIFY(!form->hasLiveWorker());
-
-    // An illegal square: nothing but the attempt.
-    engine.clearLog();
-    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 1, 1));
-    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0", "I15 1 1"}));
+    for (const QPoint& square : {QPoint(6, 5), QPoint(1, 1)}) {
+      engine.clearLog();
+      QTest::mouseClick(form->Plansza, Qt::LeftButton, {},
+                        squareCentre(*form, square.x(), square.y()));
+      QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0"}));
+      QVERIFY(!form->Button2->isHidden());
+      QVERIFY(!form->hasLiveWorker());
+    }
   }
 
   void clickWhileTheComputerSearchesDoesNothing() {
@@ -425,18 +440,24 @@ class WindowTest : public QObject {
     QVERIFY(form->RadioButton1->isChecked());
   }
 
-  void saveAppendsTheExtensionAlways_data() {
+  void saveAppendsTheExtensionOnlyWhenMissing_data() {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("written");
     QTest::newRow("plain name") << "/tmp/partia"
                                 << "F1 /tmp/partia.gam";
-    QTest::newRow("name with the extension") << "partia.gam"
-                                             << "F1 partia.gam.gam";
-    QTest::newRow("Polish letters") << "gra żółta"
-                                    << "F1 gra żółta.gam";
+    QTest::newRow("name with the extension") << "/tmp/partia.gam"
+                                             << "F1 /tmp/partia.gam";
+    QTest::newRow("extension in capitals") << "/tmp/PARTIA.GAM"
+                                           << "F1 /tmp/PARTIA.GAM";
+    QTest::newRow("another extension") << "/tmp/partia.txt"
+                                       << "F1 /tmp/partia.txt.gam";
+    QTest::newRow("extension inside the name") << "/tmp/x.gam.kopia"
+                                               << "F1 /tmp/x.gam.kopia.gam";
+    QTest::newRow("Polish letters") << "/tmp/gra żółta"
+                                    << "F1 /tmp/gra żółta.gam";
   }
 
-  void saveAppendsTheExtensionAlways() {
+  void saveAppendsTheExtensionOnlyWhenMissing() {
     QFETCH(QString, chosen);
     QFETCH(QString, written);
     auto form = makeForm();
@@ -445,7 +466,7 @@ class WindowTest : public QObject {
     QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", written}));
     QCOMPARE(lastDialog.kind, FileDialog::Kind::Save);
     QCOMPARE(lastDialog.title, QStringLiteral("Zapisywanie pliku partii"));
-    QCOMPARE(lastDialog.initialDir, QStringLiteral("."));
+    QCOMPARE(lastDialog.initialDir, QDir::homePath());
     QVERIFY(lastDialog.filter.contains("*.gam"));
     QVERIFY(!form->hasLiveWorker());
   }
@@ -458,34 +479,44 @@ class WindowTest : public QObject {
     QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I25 0 0", "I27 0 0"}));
   }
 
+  // The record is replaced only by the load itself (the engine keeps it when it refuses
+  // the file), so no new game precedes it.
   void loadInstallsTheGameWithNoWorkerRunning() {
+    QTemporaryDir folder;
+    const QString name = folder.filePath("zapis.gam");
+    QVERIFY(QFile(name).open(QIODevice::WriteOnly));
     auto form = makeForm();
     engine.answer(kStandInInst, 11, 1);  // a worker started now would go for a move
     engine.queue(kStandInPp, 2, {1});
-    dialogAnswer = "zapis.gam";
+    form->Label8->setText("x");
+    dialogAnswer = name;
     form->Button14->click();
     QTest::qWait(100);
-    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I25 0 0", "I27 0 0", "I8 0 0", "PP1",
-                                    "I1 1 0", "F0 zapis.gam", "PP2", "I0 1 0", "PP3", "I5 0 0",
-                                    "PP4", "I23 0 0", "I9 0 0"}));
+    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "F0 " + name, "PP2", "I0 1 0", "PP3",
+                                    "I5 0 0", "PP4", "I23 0 0", "I9 0 0"}));
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(form->Label8->text(), QStringLiteral("0 / 0 (0 s)"));
     QCOMPARE(lastDialog.kind, FileDialog::Kind::Open);
     QCOMPARE(lastDialog.title, QStringLiteral("Otwieranie pliku partii"));
-    QCOMPARE(lastDialog.initialDir, QStringLiteral("."));
+    QCOMPARE(lastDialog.initialDir, QDir::homePath());
     QVERIFY(!form->hasLiveWorker());
     QVERIFY(form->RadioButton2->isChecked());
   }
 
   void loadFirstStopsABackgroundThinker() {
+    QTemporaryDir folder;
+    const QString name = folder.filePath("zapis.gam");
+    QVERIFY(QFile(name).open(QIODevice::WriteOnly));
     auto form = makeForm();
     startThinkingWorker(*form);
     engine.clearLog();
-    dialogAnswer = "zapis.gam";
+    dialogAnswer = name;
     form->Button14->click();
     const QStringList log = engine.log();
     const int thinkingEnded = find(log, "w:I16 0 0 end");
     QVERIFY(thinkingEnded > 0);
-    QVERIFY(find(log, "F0 zapis.gam") > thinkingEnded);
-    QVERIFY(find(log, "w:PP0") < find(log, "I8 0 0"));
+    QVERIFY(find(log, "F0 " + name) > thinkingEnded);
+    QVERIFY(find(log, "w:PP0") < find(log, "F0 " + name));
     QVERIFY(!form->hasLiveWorker());
   }
 
@@ -730,6 +761,199 @@ class WindowTest : public QObject {
     QVERIFY2(find(log, "w:I16 0 0 end") > 0, qPrintable(log.join(", ")));
     QVERIFY(find(log, "I28 0 0") < find(log, "w:I16 0 0 end"));
     QVERIFY(find(log, "w:PP0") < find(log, "I8 0 0"));
+  }
+  // "|>" has the engine search the human's move; a click on a legal square meanwhile
+  // must not play a second move for the human once that search returns.
+  void clickDuringTheSearchForTheHumanPlaysNothing() {
+    Watchdog watchdog(60);
+    auto form = makeForm();
+    paintBoard(*form);
+    engine.answer(kStandInInst, 3, -1);
+    engine.answer(kStandInInst, 10, 1);
+    engine.answer(kStandInInst, 12, 1);
+    engine.answer(kStandInInst, 13, 1);
+    engine.square(3, 4, 0, 1, -1);
+    engine.blocking(true, false);
+    form->Button12->click();
+    QVERIFY(QTest::qWaitFor([&] { return engine.logged("w:I14 1 0"); }, 10000));
+    // Ends the search after a while in case the click waits for it.
+    QTimer::singleShot(300, form.get(), [&] { form->inst(26); });
+    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 3, 4));
+    form->inst(26);
+    QVERIFY(waitForIdle(*form));
+    const QStringList log = engine.log();
+    QCOMPARE(log.count("w:I14 1 0 end"), 1);
+    QVERIFY2(!log.contains("I14 3 4"), qPrintable(log.join(", ")));
+  }
+
+  // Hints and clicks belong to the human's turn only. The square (3, 4) is an empty
+  // candidate that the side to move may play.
+  void hintsAndClicksOnlyOnTheHumansTurn_data() {
+    QTest::addColumn<int>("human");
+    QTest::addColumn<int>("sideToMove");
+    QTest::addColumn<bool>("hint");
+    QTest::addColumn<QString>("played");  // the move call a click makes, or empty
+    QTest::newRow("black human to move") << -1 << -1 << true << "I14 3 4";
+    QTest::newRow("white human to move") << 1 << 1 << true << "I14 3 4";
+    QTest::newRow("computer (white) to move") << -1 << 1 << false << "";
+    QTest::newRow("computer (black) to move") << 1 << -1 << false << "";
+  }
+
+  void hintsAndClicksOnlyOnTheHumansTurn() {
+    QFETCH(int, human);
+    QFETCH(int, sideToMove);
+    QFETCH(bool, hint);
+    QFETCH(QString, played);
+    auto form = makeForm();
+    form->CheckBox5->setChecked(true);
+    engine.startPosition();
+    engine.square(3, 4, 0, 1, sideToMove);
+    engine.answer(kStandInInst, 3, human);
+    engine.answer(kStandInInst, 4, -human);
+    engine.answer(kStandInInst, 5, sideToMove);
+    engine.answer(kStandInInst, 10, sideToMove == human ? 1 : 0);
+    engine.answer(kStandInInst, 11, sideToMove == human ? 0 : 1);
+    engine.answer(kStandInInst, 12, 1);
+    engine.answer(kStandInInst, 13, 1);
+    engine.answer(kStandInInst, 15, 1);
+    const QImage board = form->Plansza->grab().toImage();
+    const QPoint centre = squareCentre(*form, 3, 4);
+    const int half = static_cast<int>(form->cellSize / 2) - 2;
+    int olive = 0;
+    for (int y = centre.y() - half; y <= centre.y() + half; ++y) {
+      for (int x = centre.x() - half; x <= centre.x() + half; ++x) {
+        olive += board.pixelColor(x, y) == QColor(128, 128, 0) ? 1 : 0;
+      }
+    }
+    QCOMPARE(olive > 0, hint);
+
+    engine.clearLog();
+    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, centre);
+    QVERIFY(waitForIdle(*form));
+    const QStringList log = engine.log();
+    const bool moved = log.contains("I14 3 4") || log.contains("I15 3 4");
+    QVERIFY2(moved == !played.isEmpty(), qPrintable(log.join(", ")));
+    if (!played.isEmpty()) QVERIFY(log.contains(played));
+  }
+
+  // Unticking "myślenie w tle" ends background thinking that already runs, also when
+  // the engine raises its flag only after the first stop.
+  void untickingBackgroundThinkingStopsIt_data() {
+    QTest::addColumn<int>("raiseDelayMs");
+    QTest::newRow("flag up") << 0;
+    QTest::newRow("flag raised late") << 300;
+  }
+
+  void untickingBackgroundThinkingStopsIt() {
+    QFETCH(int, raiseDelayMs);
+    auto form = makeForm();
+    engine.queue(kStandInInst, 11, {1});
+    engine.queue(kStandInInst, 13, {1});
+    engine.queue(kStandInInst, 12, {1});
+    engine.blocking(false, true, 0, raiseDelayMs);
+    form->Button1->click();
+    QVERIFY(QTest::qWaitFor([&] { return engine.logged("w:I16 0 0"); }, 10000));
+    engine.clearLog();
+    form->CheckBox3->click();
+    QVERIFY(!form->CheckBox3->isChecked());
+    QVERIFY(QTest::qWaitFor([&] { return !form->hasLiveWorker(); }, 3000));
+    const QStringList log = engine.log();
+    QVERIFY2(log.contains("w:I16 0 0 end"), qPrintable(log.join(", ")));
+    QVERIFY(find(log, "I28 0 0") < find(log, "w:I16 0 0 end"));
+    QVERIFY(log.contains("w:PP0"));  // the computer's move is still recorded
+  }
+
+  // A file the engine cannot load leaves the game as it was and says why.
+  void refusedLoadKeepsTheGame_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("engineAsked");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing file") << "missing" << false << "nie istnieje";
+    QTest::newRow("a folder") << "folder" << false << "folder";
+    QTest::newRow("empty file") << "empty" << true << "pusty";
+    QTest::newRow("bad contents") << "bad" << true << "nie jest zapisem partii";
+  }
+
+  void refusedLoadKeepsTheGame() {
+    QFETCH(QString, kind);
+    QFETCH(bool, engineAsked);
+    QFETCH(QString, reason);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString name = folder.filePath(kind == "folder" ? "" : "partia.gam");
+    if (kind == "empty" || kind == "bad") {
+      QFile file(name);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      if (kind == "bad") file.write("to nie jest partia\n");
+    }
+    auto form = makeForm();
+    engine.answer(kStandInFile, 0, 0);  // the engine refuses the file
+    dialogAnswer = name;
+    form->Button14->click();
+    const QStringList log = engine.log();
+    QCOMPARE(log.contains("F0 " + name), engineAsked);
+    for (const char* change : {"I8 0 0", "PP1", "PP3", "I9 0 0"}) {
+      QVERIFY2(!log.contains(change), qPrintable(log.join(", ")));
+    }
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].startsWith("Otwieranie pliku partii: Nie wczytano pliku"),
+             qPrintable(messages[0]));
+    QVERIFY2(messages[0].contains(reason), qPrintable(messages[0]));
+    QVERIFY(!form->hasLiveWorker());
+  }
+
+  void failedSaveSaysSo_data() {
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no such folder") << "missing/partia" << "nie istnieje";
+    QTest::newRow("engine could not write") << "partia" << "nie powiódł się";
+  }
+
+  void failedSaveSaysSo() {
+    QFETCH(QString, where);
+    QFETCH(QString, reason);
+    QTemporaryDir folder;
+    auto form = makeForm();
+    engine.answer(kStandInFile, 1, 0);
+    dialogAnswer = folder.filePath(where);
+    form->Button13->click();
+    QVERIFY(engine.logged("F1 " + folder.filePath(where) + ".gam"));
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].startsWith("Zapisywanie pliku partii: Nie zapisano partii"),
+             qPrintable(messages[0]));
+    QVERIFY2(messages[0].contains(reason), qPrintable(messages[0]));
+
+    // A save that works says nothing.
+    messages.clear();
+    engine.answer(kStandInFile, 1, 1);
+    form->Button13->click();
+    QVERIFY(messages.isEmpty());
+  }
+
+  // The dialogs start in the home folder, then in the folder of the last file chosen in
+  // either of them.
+  void dialogsOpenInTheLastFolderUsed() {
+    QTemporaryDir first;
+    QTemporaryDir second;
+    auto form = makeForm();
+    form->Button13->click();  // cancelled
+    QCOMPARE(lastDialog.initialDir, QDir::homePath());
+    form->Button14->click();
+    QCOMPARE(lastDialog.initialDir, QDir::homePath());
+
+    dialogAnswer = first.filePath("partia");
+    form->Button13->click();
+    dialogAnswer.clear();
+    form->Button14->click();
+    QCOMPARE(lastDialog.kind, FileDialog::Kind::Open);
+    QCOMPARE(lastDialog.initialDir, first.path());
+
+    dialogAnswer = second.filePath("nie_ma.gam");  // the folder counts even if the load fails
+    form->Button14->click();
+    dialogAnswer.clear();
+    form->Button13->click();
+    QCOMPARE(lastDialog.kind, FileDialog::Kind::Save);
+    QCOMPARE(lastDialog.initialDir, second.path());
   }
 };
 
