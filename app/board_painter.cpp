@@ -24,6 +24,7 @@ const QColor kOlive(128, 128, 0);
 const QColor kBlue(0, 0, 255);
 const QColor kSilver(192, 192, 192);
 const QColor kRed(255, 0, 0);
+const QColor kCursor(255, 255, 0);
 
 // Halves go up.
 int nearest(double x) {
@@ -152,7 +153,20 @@ void TMainForm::PlanszaPaint(QPainter& painter) {
     ellipse(painter, kBlue, kBlack, squareBox(lastRow, screenRow).shrunk(hintOuterInset));
   }
 
+  // The keyboard cursor, while the board has the focus: a yellow frame two pixels wide
+  // just inside the square, visible on the surface and on discs of either colour.
+  if (Plansza->hasFocus()) {
+    const Box box = squareBox(cursorColumn, cursorRow).shrunk(2);
+    if (box.right - box.left > 4 && box.bottom - box.top > 4) {
+      painter.setBrush(Qt::NoBrush);
+      painter.setPen(QPen(kCursor, 2));
+      painter.drawRect(QRect(box.left + 1, box.top + 1, box.right - box.left - 2,
+                             box.bottom - box.top - 2));
+    }
+  }
+
   Wynik->update();
+  updateStatus();
 }
 
 void TMainForm::WynikPaint(QPainter& painter) {

@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -16,6 +17,7 @@
 #include <QSlider>
 #include <algorithm>
 #include <iterator>
+#include <cstdlib>
 #include <stdexcept>
 
 #include "paint_box.h"
@@ -25,6 +27,13 @@ namespace {
 constexpr int kOptionsWidth = 144;
 constexpr int kOptionsBorder = 6;
 constexpr int kOcenaHeight = 53;
+constexpr int kOptionsHeight = 340;  // the Opcje group
+// The options column in the designed layout needs the whole designed height: the
+// Ocena group at the bottom meets "Następny ruch" there. A shorter column moves the
+// score, the buttons and the Ocena group into a second column beside the options.
+constexpr int kOneColumnHeight = 603;
+// The status line below the board and the column.
+constexpr int kStatusHeight = 24;
 // How long a worker may stay inside a search or background thinking after a stop
 // before the window sends the stop again.
 constexpr int kStopRepeatMs = 200;
@@ -76,8 +85,9 @@ void TMainForm::buildControls() {
   setWindowTitle(QStringLiteral("Pelagor v.12"));
   // The form was designed for "MS Sans Serif" at 14 pixels. Linux has no such font:
   // it is still asked for by name and Qt falls back. Faces of about its width are named
-  // as substitutes, so that the captions fit the places designed for them; where none
-  // is installed, Qt's own fallback applies.
+  // as substitutes, so that the captions fit the places designed for them (the set-up
+  // installs Liberation Sans, which has Arial's widths); where none is installed, Qt's
+  // own fallback applies, and a wider face such as DejaVu Sans cuts captions off.
   QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                              {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
                               QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
@@ -87,7 +97,7 @@ void TMainForm::buildControls() {
   setFont(formFont);
   setMinimumSize(554, 455);
   move(224, 130);
-  resize(744, 603);
+  resize(744, 603 + kStatusHeight);
 
   Panel2 = new Panel(this);
   Panel2->setObjectName(QStringLiteral("Panel2"));
@@ -188,6 +198,16 @@ void TMainForm::buildControls() {
   Button13 = button("Button13", QStringLiteral("Zapisz"), Panel1, 76, 480, 57);
   Button2 = button("Button2", QStringLiteral("Następny ruch"), Panel1, 10, 512, 123);
   Button2->hide();
+  // Shown when the human has to pass and the game waits for it: in bold, so that it
+  // catches the eye. The status line tells when it is shown or hidden.
+  QFont bold = Button2->font();
+  bold.setBold(true);
+  Button2->setFont(bold);
+  Button2->installEventFilter(this);
+  for (QPushButton* b : {Button1, Button3, Button4, Button12, Button5, Button11, Button14, Button13,
+                         Button2}) {
+    designedButtonPlaces_.push_back({b, b->pos()});
+  }
 
   Ocena = new PaintBox(GroupBox3);
   Ocena->setObjectName(QStringLiteral("Ocena"));
@@ -195,6 +215,18 @@ void TMainForm::buildControls() {
   Label8 = new QLabel(kEmptyReport, GroupBox3);
   Label8->setObjectName(QStringLiteral("Label8"));
   Label8->setGeometry(5, 35, 125, 16);
+  Label8->setToolTip(
+      QStringLiteral("Ocena ostatniego przeszukania / liczba ocenionych pozycji (czas "
+                     "namysłu w sekundach).\nOcena dodatnia: przewaga komputera."));
+
+  StatusLine = new QLabel(this);
+  StatusLine->setObjectName(QStringLiteral("StatusLine"));
+  StatusLine->setIndent(8);
+  StatusLine->setFrameShape(QFrame::StyledPanel);
+
+  // The board takes the keyboard focus (by Tab or a click): the arrow keys move a
+  // cursor over its squares, Enter or Space plays there.
+  Plansza->setFocusPolicy(Qt::StrongFocus);
 
   // The dialogs start in the user's home folder, later in the folder last used: the
   // working directory is the program's data folder, no place for the user's games.
@@ -210,16 +242,24 @@ void TMainForm::buildControls() {
 
 void TMainForm::layoutControls() {
   const int width = this->width();
-  const int height = this->height();
-  const int boardWidth = std::max(0, width - kOptionsWidth);
+  const int height = std::max(0, this->height() - kStatusHeight);
+  const int columnWidth = height < kOneColumnHeight ? 2 * kOptionsWidth : kOptionsWidth;
+  const int boardWidth = std::max(0, width - columnWidth);
   Panel2->setGeometry(0, 0, boardWidth, height);
   Plansza->setGeometry(0, 0, boardWidth, height);
-  Panel1->setGeometry(boardWidth, 0, kOptionsWidth, height);
+  Panel1->setGeometry(boardWidth, 0, columnWidth, height);
+  StatusLine->setGeometry(0, height, width, kStatusHeight);
   placeOptionsColumn();
 }
 
 void TMainForm::placeOptionsColumn() {
-  GroupBox3->setGeometry(kOptionsBorder, Panel1->height() - kOptionsBorder - kOcenaHeight,
+  // In two columns, everything designed below the Opcje group moves up beside it.
+  const bool twoColumns = Panel1->height() < kOneColumnHeight;
+  const QPoint shift = twoColumns ? QPoint(kOptionsWidth, -kOptionsHeight) : QPoint(0, 0);
+  GroupBox2->move(QPoint(kOptionsBorder, kOptionsBorder + kOptionsHeight) + shift);
+  for (const auto& [button, place] : designedButtonPlaces_) button->move(place + shift);
+  GroupBox3->setGeometry(kOptionsBorder + shift.x(),
+                         Panel1->height() - kOptionsBorder - kOcenaHeight,
                          kOptionsWidth - 2 * kOptionsBorder, kOcenaHeight);
 }
 
@@ -232,7 +272,7 @@ void TMainForm::applyTabOrder() {
   QWidget* order[] = {RadioButton1, RadioButton2, TrackBar1, CheckBox3, CheckBox7,
                       CheckBox2,    CheckBox5,    CheckBox4, ComboBox2, CheckBox1,
                       Button1,      Button2,      Button3,   Button4,   Button5,
-                      Button11,     Button12,     Button13,  Button14};
+                      Button11,     Button12,     Button13,  Button14,  Plansza};
   for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
@@ -264,6 +304,7 @@ void TMainForm::connectHandlers() {
   Plansza->onMouseDown = [this](Qt::MouseButton button, int x, int y) {
     PlanszaMouseDown(button, x, y);
   };
+  Plansza->onKeyDown = [this](int key) { return PlanszaKeyDown(key); };
   Wynik->onPaint = [this](QPainter& painter) { WynikPaint(painter); };
   Ocena->onPaint = [this](QPainter& painter) { OcenaPaint(painter); };
 }
@@ -309,6 +350,7 @@ void TMainForm::StartWorker(int task) {
   worker = thread.get();
   workers_.push_back(std::move(thread));
   worker->start();
+  updateStatus();
 }
 
 void TMainForm::waitForWorkers(bool cutSearches) {
@@ -592,6 +634,123 @@ void TMainForm::Button13Click() {
   messages_(this, SaveDialog1.title,
             QStringLiteral("Nie zapisano partii w pliku „%1”.\n%2")
                 .arg(QDir::toNativeSeparators(name), reason));
+}
+
+bool TMainForm::PlanszaKeyDown(int key) {
+  switch (key) {
+    case Qt::Key_Left:
+      cursorColumn = std::max(1, cursorColumn - 1);
+      break;
+    case Qt::Key_Right:
+      cursorColumn = std::min(8, cursorColumn + 1);
+      break;
+    case Qt::Key_Up:
+      cursorRow = std::max(1, cursorRow - 1);
+      break;
+    case Qt::Key_Down:
+      cursorRow = std::min(8, cursorRow + 1);
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+      // In a pass the key does what the highlighted "Następny ruch" does; otherwise it is
+      // a click on the middle of the cursor's square (the board must have been painted).
+      if (!Button2->isHidden()) {
+        Button2Click();
+      } else if (cellSize > 0) {
+        PlanszaMouseDown(Qt::LeftButton,
+                         boardLeft + static_cast<int>((cursorColumn - 0.5) * cellSize),
+                         boardTop + static_cast<int>((cursorRow - 0.5) * cellSize));
+      }
+      return true;
+    default:
+      return false;
+  }
+  Plansza->update();
+  return true;
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Button2 && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+    updateStatus();
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  updateStatus();
+}
+
+void TMainForm::updateStatus() {
+  // Nobody reads a hidden window's status; not asking keeps the engine's log of a
+  // hidden test window free of it.
+  if (!isVisible()) return;
+  StatusLine->setText(statusText());
+}
+
+QString TMainForm::statusText() const {
+  // Only the queries that are allowed while a worker searches or thinks: the side to
+  // move, the computer's colour, squares and legality.
+  const int32_t side = inst(5);
+  const int32_t computer = inst(4);
+  const int32_t human = -computer;
+  auto colourName = [](int32_t colour) {
+    return colour == -1 ? QStringLiteral("czarne") : QStringLiteral("białe");
+  };
+  const QString player = QStringLiteral("gracz (%1)").arg(colourName(human));
+  const QString machine = QStringLiteral("komputer (%1)").arg(colourName(computer));
+
+  if (side == 0) {
+    int black = 0;
+    int white = 0;
+    for (int row = 1; row <= 8; ++row) {
+      for (int column = 1; column <= 8; ++column) {
+        const int32_t colour = p0(0, row, column);
+        black += colour == -1 ? 1 : 0;
+        white += colour == 1 ? 1 : 0;
+      }
+    }
+    const int humanDiscs = human == -1 ? black : white;
+    const int computerDiscs = human == -1 ? white : black;
+    if (humanDiscs == computerDiscs) {
+      return QStringLiteral("Koniec partii: remis %1 : %2.").arg(humanDiscs).arg(computerDiscs);
+    }
+    const bool humanWon = humanDiscs > computerDiscs;
+    return QStringLiteral("Koniec partii: wygrywa %1, %2 : %3, przewaga %4.")
+        .arg(humanWon ? player : machine)
+        .arg(std::max(humanDiscs, computerDiscs))
+        .arg(std::min(humanDiscs, computerDiscs))
+        .arg(std::abs(humanDiscs - computerDiscs));
+  }
+  if (!Button2->isHidden()) {
+    return QStringLiteral("Gracz (%1) nie ma ruchu i pasuje. Grę wznawia „Następny ruch”.")
+        .arg(colourName(human));
+  }
+  const bool working = hasLiveWorker();
+  const bool searching = std::any_of(workers_.begin(), workers_.end(), [](const auto& w) {
+    return !w->done() && w->phase() == TavrinThread::Searching;
+  });
+  if (side == computer) {
+    if (working) return QStringLiteral("Ruch komputera (%1): komputer myśli…").arg(colourName(side));
+    return QStringLiteral("Ruch komputera (%1). Grę wznawia „|>”.").arg(colourName(side));
+  }
+  if (searching) {
+    return QStringLiteral("Komputer szuka ruchu dla gracza (%1)…").arg(colourName(side));
+  }
+  if (!working) {
+    bool canMove = false;
+    for (int row = 1; row <= 8 && !canMove; ++row) {
+      for (int column = 1; column <= 8 && !canMove; ++column) {
+        canMove = p0(0, row, column) == 0 && p0(2, row, column, human) != 0;
+      }
+    }
+    if (!canMove) {
+      return QStringLiteral("Gracz (%1) nie ma ruchu: kliknięcie planszy to pas.")
+          .arg(colourName(side));
+    }
+  }
+  return QStringLiteral("Ruch gracza (%1).").arg(colourName(side));
 }
 
 void TMainForm::PlanszaMouseDown(Qt::MouseButton, int x, int y) {

@@ -12,6 +12,7 @@
 #include <functional>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "engine_binding.h"
@@ -81,6 +82,8 @@ class TMainForm : public QWidget {
   void Button14Click();
   void Button13Click();
   void PlanszaMouseDown(Qt::MouseButton button, int x, int y);
+  // Arrow keys move the cursor, Enter or Space plays its square; false for other keys.
+  bool PlanszaKeyDown(int key);
   void PlanszaPaint(QPainter& painter);
   void WynikPaint(QPainter& painter);
   void OcenaPaint(QPainter& painter);
@@ -96,6 +99,12 @@ class TMainForm : public QWidget {
 
   // True while any worker that this window started has not ended.
   bool hasLiveWorker() const;
+
+  // The status line: whose move it is, a pass and how the game goes on, who won.
+  // Safe to call at any time on the user-interface thread; the worker asks for it
+  // when it ends.
+  void updateStatus();
+  QString statusText() const;
 
   // --- Controls, under the form's names ---
   Panel* Panel1 = nullptr;
@@ -130,6 +139,7 @@ class TMainForm : public QWidget {
   QPushButton* Button2 = nullptr;
   PaintBox* Ocena = nullptr;
   QLabel* Label8 = nullptr;
+  QLabel* StatusLine = nullptr;
   FileDialog OpenDialog1;
   FileDialog SaveDialog1;
 
@@ -140,6 +150,10 @@ class TMainForm : public QWidget {
   std::atomic<int> thinkingAllowed{1};
   int clickColumn = 0;
   int clickRow = 0;
+  // The keyboard cursor on the board, a screen square (1..8 from the left and the top);
+  // drawn while the board has the focus.
+  int cursorColumn = 4;
+  int cursorRow = 4;
 
   // Board geometry of the last board paint, used by the click handler.
   int margin = 0;
@@ -161,6 +175,8 @@ class TMainForm : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void buildControls();
@@ -185,6 +201,8 @@ class TMainForm : public QWidget {
   MessagePresenter messages_;
   WorkerClock clock_;
   std::vector<std::unique_ptr<TavrinThread>> workers_;
+  // Where the buttons below the score stand in the designed one-column layout.
+  std::vector<std::pair<QPushButton*, QPoint>> designedButtonPlaces_;
   int waitDepth_ = 0;
   std::atomic<bool> bookChecked_{true};
   std::atomic<bool> delayChecked_{true};

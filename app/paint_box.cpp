@@ -1,5 +1,6 @@
 #include "paint_box.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -44,4 +45,22 @@ void PaintBox::mousePressEvent(QMouseEvent* event) {
     onMouseDown(event->button(), at.x(), at.y());
   }
   event->accept();
+}
+
+void PaintBox::keyPressEvent(QKeyEvent* event) {
+  if (onKeyDown && onKeyDown(event->key())) {
+    event->accept();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void PaintBox::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  update();
+}
+
+void PaintBox::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  update();
 }

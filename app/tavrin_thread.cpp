@@ -34,6 +34,10 @@ QString TavrinThread::reportText(double evaluation, int64_t positions, int64_t s
 void TavrinThread::run() {
   Execute();
   done_.store(true, std::memory_order_release);
+  // The status line may have said that the computer thinks. The form is the call's
+  // context: a call still queued when the window goes is dropped with it.
+  QMetaObject::invokeMethod(
+      form_, [form = form_] { form->updateStatus(); }, Qt::QueuedConnection);
 }
 
 void TavrinThread::Execute() {

@@ -10,7 +10,8 @@ cd "$(dirname "$0")/.."
 
 mode="${1:-test}"
 packages=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libgl-dev xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core)
+          qt6-base-dev libgl-dev xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
+          fonts-liberation2 qt6-translations-l10n)
 
 missing=()
 for p in "${packages[@]}"; do

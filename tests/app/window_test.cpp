@@ -144,7 +144,11 @@ class WindowTest : public QObject {
   void windowStartsAsDesigned() {
     auto form = makeForm();
     QCOMPARE(form->windowTitle(), QStringLiteral("Pelagor v.12"));
-    QCOMPARE(form->size(), QSize(744, 603));
+    // The designed client area, with the status line added below it.
+    const int status = form->StatusLine->height();
+    QVERIFY(status >= QFontMetrics(form->font()).height());
+    QCOMPARE(form->size(), QSize(744, 603 + status));
+    QCOMPARE(form->StatusLine->geometry(), QRect(0, 603, 744, status));
     QCOMPARE(form->Plansza->size(), QSize(600, 603));
     QCOMPARE(form->Panel1->geometry(), QRect(600, 0, 144, 603));
     QCOMPARE(form->font().pixelSize(), 14);
@@ -161,6 +165,7 @@ class WindowTest : public QObject {
     QCOMPARE(form->TrackBar1->value(), 1);
     QCOMPARE(form->Label3->text(), QStringLiteral("1"));
     QCOMPARE(form->Label8->text(), QStringLiteral("0 / 0 (0 s)"));
+    QVERIFY(!form->Label8->toolTip().isEmpty());
     QVERIFY(!form->CheckBox4->isChecked());
     QVERIFY(!form->CheckBox5->isChecked());
     QVERIFY(!form->CheckBox1->isChecked());
@@ -215,7 +220,7 @@ class WindowTest : public QObject {
         form->RadioButton1, form->RadioButton2, form->TrackBar1, form->CheckBox3, form->CheckBox7,
         form->CheckBox2,    form->CheckBox5,    form->CheckBox4, form->ComboBox2, form->CheckBox1,
         form->Button1,      form->Button2,      form->Button3,   form->Button4,   form->Button5,
-        form->Button11,     form->Button12,     form->Button13,  form->Button14};
+        form->Button11,     form->Button12,     form->Button13,  form->Button14,  form->Plansza};
     QList<QWidget*> chain;
     QWidget* widget = form->RadioButton1;
     do {
@@ -954,6 +959,103 @@ class WindowTest : public QObject {
     form->Button13->click();
     QCOMPARE(lastDialog.kind, FileDialog::Kind::Save);
     QCOMPARE(lastDialog.initialDir, second.path());
+  }
+
+  // Every caption is drawn whole in the font the window actually gets: a check box's or
+  // radio button's text fits the room its style leaves beside the indicator, a push
+  // button's fits inside its frame, a label fits its group, a style name fits the list.
+  void captionsFitTheirControls() {
+    auto form = makeForm();
+    const QString family = QFontInfo(form->font()).family();
+    QStringList cut;
+    auto check = [&](const QString& caption, int needed, int room) {
+      if (needed > room) cut << QString("\"%1\" needs %2 of %3").arg(caption).arg(needed).arg(room);
+    };
+    for (QAbstractButton* button : form->findChildren<QAbstractButton*>()) {
+      const QFontMetrics metrics(button->font());
+      const int needed = metrics.horizontalAdvance(button->text());
+      QStyleOptionButton option;
+      option.initFrom(button);
+      option.text = button->text();
+      if (qobject_cast<QCheckBox*>(button) != nullptr) {
+        check(button->text(), needed,
+              button->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, button).width());
+      } else if (qobject_cast<QRadioButton*>(button) != nullptr) {
+        check(button->text(), needed,
+              button->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, button).width());
+      } else {
+        check(button->text(), needed,
+              button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width());
+      }
+    }
+    for (QLabel* label : form->findChildren<QLabel*>()) {
+      if (label->text().isEmpty() || label->wordWrap()) continue;
+      const int needed = QFontMetrics(label->font()).horizontalAdvance(label->text());
+      check(label->text(), needed, label->width());
+      check(label->text(), label->x() + needed, label->parentWidget()->width());
+    }
+    for (QGroupBox* group : form->findChildren<QGroupBox*>()) {
+      check(group->title(), QFontMetrics(group->font()).horizontalAdvance(group->title()),
+            group->width() - 16);
+    }
+    QStyleOptionComboBox option;
+    option.initFrom(form->ComboBox2);
+    const int room = form->ComboBox2->style()
+                         ->subControlRect(QStyle::CC_ComboBox, &option,
+                                          QStyle::SC_ComboBoxEditField, form->ComboBox2)
+                         .width();
+    for (int i = 0; i < form->ComboBox2->count(); ++i) {
+      const QString item = form->ComboBox2->itemText(i);
+      check(item, QFontMetrics(form->ComboBox2->font()).horizontalAdvance(item), room);
+    }
+    QVERIFY2(cut.isEmpty(), qPrintable("font " + family + ": " + cut.join("; ")));
+  }
+
+  // At any size from the minimum up, every control lies inside the window and none
+  // covers another, with the evaluation group and "Następny ruch" both shown.
+  void everythingReachableAtEverySize_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("minimum") << QSize(554, 455);
+    QTest::newRow("minimum height, default width") << QSize(744, 455);
+    QTest::newRow("just below the designed height") << QSize(744, 600);
+    QTest::newRow("minimum width, tall") << QSize(554, 800);
+    QTest::newRow("large") << QSize(1200, 900);
+  }
+
+  void everythingReachableAtEverySize() {
+    QFETCH(QSize, size);
+    auto form = makeForm();
+    form->CheckBox1->setChecked(true);
+    form->Button2->show();
+    form->resize(size);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QTRY_COMPARE(form->size(), size);
+    QCOMPARE(form->minimumSize(), QSize(554, 455));
+    QList<QWidget*> blocks = {form->Plansza, form->GroupBox1, form->GroupBox2, form->GroupBox3};
+    for (QPushButton* button : form->findChildren<QPushButton*>()) blocks << button;
+    for (QLabel* label : form->findChildren<QLabel*>()) {
+      if (label->parentWidget() == form.get() || label->parentWidget() == form->Panel2) {
+        blocks << label;  // a label of the window itself, not of a group
+      }
+    }
+    auto placed = [&](QWidget* widget) {
+      return QRect(widget->mapTo(form.get(), QPoint(0, 0)), widget->size());
+    };
+    for (QWidget* widget : blocks) {
+      QVERIFY2(widget->isVisible(), qPrintable(widget->objectName()));
+      QVERIFY2(form->rect().contains(placed(widget)),
+               qPrintable(widget->objectName() + " lies outside the window"));
+    }
+    for (int i = 0; i < blocks.size(); ++i) {
+      for (int j = i + 1; j < blocks.size(); ++j) {
+        QVERIFY2(!placed(blocks[i]).intersects(placed(blocks[j])),
+                 qPrintable(blocks[i]->objectName() + " overlaps " + blocks[j]->objectName()));
+      }
+    }
+    // The board is still a board: at least 30 pixels a square.
+    form->Plansza->grab();
+    QVERIFY(form->cellSize >= 30);
   }
 };
 
