@@ -2,6 +2,7 @@
 // exact order of engine calls of its handlers, its worker and the waits between them.
 // Log entries are "I<code> a b", "P<code> row column colour", "PP<code>", "F<code> path";
 // a "w:" prefix marks a call from a worker thread, " end" the return of a blocking call.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -16,6 +17,7 @@
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <atomic>
@@ -1056,6 +1058,167 @@ class WindowTest : public QObject {
     // The board is still a board: at least 30 pixels a square.
     form->Plansza->grab();
     QVERIFY(form->cellSize >= 30);
+  }
+  // The status line says whose move it is, how a pass or a paused game goes on, and
+  // who won by how much. Discs: black and white counts placed on the stand-in's board.
+  void statusLineFollowsTheGame_data() {
+    QTest::addColumn<int>("computer");
+    QTest::addColumn<int>("sideToMove");
+    QTest::addColumn<int>("black");
+    QTest::addColumn<int>("white");
+    QTest::addColumn<bool>("humanHasAMove");
+    QTest::addColumn<bool>("nextMoveShown");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("human (black) to move")
+        << 1 << -1 << 2 << 2 << true << false << "Ruch gracza (czarne).";
+    QTest::newRow("human (white) to move")
+        << -1 << 1 << 2 << 2 << true << false << "Ruch gracza (białe).";
+    QTest::newRow("computer to move, paused")
+        << 1 << 1 << 3 << 1 << true << false << "Ruch komputera (białe). Grę wznawia „|>”.";
+    QTest::newRow("human passes")
+        << 1 << 1 << 10 << 30 << false << true
+        << "Gracz (czarne) nie ma ruchu i pasuje. Grę wznawia „Następny ruch”.";
+    QTest::newRow("human without a move after navigating")
+        << 1 << -1 << 10 << 30 << false << false
+        << "Gracz (czarne) nie ma ruchu: kliknięcie planszy to pas.";
+    QTest::newRow("human wins") << 1 << 0 << 40 << 24 << false << false
+                                << "Koniec partii: wygrywa gracz (czarne), 40 : 24, przewaga 16.";
+    QTest::newRow("computer wins")
+        << -1 << 0 << 40 << 20 << false << false
+        << "Koniec partii: wygrywa komputer (czarne), 40 : 20, przewaga 20.";
+    QTest::newRow("wipe-out") << 1 << 0 << 0 << 13 << false << false
+                              << "Koniec partii: wygrywa komputer (białe), 13 : 0, przewaga 13.";
+    QTest::newRow("draw") << 1 << 0 << 32 << 32 << false << false << "Koniec partii: remis 32 : 32.";
+  }
+
+  void statusLineFollowsTheGame() {
+    QFETCH(int, computer);
+    QFETCH(int, sideToMove);
+    QFETCH(int, black);
+    QFETCH(int, white);
+    QFETCH(bool, humanHasAMove);
+    QFETCH(bool, nextMoveShown);
+    QFETCH(QString, status);
+    auto form = makeForm();
+    engine.answer(kStandInInst, 4, computer);
+    engine.answer(kStandInInst, 5, sideToMove);
+    for (int i = 0; i < black + white; ++i) {
+      engine.square(i / 8 + 1, i % 8 + 1, i < black ? -1 : 1);
+    }
+    if (humanHasAMove) engine.square(8, 8, 0, 1, -computer);
+    if (nextMoveShown) form->Button2->show();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QTRY_COMPARE(form->StatusLine->text(), status);
+  }
+
+  // While a worker searches, the line says so, and it changes by itself once the
+  // worker has ended.
+  void statusLineWhileTheEngineSearches_data() {
+    QTest::addColumn<bool>("forTheHuman");
+    QTest::addColumn<QString>("during");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("the computer's move")
+        << false << "Ruch komputera (białe): komputer myśli…" << "Ruch gracza (czarne).";
+    QTest::newRow("the human's move on |>")
+        << true << "Komputer szuka ruchu dla gracza (czarne)…"
+        << "Ruch komputera (białe). Grę wznawia „|>”.";
+  }
+
+  void statusLineWhileTheEngineSearches() {
+    QFETCH(bool, forTheHuman);
+    QFETCH(QString, during);
+    QFETCH(QString, after);
+    auto form = makeForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    engine.answer(kStandInInst, 4, 1);
+    engine.answer(kStandInInst, 5, forTheHuman ? -1 : 1);
+    engine.answer(kStandInInst, 10, forTheHuman ? 1 : 0);
+    engine.answer(kStandInInst, 11, forTheHuman ? 0 : 1);
+    engine.answer(kStandInInst, 12, 1);
+    engine.answer(kStandInInst, 13, 1);
+    engine.square(8, 8, 0, 1, -1);
+    form->CheckBox3->setChecked(false);
+    engine.blocking(true, false);
+    form->Button12->click();
+    QVERIFY(QTest::qWaitFor([&] { return form->inst(25) != 0; }, 10000));
+    QTRY_COMPARE(form->StatusLine->text(), during);
+    engine.answer(kStandInInst, 5, forTheHuman ? 1 : -1);  // the search's move is played
+    form->inst(26);
+    QVERIFY(waitForIdle(*form));
+    QTRY_COMPARE(form->StatusLine->text(), after);
+  }
+
+  // The board is reached by Tab; the arrow keys move a cursor (kept on the board) and
+  // Enter or Space plays its square, mirrored like a click when the layout is flipped.
+  void keyboardPlay_data() {
+    QTest::addColumn<QString>("keys");  // L R U D for the arrows, E Enter, S Space
+    QTest::addColumn<bool>("flipped");
+    QTest::addColumn<QString>("played");
+    QTest::newRow("two right, one up") << "RRUE" << false << "I14 6 3";
+    QTest::newRow("the same, flipped") << "RRUE" << true << "I14 6 6";
+    QTest::newRow("held at the top-left edge") << "LLLLLLUUUUUUS" << false << "I14 1 1";
+    QTest::newRow("held at the bottom-right edge") << "RRRRRRDDDDDDE" << false << "I14 8 8";
+  }
+
+  void keyboardPlay() {
+    QFETCH(QString, keys);
+    QFETCH(bool, flipped);
+    QFETCH(QString, played);
+    auto form = makeForm();
+    form->CheckBox4->setChecked(flipped);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    engine.answer(kStandInInst, 3, -1);
+    engine.answer(kStandInInst, 10, 1);
+    engine.answer(kStandInInst, 12, 1);
+    engine.answer(kStandInInst, 13, 1);
+    for (int row = 1; row <= 8; ++row) {
+      for (int column = 1; column <= 8; ++column) engine.square(row, column, 0, 1, -1);
+    }
+    form->Button14->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form->Plansza);
+
+    // The cursor shows while the board has the focus.
+    auto yellow = [&] {
+      const QImage image = form->Plansza->grab().toImage();
+      int count = 0;
+      for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) count += image.pixelColor(x, y) == Qt::yellow;
+      }
+      return count;
+    };
+    QVERIFY(yellow() > 100);
+
+    engine.clearLog();
+    for (QChar key : keys) {
+      const Qt::Key code = key == 'L'   ? Qt::Key_Left
+                           : key == 'R' ? Qt::Key_Right
+                           : key == 'U' ? Qt::Key_Up
+                           : key == 'D' ? Qt::Key_Down
+                           : key == 'E' ? Qt::Key_Return
+                                        : Qt::Key_Space;
+      QTest::keyClick(form->Plansza, code);
+    }
+    QVERIFY(waitForIdle(*form));
+    const QStringList moves = engine.log().filter(QRegularExpression("^I14 "));
+    QCOMPARE(moves, QStringList{played});
+
+    form->Button1->setFocus();
+    QCOMPARE(yellow(), 0);
+  }
+
+  // In a pass, Enter on the board does what "Następny ruch" does.
+  void enterOnTheBoardContinuesAfterAPass() {
+    auto form = makeForm();
+    form->Button2->show();
+    engine.clearLog();
+    QTest::keyClick(form->Plansza, Qt::Key_Return);
+    QVERIFY(form->Button2->isHidden());
+    QVERIFY(waitForIdle(*form));
+    QCOMPARE(engine.log(), (Entries{"w:I11 0 0"}));
   }
 };
 
