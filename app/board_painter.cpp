@@ -153,15 +153,16 @@ void TMainForm::PlanszaPaint(QPainter& painter) {
     ellipse(painter, kBlue, kBlack, squareBox(lastRow, screenRow).shrunk(hintOuterInset));
   }
 
-  // The keyboard cursor, while the board has the focus: a yellow frame two pixels wide
-  // just inside the square, visible on the surface and on discs of either colour.
-  if (Plansza->hasFocus()) {
+  // The keyboard cursor, while the board has the keyboard's focus: a yellow frame two
+  // pixels wide just inside the square, visible on the surface and on discs of either
+  // colour.
+  if (Plansza->keyboardFocus()) {
     const Box box = squareBox(cursorColumn, cursorRow).shrunk(2);
     if (box.right - box.left > 4 && box.bottom - box.top > 4) {
       painter.setBrush(Qt::NoBrush);
       painter.setPen(QPen(kCursor, 2));
-      painter.drawRect(QRect(box.left + 1, box.top + 1, box.right - box.left - 2,
-                             box.bottom - box.top - 2));
+      painter.drawRect(
+          QRect(box.left + 1, box.top + 1, box.right - box.left - 2, box.bottom - box.top - 2));
     }
   }
 

@@ -1,12 +1,12 @@
 #include "main_window.h"
 
 #include <QCheckBox>
-#include <QEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QElapsedTimer>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -16,8 +16,8 @@
 #include <QRadioButton>
 #include <QSlider>
 #include <algorithm>
-#include <iterator>
 #include <cstdlib>
+#include <iterator>
 #include <stdexcept>
 
 #include "paint_box.h"
@@ -204,8 +204,8 @@ void TMainForm::buildControls() {
   bold.setBold(true);
   Button2->setFont(bold);
   Button2->installEventFilter(this);
-  for (QPushButton* b : {Button1, Button3, Button4, Button12, Button5, Button11, Button14, Button13,
-                         Button2}) {
+  for (QPushButton* b :
+       {Button1, Button3, Button4, Button12, Button5, Button11, Button14, Button13, Button2}) {
     designedButtonPlaces_.push_back({b, b->pos()});
   }
 
@@ -594,10 +594,10 @@ void TMainForm::Button14Click() {
   } else if (QFile readable(name); !readable.open(QIODevice::ReadOnly)) {
     reason = QStringLiteral("Nie można go otworzyć do odczytu.");
   } else if (filePp(0, name) == 0) {
-    reason = file.size() == 0
-                 ? QStringLiteral("Plik jest pusty.")
-                 : QStringLiteral("Jego zawartość nie jest zapisem partii (plik jest "
-                                  "uszkodzony albo innego rodzaju).");
+    reason = file.size() == 0 ? QStringLiteral("Plik jest pusty.")
+                              : QStringLiteral(
+                                    "Jego zawartość nie jest zapisem partii (plik jest "
+                                    "uszkodzony albo innego rodzaju).");
   }
   if (!reason.isEmpty()) {
     messages_(this, OpenDialog1.title,
@@ -624,7 +624,8 @@ void TMainForm::Button13Click() {
   const QFileInfo folder(QFileInfo(name).absolutePath());
   QString reason;
   if (!folder.isDir()) {
-    reason = QStringLiteral("Folder %1 nie istnieje.").arg(QDir::toNativeSeparators(folder.filePath()));
+    reason =
+        QStringLiteral("Folder %1 nie istnieje.").arg(QDir::toNativeSeparators(folder.filePath()));
   } else if (!folder.isWritable()) {
     reason = QStringLiteral("Brak prawa zapisu w folderze %1.")
                  .arg(QDir::toNativeSeparators(folder.filePath()));
@@ -732,7 +733,8 @@ QString TMainForm::statusText() const {
     return !w->done() && w->phase() == TavrinThread::Searching;
   });
   if (side == computer) {
-    if (working) return QStringLiteral("Ruch komputera (%1): komputer myśli…").arg(colourName(side));
+    if (working)
+      return QStringLiteral("Ruch komputera (%1): komputer myśli…").arg(colourName(side));
     return QStringLiteral("Ruch komputera (%1). Grę wznawia „|>”.").arg(colourName(side));
   }
   if (searching) {

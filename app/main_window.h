@@ -9,8 +9,8 @@
 
 #include <QWidget>
 #include <atomic>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>

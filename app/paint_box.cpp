@@ -1,5 +1,6 @@
 #include "paint_box.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -40,6 +41,10 @@ void PaintBox::paintEvent(QPaintEvent*) {
 }
 
 void PaintBox::mousePressEvent(QMouseEvent* event) {
+  if (keyboardFocus_) {
+    keyboardFocus_ = false;
+    update();
+  }
   if (onMouseDown) {
     const QPoint at = event->position().toPoint();
     onMouseDown(event->button(), at.x(), at.y());
@@ -49,6 +54,10 @@ void PaintBox::mousePressEvent(QMouseEvent* event) {
 
 void PaintBox::keyPressEvent(QKeyEvent* event) {
   if (onKeyDown && onKeyDown(event->key())) {
+    if (!keyboardFocus_) {
+      keyboardFocus_ = true;
+      update();
+    }
     event->accept();
     return;
   }
@@ -57,6 +66,8 @@ void PaintBox::keyPressEvent(QKeyEvent* event) {
 
 void PaintBox::focusInEvent(QFocusEvent* event) {
   QWidget::focusInEvent(event);
+  keyboardFocus_ =
+      event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
   update();
 }
 

@@ -3,10 +3,10 @@
 // computer answers at level 1 with background thinking on. The program lies beside the
 // real libzedare.so and runs in the source tree, where the engine finds its data.
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
-#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -222,8 +222,9 @@ class RealGameTest : public QObject {
     QVERIFY(waitForIdle(form, 60000));
     QVERIFY(!form.Button2->isHidden());
     QCOMPARE(form.inst(5), 1);
-    QTRY_COMPARE(form.StatusLine->text(),
-                 QStringLiteral("Gracz (czarne) nie ma ruchu i pasuje. Grę wznawia „Następny ruch”."));
+    QTRY_COMPARE(
+        form.StatusLine->text(),
+        QStringLiteral("Gracz (czarne) nie ma ruchu i pasuje. Grę wznawia „Następny ruch”."));
 
     form.Button2->click();
     QVERIFY(waitForIdle(form, 60000));

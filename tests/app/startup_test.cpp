@@ -10,9 +10,9 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
-#include <QPushButton>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -255,7 +255,8 @@ class StartupTest : public QObject {
     for (QLabel* label : dialog.findChildren<QLabel*>()) texts << label->text();
     for (QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) texts << button->text();
     const QStringList english = {"Look in:", "File &name:", "Files of type:", "&Open", "Cancel"};
-    for (const QString& text : english) QVERIFY2(!texts.contains(text), qPrintable(texts.join(", ")));
+    for (const QString& text : english)
+      QVERIFY2(!texts.contains(text), qPrintable(texts.join(", ")));
     QVERIFY2(texts.contains(QCoreApplication::translate("QFileDialog", "Look in:")),
              qPrintable(texts.join(", ")));
     QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Szukaj w:"));

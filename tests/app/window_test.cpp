@@ -5,19 +5,19 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSlider>
-#include <QDir>
-#include <QFile>
-#include <QImage>
-#include <QTemporaryDir>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QStyleOptionComboBox>
-#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <atomic>
@@ -912,8 +912,10 @@ class WindowTest : public QObject {
   void failedSaveSaysSo_data() {
     QTest::addColumn<QString>("where");
     QTest::addColumn<QString>("reason");
-    QTest::newRow("no such folder") << "missing/partia" << "nie istnieje";
-    QTest::newRow("engine could not write") << "partia" << "nie powiódł się";
+    QTest::newRow("no such folder") << "missing/partia"
+                                    << "nie istnieje";
+    QTest::newRow("engine could not write") << "partia"
+                                            << "nie powiódł się";
   }
 
   void failedSaveSaysSo() {
@@ -980,14 +982,19 @@ class WindowTest : public QObject {
       option.initFrom(button);
       option.text = button->text();
       if (qobject_cast<QCheckBox*>(button) != nullptr) {
-        check(button->text(), needed,
-              button->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, button).width());
+        check(
+            button->text(), needed,
+            button->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, button).width());
       } else if (qobject_cast<QRadioButton*>(button) != nullptr) {
         check(button->text(), needed,
-              button->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, button).width());
+              button->style()
+                  ->subElementRect(QStyle::SE_RadioButtonContents, &option, button)
+                  .width());
       } else {
         check(button->text(), needed,
-              button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width());
+              button->style()
+                  ->subElementRect(QStyle::SE_PushButtonContents, &option, button)
+                  .width());
       }
     }
     for (QLabel* label : form->findChildren<QLabel*>()) {
@@ -1088,7 +1095,8 @@ class WindowTest : public QObject {
         << "Koniec partii: wygrywa komputer (czarne), 40 : 20, przewaga 20.";
     QTest::newRow("wipe-out") << 1 << 0 << 0 << 13 << false << false
                               << "Koniec partii: wygrywa komputer (białe), 13 : 0, przewaga 13.";
-    QTest::newRow("draw") << 1 << 0 << 32 << 32 << false << false << "Koniec partii: remis 32 : 32.";
+    QTest::newRow("draw") << 1 << 0 << 32 << 32 << false << false
+                          << "Koniec partii: remis 32 : 32.";
   }
 
   void statusLineFollowsTheGame() {
@@ -1118,11 +1126,10 @@ class WindowTest : public QObject {
     QTest::addColumn<bool>("forTheHuman");
     QTest::addColumn<QString>("during");
     QTest::addColumn<QString>("after");
-    QTest::newRow("the computer's move")
-        << false << "Ruch komputera (białe): komputer myśli…" << "Ruch gracza (czarne).";
-    QTest::newRow("the human's move on |>")
-        << true << "Komputer szuka ruchu dla gracza (czarne)…"
-        << "Ruch komputera (białe). Grę wznawia „|>”.";
+    QTest::newRow("the computer's move") << false << "Ruch komputera (białe): komputer myśli…"
+                                         << "Ruch gracza (czarne).";
+    QTest::newRow("the human's move on |>") << true << "Komputer szuka ruchu dla gracza (czarne)…"
+                                            << "Ruch komputera (białe). Grę wznawia „|>”.";
   }
 
   void statusLineWhileTheEngineSearches() {
@@ -1206,6 +1213,13 @@ class WindowTest : public QObject {
     const QStringList moves = engine.log().filter(QRegularExpression("^I14 "));
     QCOMPARE(moves, QStringList{played});
 
+    // A mouse click on the board hides it; a key brings it back.
+    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, QPoint(3, 3));
+    QVERIFY(waitForIdle(*form));
+    QCOMPARE(QApplication::focusWidget(), form->Plansza);
+    QCOMPARE(yellow(), 0);
+    QTest::keyClick(form->Plansza, Qt::Key_Left);
+    QVERIFY(yellow() > 100);
     form->Button1->setFocus();
     QCOMPARE(yellow(), 0);
   }
