@@ -217,7 +217,7 @@ void TMainForm::buildControls() {
   Label8->setGeometry(5, 35, 125, 16);
   Label8->setToolTip(
       QStringLiteral("Ocena ostatniego przeszukania / liczba ocenionych pozycji (czas "
-                     "namysłu w sekundach).\nOcena dodatnia: przewaga komputera."));
+                     "namysłu w sekundach)"));
 
   StatusLine = new QLabel(this);
   StatusLine->setObjectName(QStringLiteral("StatusLine"));
@@ -733,8 +733,9 @@ QString TMainForm::statusText() const {
     return !w->done() && w->phase() == TavrinThread::Searching;
   });
   if (side == computer) {
-    if (working)
+    if (working) {
       return QStringLiteral("Ruch komputera (%1): komputer myśli…").arg(colourName(side));
+    }
     return QStringLiteral("Ruch komputera (%1). Grę wznawia „|>”.").arg(colourName(side));
   }
   if (searching) {
