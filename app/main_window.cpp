@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTimer>
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
@@ -66,6 +67,17 @@ TMainForm::TMainForm(const TavrinOptions& options)
     throw std::runtime_error(error.toStdString());
   }
   engine = binding_.create();
+
+  statusTimer_ = new QTimer(this);
+  statusTimer_->setInterval(50);
+  connect(statusTimer_, &QTimer::timeout, this, [this] {
+    const int state = workerState();
+    if (state != lastWorkerState_) {
+      lastWorkerState_ = state;
+      updateStatus();
+    }
+    if (state == 0) statusTimer_->stop();
+  });
 
   connectHandlers();
   FormCreate();
@@ -350,7 +362,19 @@ void TMainForm::StartWorker(int task) {
   worker = thread.get();
   workers_.push_back(std::move(thread));
   worker->start();
+  // Forces one look after the start, also for a worker that ends before the first tick.
+  lastWorkerState_ = -1;
+  statusTimer_->start();
   updateStatus();
+}
+
+int TMainForm::workerState() const {
+  int state = 0;
+  for (const auto& w : workers_) {
+    if (w->done()) continue;
+    state = std::max(state, w->phase() == TavrinThread::Searching ? 2 : 1);
+  }
+  return state;
 }
 
 void TMainForm::waitForWorkers(bool cutSearches) {
@@ -422,19 +446,21 @@ void TMainForm::StopWorker() {
   waitForWorkers(true);
 }
 
+// The worker's requests go to the controls' own slots by name, so that the call and
+// its argument are built and run inside Qt. A functor built by the worker and run on
+// the user-interface thread would be handed over through Qt's internal locks, which
+// the thread sanitizer does not see (Debian's Qt is not built with it), and it would
+// report the hand-over as a race.
 void TMainForm::requestBoardRepaint() {
-  QMetaObject::invokeMethod(
-      Plansza, [box = Plansza] { box->update(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(Plansza, "update", Qt::QueuedConnection);
 }
 
 void TMainForm::requestBarRepaint() {
-  QMetaObject::invokeMethod(
-      Ocena, [box = Ocena] { box->update(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(Ocena, "update", Qt::QueuedConnection);
 }
 
 void TMainForm::setReport(const QString& text) {
-  QMetaObject::invokeMethod(
-      Label8, [label = Label8, text] { label->setText(text); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(Label8, "setText", Qt::QueuedConnection, Q_ARG(QString, text));
 }
 
 void TMainForm::showNextMoveButton() {
@@ -442,8 +468,7 @@ void TMainForm::showNextMoveButton() {
     Button2->show();
     return;
   }
-  QMetaObject::invokeMethod(
-      Button2, [button = Button2] { button->show(); }, Qt::BlockingQueuedConnection);
+  QMetaObject::invokeMethod(Button2, "show", Qt::BlockingQueuedConnection);
 }
 
 // --- Window operations and handlers ---

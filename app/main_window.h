@@ -27,6 +27,7 @@ class QPainter;
 class QPushButton;
 class QRadioButton;
 class QSlider;
+class QTimer;
 class Panel;
 class PaintBox;
 
@@ -101,8 +102,8 @@ class TMainForm : public QWidget {
   bool hasLiveWorker() const;
 
   // The status line: whose move it is, a pass and how the game goes on, who won.
-  // Safe to call at any time on the user-interface thread; the worker asks for it
-  // when it ends.
+  // Called on the user-interface thread after every board paint, when "Następny ruch"
+  // shows or hides, and when the workers' state changes (see statusTimer_).
   void updateStatus();
   QString statusText() const;
 
@@ -201,6 +202,13 @@ class TMainForm : public QWidget {
   MessagePresenter messages_;
   WorkerClock clock_;
   std::vector<std::unique_ptr<TavrinThread>> workers_;
+  // While workers run, this timer looks every 50 ms whether one has started or ended
+  // a search or has ended, and then brings the status line up to date. The workers do
+  // not post to the window themselves: the hand-over inside Qt is invisible to the
+  // thread sanitizer, while the workers' phase and end are atomics it sees.
+  QTimer* statusTimer_ = nullptr;
+  int lastWorkerState_ = 0;
+  int workerState() const;
   // Where the buttons below the score stand in the designed one-column layout.
   std::vector<std::pair<QPushButton*, QPoint>> designedButtonPlaces_;
   int waitDepth_ = 0;

@@ -34,15 +34,6 @@ QString TavrinThread::reportText(double evaluation, int64_t positions, int64_t s
 void TavrinThread::run() {
   Execute();
   done_.store(true, std::memory_order_release);
-  // The status line may have said that the computer thinks.
-  refreshStatus();
-}
-
-void TavrinThread::refreshStatus() {
-  // The form is the call's context: a call still queued when the window goes is
-  // dropped with it.
-  QMetaObject::invokeMethod(
-      form_, [form = form_] { form->updateStatus(); }, Qt::QueuedConnection);
 }
 
 void TavrinThread::Execute() {
@@ -64,7 +55,6 @@ void TavrinThread::Execute() {
 void TavrinThread::searchAndShowMove(uint32_t code) {
   const int64_t start = clock_.nowSeconds();
   phase_.store(Searching);
-  refreshStatus();
   form_->inst(code, form_->bookChecked() ? 1 : 0, 0);
   phase_.store(Idle);
   const int64_t duration = clock_.nowSeconds() - start;

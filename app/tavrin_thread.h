@@ -59,8 +59,6 @@ class TavrinThread : public QThread {
   void searchAndShowMove(uint32_t code);
   // Background thinking, unless the window is waiting for the workers to end.
   void think();
-  // Has the window's status line brought up to date on the user-interface thread.
-  void refreshStatus();
 
   TMainForm* form_;
   WorkerClock clock_;
