@@ -24,6 +24,7 @@ const QColor kOlive(128, 128, 0);
 const QColor kBlue(0, 0, 255);
 const QColor kSilver(192, 192, 192);
 const QColor kRed(255, 0, 0);
+const QColor kCursor(255, 255, 0);
 
 // Halves go up.
 int nearest(double x) {
@@ -121,6 +122,9 @@ void TMainForm::PlanszaPaint(QPainter& painter) {
   // the board is shown upside down.
   const bool flipped = CheckBox4->isChecked();
   const bool hints = CheckBox5->isChecked();
+  // Hints are the human's moves, shown only on the human's turn: the computer's colour
+  // (asked once) tells whose turn the side to move is.
+  const int32_t human = hints ? -inst(4) : 0;
   for (int c = 1; c <= 8; ++c) {
     for (int r = 1; r <= 8; ++r) {
       const int row = c;
@@ -132,7 +136,7 @@ void TMainForm::PlanszaPaint(QPainter& painter) {
         ellipse(painter, kWhite, kWhite, box.shrunk(discInset));
       } else if (hints && p0(1, row, column) == 1) {
         const int32_t sideToMove = inst(5);
-        if (p0(2, row, column, sideToMove) != 0) {
+        if (sideToMove != 0 && sideToMove == human && p0(2, row, column, sideToMove) != 0) {
           // A thin olive ring: the green inner disc covers all but its edge.
           ellipse(painter, kOlive, kOlive, box.shrunk(hintOuterInset));
           ellipse(painter, kGreen, kGreen, box.shrunk(hintInnerInset));
@@ -149,7 +153,21 @@ void TMainForm::PlanszaPaint(QPainter& painter) {
     ellipse(painter, kBlue, kBlack, squareBox(lastRow, screenRow).shrunk(hintOuterInset));
   }
 
+  // The keyboard cursor, while the board has the keyboard's focus: a yellow frame two
+  // pixels wide just inside the square, visible on the surface and on discs of either
+  // colour.
+  if (Plansza->keyboardFocus()) {
+    const Box box = squareBox(cursorColumn, cursorRow).shrunk(2);
+    if (box.right - box.left > 4 && box.bottom - box.top > 4) {
+      painter.setBrush(Qt::NoBrush);
+      painter.setPen(QPen(kCursor, 2));
+      painter.drawRect(
+          QRect(box.left + 1, box.top + 1, box.right - box.left - 2, box.bottom - box.top - 2));
+    }
+  }
+
   Wynik->update();
+  updateStatus();
 }
 
 void TMainForm::WynikPaint(QPainter& painter) {

@@ -6,6 +6,11 @@
 int main(int argc, char** argv) {
   TavrinApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tavrin dla Windows"));
+  // Ties the window to the installed desktop entry (and so to its icon).
+  QGuiApplication::setDesktopFileName(QStringLiteral("tavrinwin"));
+  // Without them the file dialogs would speak English in a Polish window; the game
+  // works without them all the same.
+  installQtTranslations(application);
   // The engine finds its data relative to the working directory.
   enterDataDirectory(QApplication::applicationDirPath());
   return runTavrin(application, TavrinOptions{});

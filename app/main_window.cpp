@@ -4,14 +4,20 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTimer>
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 #include <stdexcept>
 
@@ -22,6 +28,13 @@ namespace {
 constexpr int kOptionsWidth = 144;
 constexpr int kOptionsBorder = 6;
 constexpr int kOcenaHeight = 53;
+constexpr int kOptionsHeight = 340;  // the Opcje group
+// The options column in the designed layout needs the whole designed height: the
+// Ocena group at the bottom meets "Następny ruch" there. A shorter column moves the
+// score, the buttons and the Ocena group into a second column beside the options.
+constexpr int kOneColumnHeight = 603;
+// The status line below the board and the column.
+constexpr int kStatusHeight = 24;
 // How long a worker may stay inside a search or background thinking after a stop
 // before the window sends the stop again.
 constexpr int kStopRepeatMs = 200;
@@ -33,6 +46,11 @@ const QString kEmptyReport = QStringLiteral("0 / 0 (0 s)");
 TMainForm::TMainForm(const TavrinOptions& options)
     : fileDialogs_(options.fileDialogs ? options.fileDialogs
                                        : FileDialogRunner(runPlatformFileDialog)),
+      messages_(options.messages ? options.messages
+                                 : MessagePresenter([](QWidget* parent, const QString& title,
+                                                       const QString& text) {
+                                     QMessageBox::warning(parent, title, text);
+                                   })),
       clock_(options.clock) {
   const WorkerClock wall = wallClock();
   if (!clock_.nowSeconds) clock_.nowSeconds = wall.nowSeconds;
@@ -49,6 +67,17 @@ TMainForm::TMainForm(const TavrinOptions& options)
     throw std::runtime_error(error.toStdString());
   }
   engine = binding_.create();
+
+  statusTimer_ = new QTimer(this);
+  statusTimer_->setInterval(50);
+  connect(statusTimer_, &QTimer::timeout, this, [this] {
+    const int state = workerState();
+    if (state != lastWorkerState_) {
+      lastWorkerState_ = state;
+      updateStatus();
+    }
+    if (state == 0) statusTimer_->stop();
+  });
 
   connectHandlers();
   FormCreate();
@@ -68,8 +97,9 @@ void TMainForm::buildControls() {
   setWindowTitle(QStringLiteral("Pelagor v.12"));
   // The form was designed for "MS Sans Serif" at 14 pixels. Linux has no such font:
   // it is still asked for by name and Qt falls back. Faces of about its width are named
-  // as substitutes, so that the captions fit the places designed for them; where none
-  // is installed, Qt's own fallback applies.
+  // as substitutes, so that the captions fit the places designed for them (the set-up
+  // installs Liberation Sans, which has Arial's widths); where none is installed, Qt's
+  // own fallback applies, and a wider face such as DejaVu Sans cuts captions off.
   QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
                              {QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
                               QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
@@ -79,7 +109,7 @@ void TMainForm::buildControls() {
   setFont(formFont);
   setMinimumSize(554, 455);
   move(224, 130);
-  resize(744, 603);
+  resize(744, 603 + kStatusHeight);
 
   Panel2 = new Panel(this);
   Panel2->setObjectName(QStringLiteral("Panel2"));
@@ -180,6 +210,16 @@ void TMainForm::buildControls() {
   Button13 = button("Button13", QStringLiteral("Zapisz"), Panel1, 76, 480, 57);
   Button2 = button("Button2", QStringLiteral("Następny ruch"), Panel1, 10, 512, 123);
   Button2->hide();
+  // Shown when the human has to pass and the game waits for it: in bold, so that it
+  // catches the eye. The status line tells when it is shown or hidden.
+  QFont bold = Button2->font();
+  bold.setBold(true);
+  Button2->setFont(bold);
+  Button2->installEventFilter(this);
+  for (QPushButton* b :
+       {Button1, Button3, Button4, Button12, Button5, Button11, Button14, Button13, Button2}) {
+    designedButtonPlaces_.push_back({b, b->pos()});
+  }
 
   Ocena = new PaintBox(GroupBox3);
   Ocena->setObjectName(QStringLiteral("Ocena"));
@@ -187,10 +227,24 @@ void TMainForm::buildControls() {
   Label8 = new QLabel(kEmptyReport, GroupBox3);
   Label8->setObjectName(QStringLiteral("Label8"));
   Label8->setGeometry(5, 35, 125, 16);
+  Label8->setToolTip(
+      QStringLiteral("Ocena ostatniego przeszukania / liczba ocenionych pozycji (czas "
+                     "namysłu w sekundach)"));
 
-  OpenDialog1 = {FileDialog::Kind::Open, QStringLiteral("."), QStringLiteral("*.gam"),
+  StatusLine = new QLabel(this);
+  StatusLine->setObjectName(QStringLiteral("StatusLine"));
+  StatusLine->setIndent(8);
+  StatusLine->setFrameShape(QFrame::StyledPanel);
+
+  // The board takes the keyboard focus (by Tab or a click): the arrow keys move a
+  // cursor over its squares, Enter or Space plays there.
+  Plansza->setFocusPolicy(Qt::StrongFocus);
+
+  // The dialogs start in the user's home folder, later in the folder last used: the
+  // working directory is the program's data folder, no place for the user's games.
+  OpenDialog1 = {FileDialog::Kind::Open, QDir::homePath(), QStringLiteral("*.gam"),
                  QStringLiteral("Otwieranie pliku partii")};
-  SaveDialog1 = {FileDialog::Kind::Save, QStringLiteral("."), QStringLiteral("*.gam"),
+  SaveDialog1 = {FileDialog::Kind::Save, QDir::homePath(), QStringLiteral("*.gam"),
                  QStringLiteral("Zapisywanie pliku partii")};
 
   applyTabOrder();
@@ -200,16 +254,24 @@ void TMainForm::buildControls() {
 
 void TMainForm::layoutControls() {
   const int width = this->width();
-  const int height = this->height();
-  const int boardWidth = std::max(0, width - kOptionsWidth);
+  const int height = std::max(0, this->height() - kStatusHeight);
+  const int columnWidth = height < kOneColumnHeight ? 2 * kOptionsWidth : kOptionsWidth;
+  const int boardWidth = std::max(0, width - columnWidth);
   Panel2->setGeometry(0, 0, boardWidth, height);
   Plansza->setGeometry(0, 0, boardWidth, height);
-  Panel1->setGeometry(boardWidth, 0, kOptionsWidth, height);
+  Panel1->setGeometry(boardWidth, 0, columnWidth, height);
+  StatusLine->setGeometry(0, height, width, kStatusHeight);
   placeOptionsColumn();
 }
 
 void TMainForm::placeOptionsColumn() {
-  GroupBox3->setGeometry(kOptionsBorder, Panel1->height() - kOptionsBorder - kOcenaHeight,
+  // In two columns, everything designed below the Opcje group moves up beside it.
+  const bool twoColumns = Panel1->height() < kOneColumnHeight;
+  const QPoint shift = twoColumns ? QPoint(kOptionsWidth, -kOptionsHeight) : QPoint(0, 0);
+  GroupBox2->move(QPoint(kOptionsBorder, kOptionsBorder + kOptionsHeight) + shift);
+  for (const auto& [button, place] : designedButtonPlaces_) button->move(place + shift);
+  GroupBox3->setGeometry(kOptionsBorder + shift.x(),
+                         Panel1->height() - kOptionsBorder - kOcenaHeight,
                          kOptionsWidth - 2 * kOptionsBorder, kOcenaHeight);
 }
 
@@ -222,7 +284,7 @@ void TMainForm::applyTabOrder() {
   QWidget* order[] = {RadioButton1, RadioButton2, TrackBar1, CheckBox3, CheckBox7,
                       CheckBox2,    CheckBox5,    CheckBox4, ComboBox2, CheckBox1,
                       Button1,      Button2,      Button3,   Button4,   Button5,
-                      Button11,     Button12,     Button13,  Button14};
+                      Button11,     Button12,     Button13,  Button14,  Plansza};
   for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
@@ -237,7 +299,10 @@ void TMainForm::connectHandlers() {
   // The worker reads these three; it sees them through atomics kept in step here.
   connect(CheckBox7, &QCheckBox::toggled, this, [this](bool on) { bookChecked_.store(on); });
   connect(CheckBox2, &QCheckBox::toggled, this, [this](bool on) { delayChecked_.store(on); });
-  connect(CheckBox3, &QCheckBox::toggled, this, [this](bool on) { thinkingChecked_.store(on); });
+  connect(CheckBox3, &QCheckBox::toggled, this, [this](bool on) {
+    thinkingChecked_.store(on);
+    if (!on) stopBackgroundThinking();
+  });
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
   connect(Button3, &QPushButton::clicked, this, [this] { Button3Click(); });
   connect(Button4, &QPushButton::clicked, this, [this] { Button4Click(); });
@@ -251,6 +316,7 @@ void TMainForm::connectHandlers() {
   Plansza->onMouseDown = [this](Qt::MouseButton button, int x, int y) {
     PlanszaMouseDown(button, x, y);
   };
+  Plansza->onKeyDown = [this](int key) { return PlanszaKeyDown(key); };
   Wynik->onPaint = [this](QPainter& painter) { WynikPaint(painter); };
   Ocena->onPaint = [this](QPainter& painter) { OcenaPaint(painter); };
 }
@@ -269,9 +335,9 @@ int32_t TMainForm::pp(uint32_t code) const {
   return binding_.instPp(engine, code);
 }
 
-void TMainForm::filePp(uint32_t code, const QString& path) const {
+int32_t TMainForm::filePp(uint32_t code, const QString& path) const {
   const QByteArray encoded = QFile::encodeName(path);
-  binding_.filePp(engine, code, encoded.constData());
+  return binding_.filePp(engine, code, encoded.constData());
 }
 
 // --- Workers ---
@@ -296,6 +362,19 @@ void TMainForm::StartWorker(int task) {
   worker = thread.get();
   workers_.push_back(std::move(thread));
   worker->start();
+  // Forces one look after the start, also for a worker that ends before the first tick.
+  lastWorkerState_ = -1;
+  statusTimer_->start();
+  updateStatus();
+}
+
+int TMainForm::workerState() const {
+  int state = 0;
+  for (const auto& w : workers_) {
+    if (w->done()) continue;
+    state = std::max(state, w->phase() == TavrinThread::Searching ? 2 : 1);
+  }
+  return state;
 }
 
 void TMainForm::waitForWorkers(bool cutSearches) {
@@ -333,6 +412,24 @@ void TMainForm::waitForWorkers(bool cutSearches) {
   if (--waitDepth_ == 0) thinkingAllowed.store(1);
 }
 
+void TMainForm::stopBackgroundThinking() {
+  // A worker publishes its Thinking phase before it reads the check box (see
+  // TavrinThread::think), so one that is about to think either sees the box clear or is
+  // seen here. The stop is repeated while it thinks: the engine may raise its flag
+  // only after the first stop was sent. A move search that runs is left alone.
+  auto thinking = [this] {
+    for (const auto& w : workers_) {
+      if (!w->done() && w->phase() == TavrinThread::Thinking) return w.get();
+    }
+    return static_cast<TavrinThread*>(nullptr);
+  };
+  while (TavrinThread* thinker = thinking()) {
+    inst(28);
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    thinker->wait(QDeadlineTimer(10));
+  }
+}
+
 void TMainForm::StopWorker() {
   if (inst(25) != 0) {
     inst(26);
@@ -349,19 +446,21 @@ void TMainForm::StopWorker() {
   waitForWorkers(true);
 }
 
+// The worker's requests go to the controls' own slots by name, so that the call and
+// its argument are built and run inside Qt. A functor built by the worker and run on
+// the user-interface thread would be handed over through Qt's internal locks, which
+// the thread sanitizer does not see (Debian's Qt is not built with it), and it would
+// report the hand-over as a race.
 void TMainForm::requestBoardRepaint() {
-  QMetaObject::invokeMethod(
-      Plansza, [box = Plansza] { box->update(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(Plansza, "update", Qt::QueuedConnection);
 }
 
 void TMainForm::requestBarRepaint() {
-  QMetaObject::invokeMethod(
-      Ocena, [box = Ocena] { box->update(); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(Ocena, "update", Qt::QueuedConnection);
 }
 
 void TMainForm::setReport(const QString& text) {
-  QMetaObject::invokeMethod(
-      Label8, [label = Label8, text] { label->setText(text); }, Qt::QueuedConnection);
+  QMetaObject::invokeMethod(Label8, "setText", Qt::QueuedConnection, Q_ARG(QString, text));
 }
 
 void TMainForm::showNextMoveButton() {
@@ -369,8 +468,7 @@ void TMainForm::showNextMoveButton() {
     Button2->show();
     return;
   }
-  QMetaObject::invokeMethod(
-      Button2, [button = Button2] { button->show(); }, Qt::BlockingQueuedConnection);
+  QMetaObject::invokeMethod(Button2, "show", Qt::BlockingQueuedConnection);
 }
 
 // --- Window operations and handlers ---
@@ -497,22 +595,190 @@ void TMainForm::Button2Click() {
   StartWorker(TavrinThread::ComputerMove);
 }
 
+void TMainForm::rememberFolder(const QString& fileName) {
+  const QString folder = QFileInfo(fileName).absolutePath();
+  OpenDialog1.initialDir = folder;
+  SaveDialog1.initialDir = folder;
+}
+
 void TMainForm::Button14Click() {
   StopWorker();
   const QString name = fileDialogs_(this, OpenDialog1);
   if (name.isEmpty()) return;
-  // The loaded game goes onto a board that no worker is using: the new game does not
-  // start one here.
-  newGame(false);
-  filePp(0, name);
+  rememberFolder(name);
+  // The engine replaces its record only with a good file and otherwise keeps it, so the
+  // game on screen is changed only after a load that worked. Why a load failed is said
+  // as far as the window can tell: a file it cannot read is found before the engine is
+  // asked; a file the engine refuses has contents that are no game record.
+  const QFileInfo file(name);
+  QString reason;
+  if (!file.exists()) {
+    reason = QStringLiteral("Plik nie istnieje.");
+  } else if (file.isDir()) {
+    reason = QStringLiteral("To jest folder, a nie plik.");
+  } else if (QFile readable(name); !readable.open(QIODevice::ReadOnly)) {
+    reason = QStringLiteral("Nie można go otworzyć do odczytu.");
+  } else if (filePp(0, name) == 0) {
+    reason = file.size() == 0 ? QStringLiteral("Plik jest pusty.")
+                              : QStringLiteral(
+                                    "Jego zawartość nie jest zapisem partii (plik jest "
+                                    "uszkodzony albo innego rodzaju).");
+  }
+  if (!reason.isEmpty()) {
+    messages_(this, OpenDialog1.title,
+              QStringLiteral("Nie wczytano pliku „%1”.\n%2\nBieżąca partia pozostaje bez zmian.")
+                  .arg(QDir::toNativeSeparators(name), reason));
+    return;
+  }
+  // What "Nowa partia" clears besides the record, which the load has replaced.
+  Button2->hide();
+  Label8->setText(kEmptyReport);
+  Ocena->update();
   SyncWithRecord();
 }
 
 void TMainForm::Button13Click() {
   StopWorker();
-  const QString name = fileDialogs_(this, SaveDialog1);
-  if (name.isEmpty()) return;
-  filePp(1, name + QStringLiteral(".gam"));
+  const QString chosen = fileDialogs_(this, SaveDialog1);
+  if (chosen.isEmpty()) return;
+  rememberFolder(chosen);
+  const QString name = chosen.endsWith(QStringLiteral(".gam"), Qt::CaseInsensitive)
+                           ? chosen
+                           : chosen + QStringLiteral(".gam");
+  if (filePp(1, name) != 0) return;
+  const QFileInfo folder(QFileInfo(name).absolutePath());
+  QString reason;
+  if (!folder.isDir()) {
+    reason =
+        QStringLiteral("Folder %1 nie istnieje.").arg(QDir::toNativeSeparators(folder.filePath()));
+  } else if (!folder.isWritable()) {
+    reason = QStringLiteral("Brak prawa zapisu w folderze %1.")
+                 .arg(QDir::toNativeSeparators(folder.filePath()));
+  } else {
+    reason = QStringLiteral("Zapis pliku nie powiódł się (na przykład brak miejsca na dysku).");
+  }
+  messages_(this, SaveDialog1.title,
+            QStringLiteral("Nie zapisano partii w pliku „%1”.\n%2")
+                .arg(QDir::toNativeSeparators(name), reason));
+}
+
+bool TMainForm::PlanszaKeyDown(int key) {
+  switch (key) {
+    case Qt::Key_Left:
+      cursorColumn = std::max(1, cursorColumn - 1);
+      break;
+    case Qt::Key_Right:
+      cursorColumn = std::min(8, cursorColumn + 1);
+      break;
+    case Qt::Key_Up:
+      cursorRow = std::max(1, cursorRow - 1);
+      break;
+    case Qt::Key_Down:
+      cursorRow = std::min(8, cursorRow + 1);
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+      // In a pass the key does what the highlighted "Następny ruch" does; otherwise it is
+      // a click on the middle of the cursor's square (the board must have been painted).
+      if (!Button2->isHidden()) {
+        Button2Click();
+      } else if (cellSize > 0) {
+        PlanszaMouseDown(Qt::LeftButton,
+                         boardLeft + static_cast<int>((cursorColumn - 0.5) * cellSize),
+                         boardTop + static_cast<int>((cursorRow - 0.5) * cellSize));
+      }
+      return true;
+    default:
+      return false;
+  }
+  Plansza->update();
+  return true;
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Button2 && (event->type() == QEvent::Show || event->type() == QEvent::Hide)) {
+    updateStatus();
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  updateStatus();
+}
+
+void TMainForm::updateStatus() {
+  // Nobody reads a hidden window's status; not asking keeps the engine's log of a
+  // hidden test window free of it.
+  if (!isVisible()) return;
+  StatusLine->setText(statusText());
+}
+
+QString TMainForm::statusText() const {
+  // Only the queries that are allowed while a worker searches or thinks: the side to
+  // move, the computer's colour, squares and legality.
+  const int32_t side = inst(5);
+  const int32_t computer = inst(4);
+  const int32_t human = -computer;
+  auto colourName = [](int32_t colour) {
+    return colour == -1 ? QStringLiteral("czarne") : QStringLiteral("białe");
+  };
+  const QString player = QStringLiteral("gracz (%1)").arg(colourName(human));
+  const QString machine = QStringLiteral("komputer (%1)").arg(colourName(computer));
+
+  if (side == 0) {
+    int black = 0;
+    int white = 0;
+    for (int row = 1; row <= 8; ++row) {
+      for (int column = 1; column <= 8; ++column) {
+        const int32_t colour = p0(0, row, column);
+        black += colour == -1 ? 1 : 0;
+        white += colour == 1 ? 1 : 0;
+      }
+    }
+    const int humanDiscs = human == -1 ? black : white;
+    const int computerDiscs = human == -1 ? white : black;
+    if (humanDiscs == computerDiscs) {
+      return QStringLiteral("Koniec partii: remis %1 : %2.").arg(humanDiscs).arg(computerDiscs);
+    }
+    const bool humanWon = humanDiscs > computerDiscs;
+    return QStringLiteral("Koniec partii: wygrywa %1, %2 : %3, przewaga %4.")
+        .arg(humanWon ? player : machine)
+        .arg(std::max(humanDiscs, computerDiscs))
+        .arg(std::min(humanDiscs, computerDiscs))
+        .arg(std::abs(humanDiscs - computerDiscs));
+  }
+  if (!Button2->isHidden()) {
+    return QStringLiteral("Gracz (%1) nie ma ruchu i pasuje. Grę wznawia „Następny ruch”.")
+        .arg(colourName(human));
+  }
+  const bool working = hasLiveWorker();
+  const bool searching = std::any_of(workers_.begin(), workers_.end(), [](const auto& w) {
+    return !w->done() && w->phase() == TavrinThread::Searching;
+  });
+  if (side == computer) {
+    if (working) {
+      return QStringLiteral("Ruch komputera (%1): komputer myśli…").arg(colourName(side));
+    }
+    return QStringLiteral("Ruch komputera (%1). Grę wznawia „|>”.").arg(colourName(side));
+  }
+  if (searching) {
+    return QStringLiteral("Komputer szuka ruchu dla gracza (%1)…").arg(colourName(side));
+  }
+  if (!working) {
+    bool canMove = false;
+    for (int row = 1; row <= 8 && !canMove; ++row) {
+      for (int column = 1; column <= 8 && !canMove; ++column) {
+        canMove = p0(0, row, column) == 0 && p0(2, row, column, human) != 0;
+      }
+    }
+    if (!canMove) {
+      return QStringLiteral("Gracz (%1) nie ma ruchu: kliknięcie planszy to pas.")
+          .arg(colourName(side));
+    }
+  }
+  return QStringLiteral("Ruch gracza (%1).").arg(colourName(side));
 }
 
 void TMainForm::PlanszaMouseDown(Qt::MouseButton, int x, int y) {
@@ -529,45 +795,29 @@ void TMainForm::PlanszaMouseDown(Qt::MouseButton, int x, int y) {
   int32_t row = 0;
   int32_t column = 0;
 
-  if (inst(10) != 0) {
-    if (inst(12) == 0) {
-      p0(3);
-    } else if (inside) {
-      locate(&row, &column);
-      const int32_t colour = inst(3);
-      if (p0(2, row, column, colour) != 0) {
-        inst(28);
-        waitForWorkers(false);
+  // The board takes moves only from the human and only on the human's turn. While a
+  // search runs (the computer's move, or the human's after "|>") the click is ignored:
+  // that search is about to play a move itself.
+  const bool humanToMove = inst(10) != 0;
+  if (inst(25) != 0 || !humanToMove) return;
+
+  if (inst(12) == 0) {
+    p0(3);
+  } else if (inside) {
+    locate(&row, &column);
+    if (p0(2, row, column, inst(3)) != 0) {
+      inst(28);
+      waitForWorkers(false);
+      // A worker that had not yet raised its search flag may have moved meanwhile:
+      // the turn and the square are asked again after the wait.
+      if (inst(10) != 0 && p0(2, row, column, inst(3)) != 0) {
         inst(14, row, column);
         Plansza->repaint();
         if (inst(13) == 0) p0(inst(12) != 0 ? 3 : 4);
         pp(0);
       }
     }
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    StartWorker(TavrinThread::ComputerMove);
-    return;
   }
-
-  if (inst(25) != 0 || !inside) return;
-  locate(&row, &column);
-  // Entering the computer's move by hand changes the board: no worker may still be
-  // thinking in the background on it.
-  if (hasLiveWorker()) {
-    inst(28);
-    waitForWorkers(false);
-  }
-  if (inst(15, row, column) != 0) {
-    Plansza->repaint();
-    Button2->hide();
-    if (inst(12) == 0) {
-      if (inst(13) != 0) {
-        p0(3);
-        Button2->show();
-      } else {
-        p0(4);
-      }
-    }
-    pp(0);
-  }
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+  StartWorker(TavrinThread::ComputerMove);
 }

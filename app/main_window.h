@@ -10,7 +10,9 @@
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "engine_binding.h"
@@ -25,8 +27,13 @@ class QPainter;
 class QPushButton;
 class QRadioButton;
 class QSlider;
+class QTimer;
 class Panel;
 class PaintBox;
+
+// Tells the user something that went wrong (a file not loaded or not saved).
+using MessagePresenter =
+    std::function<void(QWidget* parent, const QString& title, const QString& text)>;
 
 // What the window takes from its surroundings; the defaults are the real ones.
 struct TavrinOptions {
@@ -34,6 +41,7 @@ struct TavrinOptions {
   // folder of the executable.
   QStringList libraryDirectories;
   FileDialogRunner fileDialogs;  // empty: the platform's dialogs
+  MessagePresenter messages;     // empty: a warning message box
   WorkerClock clock;             // empty functions: the wall clock and a real sleep
 };
 
@@ -49,7 +57,8 @@ class TMainForm : public QWidget {
   int32_t inst(uint32_t code, int32_t a = 0, int32_t b = 0) const;
   int32_t p0(uint32_t code, int32_t row = 0, int32_t column = 0, int32_t colour = 0) const;
   int32_t pp(uint32_t code) const;
-  void filePp(uint32_t code, const QString& path) const;
+  // 1 when the file was loaded or saved, 0 when not.
+  int32_t filePp(uint32_t code, const QString& path) const;
 
   // --- Window operations ---
   void StopWorker();
@@ -74,6 +83,8 @@ class TMainForm : public QWidget {
   void Button14Click();
   void Button13Click();
   void PlanszaMouseDown(Qt::MouseButton button, int x, int y);
+  // Arrow keys move the cursor, Enter or Space plays its square; false for other keys.
+  bool PlanszaKeyDown(int key);
   void PlanszaPaint(QPainter& painter);
   void WynikPaint(QPainter& painter);
   void OcenaPaint(QPainter& painter);
@@ -89,6 +100,12 @@ class TMainForm : public QWidget {
 
   // True while any worker that this window started has not ended.
   bool hasLiveWorker() const;
+
+  // The status line: whose move it is, a pass and how the game goes on, who won.
+  // Called on the user-interface thread after every board paint, when "Następny ruch"
+  // shows or hides, and when the workers' state changes (see statusTimer_).
+  void updateStatus();
+  QString statusText() const;
 
   // --- Controls, under the form's names ---
   Panel* Panel1 = nullptr;
@@ -123,6 +140,7 @@ class TMainForm : public QWidget {
   QPushButton* Button2 = nullptr;
   PaintBox* Ocena = nullptr;
   QLabel* Label8 = nullptr;
+  QLabel* StatusLine = nullptr;
   FileDialog OpenDialog1;
   FileDialog SaveDialog1;
 
@@ -133,6 +151,10 @@ class TMainForm : public QWidget {
   std::atomic<int> thinkingAllowed{1};
   int clickColumn = 0;
   int clickRow = 0;
+  // The keyboard cursor on the board, a screen square (1..8 from the left and the top);
+  // drawn while the board has the focus.
+  int cursorColumn = 4;
+  int cursorRow = 4;
 
   // Board geometry of the last board paint, used by the click handler.
   int margin = 0;
@@ -154,6 +176,8 @@ class TMainForm : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void buildControls();
@@ -168,11 +192,25 @@ class TMainForm : public QWidget {
   // while gets the stop again: a stop sent before the engine raised its flag is lost.
   void waitForWorkers(bool cutSearches);
   void releaseEndedWorkers();
+  // Ends background thinking now running, and leaves a running move search alone.
+  void stopBackgroundThinking();
+  // Both file dialogs start next time in the folder of `fileName`.
+  void rememberFolder(const QString& fileName);
 
   EngineBinding binding_;
   FileDialogRunner fileDialogs_;
+  MessagePresenter messages_;
   WorkerClock clock_;
   std::vector<std::unique_ptr<TavrinThread>> workers_;
+  // While workers run, this timer looks every 50 ms whether one has started or ended
+  // a search or has ended, and then brings the status line up to date. The workers do
+  // not post to the window themselves: the hand-over inside Qt is invisible to the
+  // thread sanitizer, while the workers' phase and end are atomics it sees.
+  QTimer* statusTimer_ = nullptr;
+  int lastWorkerState_ = 0;
+  int workerState() const;
+  // Where the buttons below the score stand in the designed one-column layout.
+  std::vector<std::pair<QPushButton*, QPoint>> designedButtonPlaces_;
   int waitDepth_ = 0;
   std::atomic<bool> bookChecked_{true};
   std::atomic<bool> delayChecked_{true};

@@ -1,5 +1,7 @@
 #include "paint_box.h"
 
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -39,9 +41,37 @@ void PaintBox::paintEvent(QPaintEvent*) {
 }
 
 void PaintBox::mousePressEvent(QMouseEvent* event) {
+  if (keyboardFocus_) {
+    keyboardFocus_ = false;
+    update();
+  }
   if (onMouseDown) {
     const QPoint at = event->position().toPoint();
     onMouseDown(event->button(), at.x(), at.y());
   }
   event->accept();
+}
+
+void PaintBox::keyPressEvent(QKeyEvent* event) {
+  if (onKeyDown && onKeyDown(event->key())) {
+    if (!keyboardFocus_) {
+      keyboardFocus_ = true;
+      update();
+    }
+    event->accept();
+    return;
+  }
+  QWidget::keyPressEvent(event);
+}
+
+void PaintBox::focusInEvent(QFocusEvent* event) {
+  QWidget::focusInEvent(event);
+  keyboardFocus_ =
+      event->reason() == Qt::TabFocusReason || event->reason() == Qt::BacktabFocusReason;
+  update();
+}
+
+void PaintBox::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  update();
 }

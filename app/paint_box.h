@@ -33,10 +33,23 @@ class PaintBox : public QWidget {
 
   std::function<void(QPainter&)> onPaint;
   std::function<void(Qt::MouseButton, int x, int y)> onMouseDown;
+  // Returns true when it took the key.
+  std::function<bool(int key)> onKeyDown;
+
+  // True while the box has the focus and the user came to it by the keyboard (Tab, or
+  // a key since): only then is a keyboard cursor worth showing. A mouse click hides it.
+  bool keyboardFocus() const { return hasFocus() && keyboardFocus_; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  // A box that shows the focus (the board's cursor) is redrawn when it changes.
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
+
+ private:
+  bool keyboardFocus_ = false;
 };
 
 #endif

@@ -1,6 +1,9 @@
 #include "startup.h"
 
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
+#include <QTranslator>
 #include <exception>
 #include <memory>
 
@@ -20,6 +23,16 @@ bool TavrinApplication::notify(QObject* receiver, QEvent* event) {
 
 void showErrorBox(const QString& message) {
   QMessageBox::critical(nullptr, QApplication::applicationName(), message);
+}
+
+bool installQtTranslations(QCoreApplication& application) {
+  auto translator = std::make_unique<QTranslator>(&application);
+  if (!translator->load(QLocale(QLocale::Polish, QLocale::Poland), QStringLiteral("qtbase"),
+                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    return false;
+  }
+  application.installTranslator(translator.release());
+  return true;
 }
 
 int runTavrin(QApplication& application, const TavrinOptions& options,

@@ -20,6 +20,11 @@ using ErrorPresenter = std::function<void(const QString& message)>;
 
 void showErrorBox(const QString& message);
 
+// Installs Qt's own Polish translations (the file dialogs, the message boxes' buttons),
+// so that what Qt shows speaks the window's language whatever the system's locale.
+// False when they are not installed (Debian package qt6-translations-l10n).
+bool installQtTranslations(QCoreApplication& application);
+
 // Builds the main window with `options`, shows it and runs the event loop, returning
 // its exit status. When the window cannot be built, `presentError` receives the
 // reason, no window is shown and the result is 1.

@@ -72,8 +72,10 @@ void TavrinThread::think() {
   // thinkingAllowed before it reads the phase (both sequentially consistent): either this
   // worker sees the window waiting and skips, or the window sees the worker thinking
   // and keeps sending the stop until the worker has returned.
+  // The same holds for "myślenie w tle": the window clears its mirror before it looks
+  // for a thinking worker.
   phase_.store(Thinking);
-  if (form_->thinkingAllowed.load() != 0) form_->inst(16);
+  if (form_->thinkingAllowed.load() != 0 && form_->thinkingChecked()) form_->inst(16);
   phase_.store(Idle);
 }
 

@@ -13,9 +13,10 @@ cd "$(dirname "$0")/.."
 
 mode="${1:-test}"
 packages=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libgl-dev xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core)
+          qt6-base-dev libgl-dev xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
+          fonts-liberation2 qt6-translations-l10n)
 # The fuzz targets need clang and its libFuzzer runtime; only that mode installs them.
-[ "$mode" = fuzz ] && packages+=(clang libclang-rt-14-dev)
+if [ "$mode" = fuzz ]; then packages+=(clang libclang-rt-14-dev); fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -239,17 +239,15 @@ int32_t TavrinInst_pp(ZedareHandle engine, uint32_t code) {
   }
 }
 
-void TavrinFile_pp(ZedareHandle engine, uint32_t code, const char* path) {
-  if (!engine || !path) return;
+int32_t TavrinFile_pp(ZedareHandle engine, uint32_t code, const char* path) {
+  if (!engine || !path) return 0;
   try {
     Engine& e = *static_cast<Engine*>(engine);
-    if (code == 0) {
-      e.record.load(path);
-    } else if (code == 1) {
-      e.record.save(path);
-    }
+    if (code == 0) return e.record.load(path) ? 1 : 0;
+    if (code == 1) return e.record.save(path) ? 1 : 0;
   } catch (...) {
   }
+  return 0;
 }
 
 }  // extern "C"

@@ -28,7 +28,9 @@ ZEDARE_EXPORT int32_t TavrinInst(ZedareHandle engine, uint32_t code, int32_t a, 
 ZEDARE_EXPORT int32_t TavrinInst_p0(ZedareHandle engine, uint32_t code, int32_t row, int32_t column,
                                     int32_t colour);
 ZEDARE_EXPORT int32_t TavrinInst_pp(ZedareHandle engine, uint32_t code);
-ZEDARE_EXPORT void TavrinFile_pp(ZedareHandle engine, uint32_t code, const char* path);
+// Code 0 loads the game record from `path`, code 1 saves it there. The result is 1 when
+// the file was loaded or written, 0 when not (the record is then left as it was).
+ZEDARE_EXPORT int32_t TavrinFile_pp(ZedareHandle engine, uint32_t code, const char* path);
 
 #ifdef __cplusplus
 }

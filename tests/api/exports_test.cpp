@@ -22,7 +22,7 @@ using Destroy = void (*)(void*);
 using Inst = int32_t (*)(void*, uint32_t, int32_t, int32_t);
 using InstP0 = int32_t (*)(void*, uint32_t, int32_t, int32_t, int32_t);
 using InstPP = int32_t (*)(void*, uint32_t);
-using FilePP = void (*)(void*, uint32_t, const char*);
+using FilePP = int32_t (*)(void*, uint32_t, const char*);
 
 struct Library {
   void* handle = nullptr;
@@ -132,10 +132,11 @@ TEST_F(Exports, UnknownCodesAndBadArgumentsChangeNothing) {
   EXPECT_EQ(pp(9), 0);
   const std::string path = ::testing::TempDir() + "zedare_code2.gam";
   std::remove(path.c_str());
-  lib().file(engine, 2, path.c_str());
+  EXPECT_EQ(lib().file(engine, 2, path.c_str()), 0);
   EXPECT_FALSE(std::ifstream(path).good());
-  lib().file(engine, 0, nullptr);
-  lib().file(engine, 1, nullptr);
+  EXPECT_EQ(lib().file(engine, 0, path.c_str()), 0);  // no such file: refused
+  EXPECT_EQ(lib().file(engine, 0, nullptr), 0);
+  EXPECT_EQ(lib().file(engine, 1, nullptr), 0);
   // Squares outside the board and colours other than +-1 are refused.
   EXPECT_EQ(inst(14, 0, 4), 0);
   EXPECT_EQ(inst(15, 9, 4), 0);
@@ -253,9 +254,9 @@ TEST_F(Exports, SavedGameLoadsBackThroughTheFileCodes) {
   inst(14, 3, 3);
   pp(0);
   pp(6);
-  lib().file(engine, 1, path.c_str());
+  EXPECT_EQ(lib().file(engine, 1, path.c_str()), 1);
   void* other = lib().create();
-  lib().file(other, 0, path.c_str());
+  EXPECT_EQ(lib().file(other, 0, path.c_str()), 1);
   EXPECT_EQ(lib().pp(other, 2), 1);
   lib().pp(other, 3);
   EXPECT_EQ(lib().p0(other, 0, 3, 4, 0), -1);
@@ -265,6 +266,8 @@ TEST_F(Exports, SavedGameLoadsBackThroughTheFileCodes) {
   EXPECT_EQ(lib().p0(other, 0, 3, 3, 0), 1);
   lib().destroy(other);
   std::remove(path.c_str());
+  // A folder that does not exist cannot take the file.
+  EXPECT_EQ(lib().file(engine, 1, (path + ".missing/partia.gam").c_str()), 0);
 }
 
 }  // namespace

@@ -12,7 +12,8 @@ foreach(path
     ${LIBDIR}/libzedare.so
     ${DATADIR}/zedare/modele
     ${DATADIR}/zedare/otwarcia
-    ${DATADIR}/applications/tavrinwin.desktop)
+    ${DATADIR}/applications/tavrinwin.desktop
+    ${DATADIR}/icons/hicolor/scalable/apps/tavrinwin.svg)
   if(NOT EXISTS ${PREFIX}/${path})
     message(FATAL_ERROR "not installed: ${path}")
   endif()
@@ -25,5 +26,22 @@ endif()
 file(READ ${PREFIX}/${DATADIR}/applications/tavrinwin.desktop entry)
 if(NOT entry MATCHES "\nExec=TavrinWin\n" OR NOT entry MATCHES "\nType=Application\n")
   message(FATAL_ERROR "the desktop entry does not start TavrinWin")
+endif()
+# The entry names the installed icon, has a name and a comment of its own (not the
+# Windows title the program keeps for its window), and the icon is an SVG image.
+if(NOT entry MATCHES "\nIcon=tavrinwin\n")
+  message(FATAL_ERROR "the desktop entry does not name the installed icon tavrinwin")
+endif()
+foreach(key Name Name\\[pl\\] Comment Comment\\[pl\\])
+  if(NOT entry MATCHES "\n${key}=[^\n]+\n")
+    message(FATAL_ERROR "the desktop entry has no ${key}")
+  endif()
+endforeach()
+if(entry MATCHES "Windows")
+  message(FATAL_ERROR "the desktop entry speaks of Windows")
+endif()
+file(READ ${PREFIX}/${DATADIR}/icons/hicolor/scalable/apps/tavrinwin.svg icon)
+if(NOT icon MATCHES "<svg[^>]*xmlns=\"http://www.w3.org/2000/svg\"")
+  message(FATAL_ERROR "tavrinwin.svg is not an SVG image")
 endif()
 file(REMOVE_RECURSE ${PREFIX})

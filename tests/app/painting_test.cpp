@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QFontMetrics>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
 #include <QTest>
 
@@ -137,7 +138,9 @@ class PaintingTest : public QObject {
     auto form = makeForm();
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    form->resize(844, 603);
+    // The status line below takes its height from the window, not from the board.
+    const int status = form->StatusLine->height();
+    form->resize(844, 603 + status);
     QTRY_COMPARE(form->Plansza->size(), QSize(700, 603));
     board(*form);
     QCOMPARE(form->boardLeft, 60);
@@ -146,7 +149,7 @@ class PaintingTest : public QObject {
     QCOMPARE(form->boardBottom, 591);
     QCOMPARE(form->cellSize, 72.375);
 
-    form->resize(845, 603);  // an odd extra width: the spare pixel goes right
+    form->resize(845, 603 + status);  // an odd extra width: the spare pixel goes right
     QTRY_COMPARE(form->Plansza->size(), QSize(701, 603));
     const QImage image = board(*form);
     QCOMPARE(form->boardLeft, 61);
@@ -193,6 +196,7 @@ class PaintingTest : public QObject {
   void hintsRingLegalCandidatesOnly() {
     auto form = makeForm();
     engine.startPosition();
+    engine.answer(kStandInInst, 4, 1);  // the computer plays white: black's turn is the human's
     engine.answer(kStandInInst, 5, -1);
     engine.square(3, 4, 0, 1, -1);  // a candidate black may play: ring
     engine.square(6, 5, 0, 1, 1);   // a candidate only white may play: none

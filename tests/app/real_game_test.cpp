@@ -3,9 +3,14 @@
 // computer answers at level 1 with background thinking on. The program lies beside the
 // real libzedare.so and runs in the source tree, where the engine finds its data.
 #include <QCheckBox>
+#include <QFile>
+#include <QLabel>
 #include <QPushButton>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
+#include <cstdlib>
 
 #include "main_window.h"
 #include "paint_box.h"
@@ -22,6 +27,24 @@ int discsOnBoard(const TMainForm& form) {
     for (int column = 1; column <= 8; ++column) discs += form.p0(0, row, column) != 0 ? 1 : 0;
   }
   return discs;
+}
+
+// The status line's text for the end of the game, worked out from the board.
+QString finalStatus(const TMainForm& form) {
+  int black = 0;
+  int white = 0;
+  for (int row = 1; row <= 8; ++row) {
+    for (int column = 1; column <= 8; ++column) {
+      black += form.p0(0, row, column) == -1 ? 1 : 0;
+      white += form.p0(0, row, column) == 1 ? 1 : 0;
+    }
+  }
+  if (black == white) return QString("Koniec partii: remis %1 : %1.").arg(black);
+  return QString("Koniec partii: wygrywa %1, %2 : %3, przewaga %4.")
+      .arg(black > white ? "gracz (czarne)" : "komputer (białe)")
+      .arg(std::max(black, white))
+      .arg(std::min(black, white))
+      .arg(std::abs(black - white));
 }
 
 bool anyLegalMove(const TMainForm& form, int colour) {
@@ -41,6 +64,8 @@ class RealGameTest : public QObject {
  private slots:
   void wholeGameAtLevelOne() {
     TMainForm form;
+    form.show();  // the status line is kept only for a window on screen
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
     QVERIFY(waitForIdle(form, 60000));
     QCOMPARE(form.TrackBar1->value(), 1);
     QVERIFY(form.CheckBox3->isChecked());
@@ -54,6 +79,7 @@ class RealGameTest : public QObject {
     };
     const int human = -1;
     int humanMoves = 0;
+    int humanPasses = 0;
     int lastDiscs = 0;
     int stalled = 0;
     for (int turn = 0; turn < 300; ++turn) {
@@ -70,8 +96,14 @@ class RealGameTest : public QObject {
                                            .arg(form.inst(12))
                                            .arg(form.inst(13))));
       if (!form.Button2->isHidden()) {
+        ++humanPasses;
+        QTRY_VERIFY2(form.StatusLine->text().contains("nie ma ruchu i pasuje"),
+                     qPrintable(form.StatusLine->text()));
         form.Button2->click();
       } else if (form.inst(5) == human) {
+        QTRY_VERIFY2(form.StatusLine->text() == "Ruch gracza (czarne)." ||
+                         form.StatusLine->text().contains("kliknięcie planszy to pas"),
+                     qPrintable(form.StatusLine->text()));
         int row = 0;
         int column = 0;
         for (int r = 1; r <= 8 && row == 0; ++r) {
@@ -106,6 +138,8 @@ class RealGameTest : public QObject {
     QVERIFY(waitForIdle(form, 120000));
     QCOMPARE(form.inst(5), 0);
     QVERIFY(humanMoves > 0);
+    QTRY_COMPARE(form.StatusLine->text(), finalStatus(form));
+    qInfo("%d moves and %d passes of the human", humanMoves, humanPasses);
 
     // Over: the board is full or neither side can move.
     const int discs = discsOnBoard(form);
@@ -147,6 +181,88 @@ class RealGameTest : public QObject {
       for (int column = 1; column <= 8; ++column) blackAgain += form.p0(0, row, column) == -1;
     }
     QCOMPARE(blackAgain, black);
+  }
+  // From a saved game where the human's one move and the computer's forced reply leave
+  // the human without a move: the pass shows, "Następny ruch" goes on, the end shows
+  // the winner and the margin. Saved and loaded again, the finished game says the same.
+  void passAndEndFromAGameFile() {
+    const QString passFile = QStringLiteral(TAVRIN_SOURCE_DIR "/tests/app/data/pass.gam");
+    QString chosen = passFile;
+    TavrinOptions options;
+    options.fileDialogs = [&](QWidget*, const FileDialog&) { return chosen; };
+    QStringList messages;
+    options.messages = [&](QWidget*, const QString&, const QString& text) { messages << text; };
+    TMainForm form(options);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(waitForIdle(form, 60000));
+    form.Button14->click();
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join("\n")));
+    QCOMPARE(form.inst(5), -1);
+    QTRY_COMPARE(form.StatusLine->text(), QStringLiteral("Ruch gracza (czarne)."));
+    form.Plansza->grab();
+
+    // Black's only move, clicked on the board.
+    int row = 0;
+    int column = 0;
+    int moves = 0;
+    for (int r = 1; r <= 8; ++r) {
+      for (int c = 1; c <= 8; ++c) {
+        if (form.p0(0, r, c) == 0 && form.p0(2, r, c, -1) != 0) {
+          row = r;
+          column = c;
+          ++moves;
+        }
+      }
+    }
+    QCOMPARE(moves, 1);
+    QTest::mouseClick(form.Plansza, Qt::LeftButton, {},
+                      QPoint(form.boardLeft + static_cast<int>((row - 0.5) * form.cellSize),
+                             form.boardTop + static_cast<int>((column - 0.5) * form.cellSize)));
+    QVERIFY(waitForIdle(form, 60000));
+    QVERIFY(!form.Button2->isHidden());
+    QCOMPARE(form.inst(5), 1);
+    QTRY_COMPARE(
+        form.StatusLine->text(),
+        QStringLiteral("Gracz (czarne) nie ma ruchu i pasuje. Grę wznawia „Następny ruch”."));
+
+    form.Button2->click();
+    QVERIFY(waitForIdle(form, 60000));
+    // The computer moves until the end (the human cannot move again with so few empties
+    // left, or moves by clicking, as in the whole game above).
+    for (int turn = 0; turn < 5 && form.inst(5) != 0; ++turn) {
+      if (!form.Button2->isHidden()) {
+        form.Button2->click();
+      } else {
+        form.Button12->click();
+      }
+      QVERIFY(waitForIdle(form, 60000));
+    }
+    QCOMPARE(form.inst(5), 0);
+    const QString end = finalStatus(form);
+    QTRY_COMPARE(form.StatusLine->text(), end);
+
+    QTemporaryDir folder;
+    chosen = folder.filePath("koniec");
+    form.Button13->click();
+    chosen = folder.filePath("koniec.gam");
+    form.Button1->click();
+    QVERIFY(waitForIdle(form, 60000));
+    form.Button14->click();
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join("\n")));
+    QTRY_COMPARE(form.StatusLine->text(), end);
+
+    // A file that is no game: the finished game stays, and the user is told.
+    QFile bad(folder.filePath("zly.gam"));
+    QVERIFY(bad.open(QIODevice::WriteOnly));
+    bad.write("1 2 3\nto nie jest partia\n");
+    bad.close();
+    chosen = bad.fileName();
+    form.Button14->click();
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains("nie jest zapisem partii"), qPrintable(messages[0]));
+    QCOMPARE(form.inst(5), 0);
+    QCOMPARE(form.StatusLine->text(), end);
   }
 };
 

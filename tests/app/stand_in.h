@@ -9,7 +9,8 @@
 #define STAND_IN_EXPORT __attribute__((visibility("default")))
 
 // Which dispatcher an answer is for.
-enum { kStandInInst = 0, kStandInP0 = 1, kStandInPp = 2 };
+// File answers (TavrinFile_pp) are 1, the file was loaded or saved, unless scripted.
+enum { kStandInInst = 0, kStandInP0 = 1, kStandInPp = 2, kStandInFile = 3 };
 
 #ifdef __cplusplus
 extern "C" {

@@ -61,7 +61,7 @@ std::string format(const char* name, uint32_t code, std::initializer_list<int32_
   return text;
 }
 
-int32_t answer(int function, uint32_t code) {
+int32_t answer(int function, uint32_t code, int32_t unscripted = 0) {
   Script& s = script();
   std::lock_guard<std::mutex> lock(s.mutex);
   auto queued = s.queued.find({function, code});
@@ -71,7 +71,7 @@ int32_t answer(int function, uint32_t code) {
     return value;
   }
   auto fixed = s.fixed.find({function, code});
-  return fixed != s.fixed.end() ? fixed->second : 0;
+  return fixed != s.fixed.end() ? fixed->second : unscripted;
 }
 
 bool onBoard(int32_t row, int32_t column) {
@@ -168,8 +168,9 @@ int32_t TavrinInst_pp(ZedareHandle, uint32_t code) {
 }
 
 #ifndef STAND_IN_WITHOUT_FILE_EXPORT
-void TavrinFile_pp(ZedareHandle, uint32_t code, const char* path) {
+int32_t TavrinFile_pp(ZedareHandle, uint32_t code, const char* path) {
   record(format("F", code, {}) + " " + (path != nullptr ? path : "(null)"));
+  return answer(kStandInFile, code, 1);
 }
 #endif
 

@@ -8,8 +8,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QLabel>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -241,6 +244,22 @@ class StartupTest : public QObject {
     QCOMPARE(log.indexOf("hook returned"), style + 1);
     QCOMPARE(closer.texts.size(), 1);
     QVERIFY(closer.texts[0].startsWith("MATRIX: readtxt(char *)"));
+  }
+  // The file dialogs, drawn by Qt itself here, speak Polish like the window.
+  void qtSpeaksPolishInTheFileDialogs() {
+    QVERIFY2(installQtTranslations(*qApp), "Qt's Polish translations are not installed");
+    QFileDialog dialog(nullptr, QStringLiteral("Otwieranie pliku partii"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    QStringList texts;
+    for (QLabel* label : dialog.findChildren<QLabel*>()) texts << label->text();
+    for (QAbstractButton* button : dialog.findChildren<QAbstractButton*>()) texts << button->text();
+    const QStringList english = {"Look in:", "File &name:", "Files of type:", "&Open", "Cancel"};
+    for (const QString& text : english)
+      QVERIFY2(!texts.contains(text), qPrintable(texts.join(", ")));
+    QVERIFY2(texts.contains(QCoreApplication::translate("QFileDialog", "Look in:")),
+             qPrintable(texts.join(", ")));
+    QCOMPARE(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Szukaj w:"));
   }
 };
 

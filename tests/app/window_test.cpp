@@ -2,14 +2,24 @@
 // exact order of engine calls of its handlers, its worker and the waits between them.
 // Log entries are "I<code> a b", "P<code> row column colour", "PP<code>", "F<code> path";
 // a "w:" prefix marks a call from a worker thread, " end" the return of a blocking call.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QFile>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionButton>
+#include <QStyleOptionComboBox>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <atomic>
 #include <memory>
 #include <thread>
@@ -68,6 +78,7 @@ class WindowTest : public QObject {
   QStringList dialogTitles;
   QString dialogAnswer;
   FileDialog lastDialog;
+  QStringList messages;  // "title: text" of every message box the window showed
 
   // A window on the stand-in whose first worker has ended, with the log cleared.
   std::unique_ptr<TMainForm> makeForm(bool keepLog = false) {
@@ -77,6 +88,9 @@ class WindowTest : public QObject {
       lastDialog = dialog;
       dialogTitles << dialog.title;
       return dialogAnswer;
+    };
+    options.messages = [this](QWidget*, const QString& title, const QString& text) {
+      messages << title + ": " + text;
     };
     auto form = std::make_unique<TMainForm>(options);
     if (!waitForIdle(*form)) qFatal("the first worker did not end");
@@ -121,6 +135,7 @@ class WindowTest : public QObject {
     clock = clockOwner.get();
     dialogTitles.clear();
     dialogAnswer.clear();
+    messages.clear();
   }
 
   void startUpSelectsStyleThenLevelThenStartsAWorker() {
@@ -131,7 +146,11 @@ class WindowTest : public QObject {
   void windowStartsAsDesigned() {
     auto form = makeForm();
     QCOMPARE(form->windowTitle(), QStringLiteral("Pelagor v.12"));
-    QCOMPARE(form->size(), QSize(744, 603));
+    // The designed client area, with the status line added below it.
+    const int status = form->StatusLine->height();
+    QVERIFY(status >= QFontMetrics(form->font()).height());
+    QCOMPARE(form->size(), QSize(744, 603 + status));
+    QCOMPARE(form->StatusLine->geometry(), QRect(0, 603, 744, status));
     QCOMPARE(form->Plansza->size(), QSize(600, 603));
     QCOMPARE(form->Panel1->geometry(), QRect(600, 0, 144, 603));
     QCOMPARE(form->font().pixelSize(), 14);
@@ -148,6 +167,7 @@ class WindowTest : public QObject {
     QCOMPARE(form->TrackBar1->value(), 1);
     QCOMPARE(form->Label3->text(), QStringLiteral("1"));
     QCOMPARE(form->Label8->text(), QStringLiteral("0 / 0 (0 s)"));
+    QVERIFY(!form->Label8->toolTip().isEmpty());
     QVERIFY(!form->CheckBox4->isChecked());
     QVERIFY(!form->CheckBox5->isChecked());
     QVERIFY(!form->CheckBox1->isChecked());
@@ -202,7 +222,7 @@ class WindowTest : public QObject {
         form->RadioButton1, form->RadioButton2, form->TrackBar1, form->CheckBox3, form->CheckBox7,
         form->CheckBox2,    form->CheckBox5,    form->CheckBox4, form->ComboBox2, form->CheckBox1,
         form->Button1,      form->Button2,      form->Button3,   form->Button4,   form->Button5,
-        form->Button11,     form->Button12,     form->Button13,  form->Button14};
+        form->Button11,     form->Button12,     form->Button13,  form->Button14,  form->Plansza};
     QList<QWidget*> chain;
     QWidget* widget = form->RadioButton1;
     do {
@@ -235,7 +255,7 @@ class WindowTest : public QObject {
     engine.startPosition();
     engine.square(3, 4, 0, 1, -1);
     engine.answer(kStandInInst, 3, -1);
-    engine.queue(kStandInInst, 10, {1});
+    engine.queue(kStandInInst, 10, {1, 1});  // the human is to move, also after the wait
     engine.queue(kStandInInst, 12, {1, 1});  // the human can move; then the computer passes
     engine.clearLog();
 
@@ -245,8 +265,9 @@ class WindowTest : public QObject {
     const int moveEnd = find(log, "PP0");
     QVERIFY2(moveEnd > 0, qPrintable(log.join(", ")));
     QCOMPARE(log.mid(0, moveEnd + 1),
-             (Entries{"I10 0 0", "I12 0 0", "I3 0 0", "P2 3 4 -1", "I28 0 0", "I14 3 4", "paint",
-                      "I13 0 0", "I12 0 0", "P3 0 0 0", "PP0"}));
+             (Entries{"I10 0 0", "I25 0 0", "I12 0 0", "I3 0 0", "P2 3 4 -1", "I28 0 0", "I10 0 0",
+                      "I3 0 0", "P2 3 4 -1", "I14 3 4", "paint", "I13 0 0", "I12 0 0", "P3 0 0 0",
+                      "PP0"}));
     QVERIFY(find(log, "w:I11 0 0", moveEnd) > moveEnd);
     QCOMPARE(form->clickColumn, 3);
     QCOMPARE(form->clickRow, 4);
@@ -260,12 +281,13 @@ class WindowTest : public QObject {
     engine.answer(kStandInInst, 12, 1);
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 2, 2));
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I12 0 0", "I3 0 0", "P2 2 2 -1", "w:I11 0 0"}));
+    QCOMPARE(engine.log(),
+             (Entries{"I10 0 0", "I25 0 0", "I12 0 0", "I3 0 0", "P2 2 2 -1", "w:I11 0 0"}));
 
     engine.clearLog();
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, QPoint(5, 300));
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I12 0 0", "w:I11 0 0"}));
+    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0", "I12 0 0", "w:I11 0 0"}));
   }
 
   void humanWithoutMovePassesOnAnyClick() {
@@ -274,7 +296,7 @@ class WindowTest : public QObject {
     engine.answer(kStandInInst, 10, 1);
     QTest::mouseClick(form->Plansza, Qt::RightButton, {}, QPoint(5, 5));
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I12 0 0", "P3 0 0 0", "w:I11 0 0"}));
+    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0", "I12 0 0", "P3 0 0 0", "w:I11 0 0"}));
   }
 
   void flippedLayoutMirrorsTheRows_data() {
@@ -305,7 +327,7 @@ class WindowTest : public QObject {
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {},
                       QPoint(form->boardLeft, form->boardTop) + offset);
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(engine.log().value(3), asked);
+    QCOMPARE(engine.log().value(4), asked);
   }
 
   void clickBeforeAnyPaintFindsNoSquare() {
@@ -314,25 +336,25 @@ class WindowTest : public QObject {
     engine.answer(kStandInInst, 12, 1);
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, QPoint(100, 100));
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I12 0 0", "w:I11 0 0"}));
+    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0", "I12 0 0", "w:I11 0 0"}));
   }
 
-  void computerMoveEnteredByHand() {
+  // On the computer's turn the board takes no move, not even one entered for the
+  // computer: the game goes on with "|>" or "Następny ruch".
+  void computerMoveIsNotEnteredByHand() {
     auto form = makeForm();
     paintBoard(*form);
     form->Button2->show();
     engine.queue(kStandInInst, 15, {1});
     engine.queue(kStandInInst, 13, {1});
-    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 6, 5));
-    QCOMPARE(engine.log(),
-             (Entries{"I10 0 0", "I25 0 0", "I15 6 5", "I12 0 0", "I13 0 0", "P3 0 0 0", "PP0"}));
-    QVERIFY(!form->Button2->isHidden());  // the human must pass: the computer moves again
-    QVERIFY(!form->hasLiveWorker());
-
-    // An illegal square: nothing but the attempt.
-    engine.clearLog();
-    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 1, 1));
-    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0", "I15 1 1"}));
+    for (const QPoint& square : {QPoint(6, 5), QPoint(1, 1)}) {
+      engine.clearLog();
+      QTest::mouseClick(form->Plansza, Qt::LeftButton, {},
+                        squareCentre(*form, square.x(), square.y()));
+      QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0"}));
+      QVERIFY(!form->Button2->isHidden());
+      QVERIFY(!form->hasLiveWorker());
+    }
   }
 
   void clickWhileTheComputerSearchesDoesNothing() {
@@ -425,18 +447,24 @@ class WindowTest : public QObject {
     QVERIFY(form->RadioButton1->isChecked());
   }
 
-  void saveAppendsTheExtensionAlways_data() {
+  void saveAppendsTheExtensionOnlyWhenMissing_data() {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("written");
     QTest::newRow("plain name") << "/tmp/partia"
                                 << "F1 /tmp/partia.gam";
-    QTest::newRow("name with the extension") << "partia.gam"
-                                             << "F1 partia.gam.gam";
-    QTest::newRow("Polish letters") << "gra żółta"
-                                    << "F1 gra żółta.gam";
+    QTest::newRow("name with the extension") << "/tmp/partia.gam"
+                                             << "F1 /tmp/partia.gam";
+    QTest::newRow("extension in capitals") << "/tmp/PARTIA.GAM"
+                                           << "F1 /tmp/PARTIA.GAM";
+    QTest::newRow("another extension") << "/tmp/partia.txt"
+                                       << "F1 /tmp/partia.txt.gam";
+    QTest::newRow("extension inside the name") << "/tmp/x.gam.kopia"
+                                               << "F1 /tmp/x.gam.kopia.gam";
+    QTest::newRow("Polish letters") << "/tmp/gra żółta"
+                                    << "F1 /tmp/gra żółta.gam";
   }
 
-  void saveAppendsTheExtensionAlways() {
+  void saveAppendsTheExtensionOnlyWhenMissing() {
     QFETCH(QString, chosen);
     QFETCH(QString, written);
     auto form = makeForm();
@@ -445,7 +473,7 @@ class WindowTest : public QObject {
     QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", written}));
     QCOMPARE(lastDialog.kind, FileDialog::Kind::Save);
     QCOMPARE(lastDialog.title, QStringLiteral("Zapisywanie pliku partii"));
-    QCOMPARE(lastDialog.initialDir, QStringLiteral("."));
+    QCOMPARE(lastDialog.initialDir, QDir::homePath());
     QVERIFY(lastDialog.filter.contains("*.gam"));
     QVERIFY(!form->hasLiveWorker());
   }
@@ -458,34 +486,44 @@ class WindowTest : public QObject {
     QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I25 0 0", "I27 0 0"}));
   }
 
+  // The record is replaced only by the load itself (the engine keeps it when it refuses
+  // the file), so no new game precedes it.
   void loadInstallsTheGameWithNoWorkerRunning() {
+    QTemporaryDir folder;
+    const QString name = folder.filePath("zapis.gam");
+    QVERIFY(QFile(name).open(QIODevice::WriteOnly));
     auto form = makeForm();
     engine.answer(kStandInInst, 11, 1);  // a worker started now would go for a move
     engine.queue(kStandInPp, 2, {1});
-    dialogAnswer = "zapis.gam";
+    form->Label8->setText("x");
+    dialogAnswer = name;
     form->Button14->click();
     QTest::qWait(100);
-    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I25 0 0", "I27 0 0", "I8 0 0", "PP1",
-                                    "I1 1 0", "F0 zapis.gam", "PP2", "I0 1 0", "PP3", "I5 0 0",
-                                    "PP4", "I23 0 0", "I9 0 0"}));
+    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "F0 " + name, "PP2", "I0 1 0", "PP3",
+                                    "I5 0 0", "PP4", "I23 0 0", "I9 0 0"}));
+    QVERIFY(messages.isEmpty());
+    QCOMPARE(form->Label8->text(), QStringLiteral("0 / 0 (0 s)"));
     QCOMPARE(lastDialog.kind, FileDialog::Kind::Open);
     QCOMPARE(lastDialog.title, QStringLiteral("Otwieranie pliku partii"));
-    QCOMPARE(lastDialog.initialDir, QStringLiteral("."));
+    QCOMPARE(lastDialog.initialDir, QDir::homePath());
     QVERIFY(!form->hasLiveWorker());
     QVERIFY(form->RadioButton2->isChecked());
   }
 
   void loadFirstStopsABackgroundThinker() {
+    QTemporaryDir folder;
+    const QString name = folder.filePath("zapis.gam");
+    QVERIFY(QFile(name).open(QIODevice::WriteOnly));
     auto form = makeForm();
     startThinkingWorker(*form);
     engine.clearLog();
-    dialogAnswer = "zapis.gam";
+    dialogAnswer = name;
     form->Button14->click();
     const QStringList log = engine.log();
     const int thinkingEnded = find(log, "w:I16 0 0 end");
     QVERIFY(thinkingEnded > 0);
-    QVERIFY(find(log, "F0 zapis.gam") > thinkingEnded);
-    QVERIFY(find(log, "w:PP0") < find(log, "I8 0 0"));
+    QVERIFY(find(log, "F0 " + name) > thinkingEnded);
+    QVERIFY(find(log, "w:PP0") < find(log, "F0 " + name));
     QVERIFY(!form->hasLiveWorker());
   }
 
@@ -730,6 +768,471 @@ class WindowTest : public QObject {
     QVERIFY2(find(log, "w:I16 0 0 end") > 0, qPrintable(log.join(", ")));
     QVERIFY(find(log, "I28 0 0") < find(log, "w:I16 0 0 end"));
     QVERIFY(find(log, "w:PP0") < find(log, "I8 0 0"));
+  }
+  // "|>" has the engine search the human's move; a click on a legal square meanwhile
+  // must not play a second move for the human once that search returns.
+  void clickDuringTheSearchForTheHumanPlaysNothing() {
+    Watchdog watchdog(60);
+    auto form = makeForm();
+    paintBoard(*form);
+    engine.answer(kStandInInst, 3, -1);
+    engine.answer(kStandInInst, 10, 1);
+    engine.answer(kStandInInst, 12, 1);
+    engine.answer(kStandInInst, 13, 1);
+    engine.square(3, 4, 0, 1, -1);
+    engine.blocking(true, false);
+    form->Button12->click();
+    QVERIFY(QTest::qWaitFor([&] { return engine.logged("w:I14 1 0"); }, 10000));
+    // Ends the search after a while in case the click waits for it.
+    QTimer::singleShot(300, form.get(), [&] { form->inst(26); });
+    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 3, 4));
+    form->inst(26);
+    QVERIFY(waitForIdle(*form));
+    const QStringList log = engine.log();
+    QCOMPARE(log.count("w:I14 1 0 end"), 1);
+    QVERIFY2(!log.contains("I14 3 4"), qPrintable(log.join(", ")));
+  }
+
+  // Hints and clicks belong to the human's turn only. The square (3, 4) is an empty
+  // candidate that the side to move may play.
+  void hintsAndClicksOnlyOnTheHumansTurn_data() {
+    QTest::addColumn<int>("human");
+    QTest::addColumn<int>("sideToMove");
+    QTest::addColumn<bool>("hint");
+    QTest::addColumn<QString>("played");  // the move call a click makes, or empty
+    QTest::newRow("black human to move") << -1 << -1 << true << "I14 3 4";
+    QTest::newRow("white human to move") << 1 << 1 << true << "I14 3 4";
+    QTest::newRow("computer (white) to move") << -1 << 1 << false << "";
+    QTest::newRow("computer (black) to move") << 1 << -1 << false << "";
+  }
+
+  void hintsAndClicksOnlyOnTheHumansTurn() {
+    QFETCH(int, human);
+    QFETCH(int, sideToMove);
+    QFETCH(bool, hint);
+    QFETCH(QString, played);
+    auto form = makeForm();
+    form->CheckBox5->setChecked(true);
+    engine.startPosition();
+    engine.square(3, 4, 0, 1, sideToMove);
+    engine.answer(kStandInInst, 3, human);
+    engine.answer(kStandInInst, 4, -human);
+    engine.answer(kStandInInst, 5, sideToMove);
+    engine.answer(kStandInInst, 10, sideToMove == human ? 1 : 0);
+    engine.answer(kStandInInst, 11, sideToMove == human ? 0 : 1);
+    engine.answer(kStandInInst, 12, 1);
+    engine.answer(kStandInInst, 13, 1);
+    engine.answer(kStandInInst, 15, 1);
+    const QImage board = form->Plansza->grab().toImage();
+    const QPoint centre = squareCentre(*form, 3, 4);
+    const int half = static_cast<int>(form->cellSize / 2) - 2;
+    int olive = 0;
+    for (int y = centre.y() - half; y <= centre.y() + half; ++y) {
+      for (int x = centre.x() - half; x <= centre.x() + half; ++x) {
+        olive += board.pixelColor(x, y) == QColor(128, 128, 0) ? 1 : 0;
+      }
+    }
+    QCOMPARE(olive > 0, hint);
+
+    engine.clearLog();
+    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, centre);
+    QVERIFY(waitForIdle(*form));
+    const QStringList log = engine.log();
+    const bool moved = log.contains("I14 3 4") || log.contains("I15 3 4");
+    QVERIFY2(moved == !played.isEmpty(), qPrintable(log.join(", ")));
+    if (!played.isEmpty()) QVERIFY(log.contains(played));
+  }
+
+  // Unticking "myślenie w tle" ends background thinking that already runs, also when
+  // the engine raises its flag only after the first stop.
+  void untickingBackgroundThinkingStopsIt_data() {
+    QTest::addColumn<int>("raiseDelayMs");
+    QTest::newRow("flag up") << 0;
+    QTest::newRow("flag raised late") << 300;
+  }
+
+  void untickingBackgroundThinkingStopsIt() {
+    QFETCH(int, raiseDelayMs);
+    auto form = makeForm();
+    engine.queue(kStandInInst, 11, {1});
+    engine.queue(kStandInInst, 13, {1});
+    engine.queue(kStandInInst, 12, {1});
+    engine.blocking(false, true, 0, raiseDelayMs);
+    form->Button1->click();
+    QVERIFY(QTest::qWaitFor([&] { return engine.logged("w:I16 0 0"); }, 10000));
+    engine.clearLog();
+    form->CheckBox3->click();
+    QVERIFY(!form->CheckBox3->isChecked());
+    QVERIFY(QTest::qWaitFor([&] { return !form->hasLiveWorker(); }, 3000));
+    const QStringList log = engine.log();
+    QVERIFY2(log.contains("w:I16 0 0 end"), qPrintable(log.join(", ")));
+    QVERIFY(find(log, "I28 0 0") < find(log, "w:I16 0 0 end"));
+    QVERIFY(log.contains("w:PP0"));  // the computer's move is still recorded
+  }
+
+  // A file the engine cannot load leaves the game as it was and says why.
+  void refusedLoadKeepsTheGame_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("engineAsked");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("missing file") << "missing" << false << "nie istnieje";
+    QTest::newRow("a folder") << "folder" << false << "folder";
+    QTest::newRow("empty file") << "empty" << true << "pusty";
+    QTest::newRow("bad contents") << "bad" << true << "nie jest zapisem partii";
+  }
+
+  void refusedLoadKeepsTheGame() {
+    QFETCH(QString, kind);
+    QFETCH(bool, engineAsked);
+    QFETCH(QString, reason);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString name = folder.filePath(kind == "folder" ? "" : "partia.gam");
+    if (kind == "empty" || kind == "bad") {
+      QFile file(name);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      if (kind == "bad") file.write("to nie jest partia\n");
+    }
+    auto form = makeForm();
+    engine.answer(kStandInFile, 0, 0);  // the engine refuses the file
+    dialogAnswer = name;
+    form->Button14->click();
+    const QStringList log = engine.log();
+    QCOMPARE(log.contains("F0 " + name), engineAsked);
+    for (const char* change : {"I8 0 0", "PP1", "PP3", "I9 0 0"}) {
+      QVERIFY2(!log.contains(change), qPrintable(log.join(", ")));
+    }
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].startsWith("Otwieranie pliku partii: Nie wczytano pliku"),
+             qPrintable(messages[0]));
+    QVERIFY2(messages[0].contains(reason), qPrintable(messages[0]));
+    QVERIFY(!form->hasLiveWorker());
+  }
+
+  void failedSaveSaysSo_data() {
+    QTest::addColumn<QString>("where");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("no such folder") << "missing/partia"
+                                    << "nie istnieje";
+    QTest::newRow("engine could not write") << "partia"
+                                            << "nie powiódł się";
+  }
+
+  void failedSaveSaysSo() {
+    QFETCH(QString, where);
+    QFETCH(QString, reason);
+    QTemporaryDir folder;
+    auto form = makeForm();
+    engine.answer(kStandInFile, 1, 0);
+    dialogAnswer = folder.filePath(where);
+    form->Button13->click();
+    QVERIFY(engine.logged("F1 " + folder.filePath(where) + ".gam"));
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].startsWith("Zapisywanie pliku partii: Nie zapisano partii"),
+             qPrintable(messages[0]));
+    QVERIFY2(messages[0].contains(reason), qPrintable(messages[0]));
+
+    // A save that works says nothing.
+    messages.clear();
+    engine.answer(kStandInFile, 1, 1);
+    form->Button13->click();
+    QVERIFY(messages.isEmpty());
+  }
+
+  // The dialogs start in the home folder, then in the folder of the last file chosen in
+  // either of them.
+  void dialogsOpenInTheLastFolderUsed() {
+    QTemporaryDir first;
+    QTemporaryDir second;
+    auto form = makeForm();
+    form->Button13->click();  // cancelled
+    QCOMPARE(lastDialog.initialDir, QDir::homePath());
+    form->Button14->click();
+    QCOMPARE(lastDialog.initialDir, QDir::homePath());
+
+    dialogAnswer = first.filePath("partia");
+    form->Button13->click();
+    dialogAnswer.clear();
+    form->Button14->click();
+    QCOMPARE(lastDialog.kind, FileDialog::Kind::Open);
+    QCOMPARE(lastDialog.initialDir, first.path());
+
+    dialogAnswer = second.filePath("nie_ma.gam");  // the folder counts even if the load fails
+    form->Button14->click();
+    dialogAnswer.clear();
+    form->Button13->click();
+    QCOMPARE(lastDialog.kind, FileDialog::Kind::Save);
+    QCOMPARE(lastDialog.initialDir, second.path());
+  }
+
+  // Every caption is drawn whole in the font the window actually gets: a check box's or
+  // radio button's text fits the room its style leaves beside the indicator, a push
+  // button's fits inside its frame, a label fits its group, a style name fits the list.
+  void captionsFitTheirControls() {
+    auto form = makeForm();
+    const QString family = QFontInfo(form->font()).family();
+    QStringList cut;
+    auto check = [&](const QString& caption, int needed, int room) {
+      if (needed > room) cut << QString("\"%1\" needs %2 of %3").arg(caption).arg(needed).arg(room);
+    };
+    for (QAbstractButton* button : form->findChildren<QAbstractButton*>()) {
+      const QFontMetrics metrics(button->font());
+      const int needed = metrics.horizontalAdvance(button->text());
+      QStyleOptionButton option;
+      option.initFrom(button);
+      option.text = button->text();
+      if (qobject_cast<QCheckBox*>(button) != nullptr) {
+        check(
+            button->text(), needed,
+            button->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, button).width());
+      } else if (qobject_cast<QRadioButton*>(button) != nullptr) {
+        check(button->text(), needed,
+              button->style()
+                  ->subElementRect(QStyle::SE_RadioButtonContents, &option, button)
+                  .width());
+      } else {
+        check(button->text(), needed,
+              button->style()
+                  ->subElementRect(QStyle::SE_PushButtonContents, &option, button)
+                  .width());
+      }
+    }
+    for (QLabel* label : form->findChildren<QLabel*>()) {
+      if (label->text().isEmpty() || label->wordWrap()) continue;
+      const int needed = QFontMetrics(label->font()).horizontalAdvance(label->text());
+      check(label->text(), needed, label->width());
+      check(label->text(), label->x() + needed, label->parentWidget()->width());
+    }
+    for (QGroupBox* group : form->findChildren<QGroupBox*>()) {
+      check(group->title(), QFontMetrics(group->font()).horizontalAdvance(group->title()),
+            group->width() - 16);
+    }
+    QStyleOptionComboBox option;
+    option.initFrom(form->ComboBox2);
+    const int room = form->ComboBox2->style()
+                         ->subControlRect(QStyle::CC_ComboBox, &option,
+                                          QStyle::SC_ComboBoxEditField, form->ComboBox2)
+                         .width();
+    for (int i = 0; i < form->ComboBox2->count(); ++i) {
+      const QString item = form->ComboBox2->itemText(i);
+      check(item, QFontMetrics(form->ComboBox2->font()).horizontalAdvance(item), room);
+    }
+    QVERIFY2(cut.isEmpty(), qPrintable("font " + family + ": " + cut.join("; ")));
+  }
+
+  // At any size from the minimum up, every control lies inside the window and none
+  // covers another, with the evaluation group and "Następny ruch" both shown.
+  void everythingReachableAtEverySize_data() {
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("minimum") << QSize(554, 455);
+    QTest::newRow("minimum height, default width") << QSize(744, 455);
+    QTest::newRow("just below the designed height") << QSize(744, 600);
+    QTest::newRow("minimum width, tall") << QSize(554, 800);
+    QTest::newRow("large") << QSize(1200, 900);
+  }
+
+  void everythingReachableAtEverySize() {
+    QFETCH(QSize, size);
+    auto form = makeForm();
+    form->CheckBox1->setChecked(true);
+    form->Button2->show();
+    form->resize(size);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QTRY_COMPARE(form->size(), size);
+    QCOMPARE(form->minimumSize(), QSize(554, 455));
+    QList<QWidget*> blocks = {form->Plansza, form->GroupBox1, form->GroupBox2, form->GroupBox3};
+    for (QPushButton* button : form->findChildren<QPushButton*>()) blocks << button;
+    for (QLabel* label : form->findChildren<QLabel*>()) {
+      if (label->parentWidget() == form.get() || label->parentWidget() == form->Panel2) {
+        blocks << label;  // a label of the window itself, not of a group
+      }
+    }
+    auto placed = [&](QWidget* widget) {
+      return QRect(widget->mapTo(form.get(), QPoint(0, 0)), widget->size());
+    };
+    for (QWidget* widget : blocks) {
+      QVERIFY2(widget->isVisible(), qPrintable(widget->objectName()));
+      QVERIFY2(form->rect().contains(placed(widget)),
+               qPrintable(widget->objectName() + " lies outside the window"));
+    }
+    for (int i = 0; i < blocks.size(); ++i) {
+      for (int j = i + 1; j < blocks.size(); ++j) {
+        QVERIFY2(!placed(blocks[i]).intersects(placed(blocks[j])),
+                 qPrintable(blocks[i]->objectName() + " overlaps " + blocks[j]->objectName()));
+      }
+    }
+    // The board is still a board: at least 30 pixels a square.
+    form->Plansza->grab();
+    QVERIFY(form->cellSize >= 30);
+  }
+  // The status line says whose move it is, how a pass or a paused game goes on, and
+  // who won by how much. Discs: black and white counts placed on the stand-in's board.
+  void statusLineFollowsTheGame_data() {
+    QTest::addColumn<int>("computer");
+    QTest::addColumn<int>("sideToMove");
+    QTest::addColumn<int>("black");
+    QTest::addColumn<int>("white");
+    QTest::addColumn<bool>("humanHasAMove");
+    QTest::addColumn<bool>("nextMoveShown");
+    QTest::addColumn<QString>("status");
+    QTest::newRow("human (black) to move")
+        << 1 << -1 << 2 << 2 << true << false << "Ruch gracza (czarne).";
+    QTest::newRow("human (white) to move")
+        << -1 << 1 << 2 << 2 << true << false << "Ruch gracza (białe).";
+    QTest::newRow("computer to move, paused")
+        << 1 << 1 << 3 << 1 << true << false << "Ruch komputera (białe). Grę wznawia „|>”.";
+    QTest::newRow("human passes")
+        << 1 << 1 << 10 << 30 << false << true
+        << "Gracz (czarne) nie ma ruchu i pasuje. Grę wznawia „Następny ruch”.";
+    QTest::newRow("human without a move after navigating")
+        << 1 << -1 << 10 << 30 << false << false
+        << "Gracz (czarne) nie ma ruchu: kliknięcie planszy to pas.";
+    QTest::newRow("human wins") << 1 << 0 << 40 << 24 << false << false
+                                << "Koniec partii: wygrywa gracz (czarne), 40 : 24, przewaga 16.";
+    QTest::newRow("computer wins")
+        << -1 << 0 << 40 << 20 << false << false
+        << "Koniec partii: wygrywa komputer (czarne), 40 : 20, przewaga 20.";
+    QTest::newRow("wipe-out") << 1 << 0 << 0 << 13 << false << false
+                              << "Koniec partii: wygrywa komputer (białe), 13 : 0, przewaga 13.";
+    QTest::newRow("draw") << 1 << 0 << 32 << 32 << false << false
+                          << "Koniec partii: remis 32 : 32.";
+  }
+
+  void statusLineFollowsTheGame() {
+    QFETCH(int, computer);
+    QFETCH(int, sideToMove);
+    QFETCH(int, black);
+    QFETCH(int, white);
+    QFETCH(bool, humanHasAMove);
+    QFETCH(bool, nextMoveShown);
+    QFETCH(QString, status);
+    auto form = makeForm();
+    engine.answer(kStandInInst, 4, computer);
+    engine.answer(kStandInInst, 5, sideToMove);
+    for (int i = 0; i < black + white; ++i) {
+      engine.square(i / 8 + 1, i % 8 + 1, i < black ? -1 : 1);
+    }
+    if (humanHasAMove) engine.square(8, 8, 0, 1, -computer);
+    if (nextMoveShown) form->Button2->show();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QTRY_COMPARE(form->StatusLine->text(), status);
+  }
+
+  // While a worker searches, the line says so, and it changes by itself once the
+  // worker has ended.
+  void statusLineWhileTheEngineSearches_data() {
+    QTest::addColumn<bool>("forTheHuman");
+    QTest::addColumn<QString>("during");
+    QTest::addColumn<QString>("after");
+    QTest::newRow("the computer's move") << false << "Ruch komputera (białe): komputer myśli…"
+                                         << "Ruch gracza (czarne).";
+    QTest::newRow("the human's move on |>") << true << "Komputer szuka ruchu dla gracza (czarne)…"
+                                            << "Ruch komputera (białe). Grę wznawia „|>”.";
+  }
+
+  void statusLineWhileTheEngineSearches() {
+    QFETCH(bool, forTheHuman);
+    QFETCH(QString, during);
+    QFETCH(QString, after);
+    auto form = makeForm();
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    engine.answer(kStandInInst, 4, 1);
+    engine.answer(kStandInInst, 5, forTheHuman ? -1 : 1);
+    engine.answer(kStandInInst, 10, forTheHuman ? 1 : 0);
+    engine.answer(kStandInInst, 11, forTheHuman ? 0 : 1);
+    engine.answer(kStandInInst, 12, 1);
+    engine.answer(kStandInInst, 13, 1);
+    engine.square(8, 8, 0, 1, -1);
+    form->CheckBox3->setChecked(false);
+    engine.blocking(true, false);
+    form->Button12->click();
+    QVERIFY(QTest::qWaitFor([&] { return form->inst(25) != 0; }, 10000));
+    QTRY_COMPARE(form->StatusLine->text(), during);
+    engine.answer(kStandInInst, 5, forTheHuman ? 1 : -1);  // the search's move is played
+    form->inst(26);
+    QVERIFY(waitForIdle(*form));
+    QTRY_COMPARE(form->StatusLine->text(), after);
+  }
+
+  // The board is reached by Tab; the arrow keys move a cursor (kept on the board) and
+  // Enter or Space plays its square, mirrored like a click when the layout is flipped.
+  void keyboardPlay_data() {
+    QTest::addColumn<QString>("keys");  // L R U D for the arrows, E Enter, S Space
+    QTest::addColumn<bool>("flipped");
+    QTest::addColumn<QString>("played");
+    QTest::newRow("two right, one up") << "RRUE" << false << "I14 6 3";
+    QTest::newRow("the same, flipped") << "RRUE" << true << "I14 6 6";
+    QTest::newRow("held at the top-left edge") << "LLLLLLUUUUUUS" << false << "I14 1 1";
+    QTest::newRow("held at the bottom-right edge") << "RRRRRRDDDDDDE" << false << "I14 8 8";
+  }
+
+  void keyboardPlay() {
+    QFETCH(QString, keys);
+    QFETCH(bool, flipped);
+    QFETCH(QString, played);
+    auto form = makeForm();
+    form->CheckBox4->setChecked(flipped);
+    form->show();
+    QVERIFY(QTest::qWaitForWindowActive(form.get()));
+    engine.answer(kStandInInst, 3, -1);
+    engine.answer(kStandInInst, 10, 1);
+    engine.answer(kStandInInst, 12, 1);
+    engine.answer(kStandInInst, 13, 1);
+    for (int row = 1; row <= 8; ++row) {
+      for (int column = 1; column <= 8; ++column) engine.square(row, column, 0, 1, -1);
+    }
+    form->Button14->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), form->Plansza);
+
+    // The cursor shows while the board has the focus.
+    auto yellow = [&] {
+      const QImage image = form->Plansza->grab().toImage();
+      int count = 0;
+      for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) count += image.pixelColor(x, y) == Qt::yellow;
+      }
+      return count;
+    };
+    QVERIFY(yellow() > 100);
+
+    engine.clearLog();
+    for (QChar key : keys) {
+      const Qt::Key code = key == 'L'   ? Qt::Key_Left
+                           : key == 'R' ? Qt::Key_Right
+                           : key == 'U' ? Qt::Key_Up
+                           : key == 'D' ? Qt::Key_Down
+                           : key == 'E' ? Qt::Key_Return
+                                        : Qt::Key_Space;
+      QTest::keyClick(form->Plansza, code);
+    }
+    QVERIFY(waitForIdle(*form));
+    const QStringList moves = engine.log().filter(QRegularExpression("^I14 "));
+    QCOMPARE(moves, QStringList{played});
+
+    // A mouse click on the board hides it; a key brings it back.
+    QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, QPoint(3, 3));
+    QVERIFY(waitForIdle(*form));
+    QCOMPARE(QApplication::focusWidget(), form->Plansza);
+    QCOMPARE(yellow(), 0);
+    QTest::keyClick(form->Plansza, Qt::Key_Left);
+    QVERIFY(yellow() > 100);
+    form->Button1->setFocus();
+    QCOMPARE(yellow(), 0);
+  }
+
+  // In a pass, Enter on the board does what "Następny ruch" does.
+  void enterOnTheBoardContinuesAfterAPass() {
+    auto form = makeForm();
+    form->Button2->show();
+    engine.clearLog();
+    QTest::keyClick(form->Plansza, Qt::Key_Return);
+    QVERIFY(form->Button2->isHidden());
+    QVERIFY(waitForIdle(*form));
+    QCOMPARE(engine.log(), (Entries{"w:I11 0 0"}));
   }
 };
 
