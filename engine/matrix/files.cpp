@@ -42,6 +42,8 @@ constexpr int kMaxNumberLength = 29;
 constexpr size_t kMaxLine = size_t{1} << 24;
 // The longest token the counted format takes (the rest of a long number is ignored).
 constexpr int kMaxCountedToken = 4096;
+// The most rows a counted table without elements may have (8 MB of row pointers).
+constexpr long long kMaxEmptyRows = 1 << 20;
 
 [[noreturn]] void stop(const char* signature, const char* message) {
   matrixError(signature, message, "");
@@ -221,12 +223,14 @@ void readCounted(matrix& m, Tokens& tokens, const char* signature) {
       (rows > 0 && cols > 2147483647 / rows))
     stop(signature, "nieprawidlowe wymiary macierzy");
   // Elements missing at the end of the file stay 0, but the counts must not claim more
-  // elements than the file has bytes after them (every element takes one at least), nor
-  // more rows than that plus a small allowance (a table without columns holds no
-  // elements, yet each row costs memory): a few bytes must not make the reader
-  // allocate a table of any size.
+  // elements than the file has bytes after them (every element takes one at least): a
+  // few bytes must not make the reader allocate a table of any size. A table without
+  // elements still costs memory for each row, so it may have at most kMaxEmptyRows
+  // (a bound of its own, so that such a table, written, reads back).
   const long long count = static_cast<long long>(rows) * cols;
-  auto tooLarge = [&](long long bytes) { return count > bytes || rows > bytes + kMaxCountedToken; };
+  auto tooLarge = [&](long long bytes) {
+    return count > bytes || (count == 0 && rows > kMaxEmptyRows);
+  };
   const long long left = tokens.left();
   if (left >= 0) {
     if (tooLarge(left)) stop(signature, "nieprawidlowe wymiary macierzy");
@@ -245,8 +249,8 @@ void readCounted(matrix& m, Tokens& tokens, const char* signature) {
       values.push_back(parseNumber(token, static_cast<size_t>(length)));
     }
     const bool complete = static_cast<long long>(values.size()) == count;
-    if ((!complete && count > tokens.consumed() - countsEnd) ||
-        rows > tokens.consumed() - countsEnd + kMaxCountedToken)
+    if ((!complete && tooLarge(tokens.consumed() - countsEnd)) ||
+        (count == 0 && rows > kMaxEmptyRows))
       stop(signature, "nieprawidlowe wymiary macierzy");
     m = matrix(rows, cols);
     std::copy(values.begin(), values.end(), count > 0 ? m.data[0] : nullptr);

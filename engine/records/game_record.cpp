@@ -36,7 +36,9 @@ void GameRecord::reset() {
 
 void GameRecord::store(const Board& position, int colour) {
   const int i = position.discCount - 4;
-  if (i < 0 || i >= kSlots) return;
+  // A slot beyond the one after the last would leave slots never written between them,
+  // which navigation would reach as positions of the game: such a store is refused.
+  if (i < 0 || i >= kSlots || i > lastIndex + 1) return;
   playerColour = colour;
   positions[i] = position;
   currentIndex = i;

@@ -24,7 +24,8 @@ struct GameRecord {
 
   void reset();
   // Stores a copy of the position at index discCount - 4 and makes it the last one.
-  // A position whose disc count lies outside 4..64 is not stored.
+  // A position whose disc count lies outside 4..64, or more than one past the last
+  // stored one (the slots between would hold no position of this game), is not stored.
   void store(const Board& position, int colour);
   void loadCurrent(Board& target) const { target = positions[currentIndex]; }
   int currentSideToMove() const { return positions[currentIndex].sideToMove; }

@@ -82,6 +82,15 @@ TEST(GameRecordStore, ResetStoreAndNavigation) {
       }
   game.store(at3, -1);
   EXPECT_EQ(game.lastIndex, 4);
+  // A position two moves past the last would leave a never-written slot: not stored.
+  Board skipped = at3;
+  for (int played = 0; played < 2;)
+    for (int sq = 0; sq < 64 && played < 2; ++sq)
+      played += skipped.play(sq / 8 + 1, sq % 8 + 1, skipped.sideToMove) ? 1 : 0;
+  ASSERT_EQ(skipped.discCount, 10);
+  game.store(skipped, -1);
+  EXPECT_EQ(game.lastIndex, 4);
+  EXPECT_EQ(game.currentIndex, 4);
   game.toLast();
   EXPECT_EQ(game.currentIndex, 4);
   game.toFirst();
