@@ -1,0 +1,42 @@
+# Checks that the engine's modules include each other only downwards:
+#   board, matrix  <-  eval  <-  search  <-  api  <-  records, training
+# Each module may include the headers of the modules listed for it here, and its own.
+# Two known upward edges are listed by file, so that no other can creep in: the engine
+# instance (api/engine.h) still carries the search's tree and flags, so search includes
+# it, and it holds the game record (records/game_record.h).
+# Run: cmake -DROOT=<source dir> -P tests/check_layers.cmake; fails listing every
+# forbidden include.
+set(allowed_board board)
+set(allowed_matrix matrix)
+set(allowed_eval board matrix eval)
+set(allowed_search board matrix eval search api/engine.h)
+set(allowed_api board matrix eval search api records/game_record.h)
+set(allowed_records board matrix eval search api records)
+set(allowed_training board matrix eval search api records training)
+
+file(GLOB_RECURSE sources RELATIVE ${ROOT}/engine ${ROOT}/engine/*.h ${ROOT}/engine/*.cpp)
+set(faults "")
+foreach(source ${sources})
+  string(REGEX MATCH "^[a-z]+" module "${source}")
+  if(NOT DEFINED allowed_${module})
+    string(APPEND faults "  ${source}: module '${module}' has no rule\n")
+    continue()
+  endif()
+  file(STRINGS ${ROOT}/engine/${source} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  foreach(line ${lines})
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" header "${line}")
+    string(REGEX MATCH "^[a-z]+" target "${header}")
+    set(ok FALSE)
+    foreach(rule ${allowed_${module}})
+      if(rule STREQUAL target OR rule STREQUAL header)
+        set(ok TRUE)
+      endif()
+    endforeach()
+    if(NOT ok)
+      string(APPEND faults "  engine/${source}: includes \"${header}\" (${module} may not include ${target})\n")
+    endif()
+  endforeach()
+endforeach()
+if(faults)
+  message(FATAL_ERROR "Forbidden includes:\n${faults}")
+endif()
