@@ -124,19 +124,19 @@ void TMainForm::PlanszaPaint(QPainter& painter) {
   const bool hints = CheckBox5->isChecked();
   // Hints are the human's moves, shown only on the human's turn: the computer's colour
   // (asked once) tells whose turn the side to move is.
-  const int32_t human = hints ? -inst(4) : 0;
+  const int32_t human = hints ? -inst(ZEDARE_COMPUTER_COLOUR) : 0;
   for (int c = 1; c <= 8; ++c) {
     for (int r = 1; r <= 8; ++r) {
       const int row = c;
       const int column = flipped ? 9 - r : r;
       const Box box = squareBox(c, r);
-      if (p0(0, row, column) == -1) {
+      if (p0(ZEDARE_SQUARE_COLOUR, row, column) == -1) {
         ellipse(painter, kBlack, kBlack, box.shrunk(discInset));
-      } else if (p0(0, row, column) == 1) {
+      } else if (p0(ZEDARE_SQUARE_COLOUR, row, column) == 1) {
         ellipse(painter, kWhite, kWhite, box.shrunk(discInset));
-      } else if (hints && p0(1, row, column) == 1) {
-        const int32_t sideToMove = inst(5);
-        if (sideToMove != 0 && sideToMove == human && p0(2, row, column, sideToMove) != 0) {
+      } else if (hints && p0(ZEDARE_SQUARE_STATE, row, column) == 1) {
+        const int32_t sideToMove = inst(ZEDARE_SIDE_TO_MOVE);
+        if (sideToMove != 0 && sideToMove == human && p0(ZEDARE_IS_LEGAL, row, column, sideToMove) != 0) {
           // A thin olive ring: the green inner disc covers all but its edge.
           ellipse(painter, kOlive, kOlive, box.shrunk(hintOuterInset));
           ellipse(painter, kGreen, kGreen, box.shrunk(hintInnerInset));
@@ -145,8 +145,8 @@ void TMainForm::PlanszaPaint(QPainter& painter) {
     }
   }
 
-  const int lastRow = inst(21);
-  const int lastColumn = inst(22);
+  const int lastRow = inst(ZEDARE_LAST_ROW);
+  const int lastColumn = inst(ZEDARE_LAST_COLUMN);
   if (lastRow > 0 && lastColumn > 0) {
     hintOuterInset = nearest(cellSize * 4.0 / 9.0);
     const int screenRow = flipped ? 9 - lastColumn : lastColumn;
@@ -176,9 +176,9 @@ void TMainForm::WynikPaint(QPainter& painter) {
   whiteCount = 0;
   for (int row = 1; row <= 8; ++row) {
     for (int column = 1; column <= 8; ++column) {
-      if (p0(0, row, column) == -1) {
+      if (p0(ZEDARE_SQUARE_COLOUR, row, column) == -1) {
         ++blackCount;
-      } else if (p0(0, row, column) == 1) {
+      } else if (p0(ZEDARE_SQUARE_COLOUR, row, column) == 1) {
         ++whiteCount;
       }
     }
@@ -197,10 +197,10 @@ void TMainForm::WynikPaint(QPainter& painter) {
 
 void TMainForm::OcenaPaint(QPainter& painter) {
   painter.setRenderHint(QPainter::Antialiasing, false);
-  evaluation = std::clamp(inst(20) * 0.001, -10.0, 10.0);
+  evaluation = std::clamp(inst(ZEDARE_BEST_VALUE) * 0.001, -10.0, 10.0);
   // The evaluation is the computer's; the bar shows it from black's side, six pixels
   // a unit, black growing from the left.
-  const int computer = inst(4);
+  const int computer = inst(ZEDARE_COMPUTER_COLOUR);
   if (computer == 1) {
     barPosition = nearest(60 - 6 * evaluation);
   } else if (computer == -1) {

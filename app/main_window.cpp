@@ -401,9 +401,9 @@ void TMainForm::waitForWorkers(bool cutSearches) {
       for (const auto& w : workers_) {
         if (w->done()) continue;
         if (w->phase() == TavrinThread::Thinking) {
-          inst(28);
+          inst(ZEDARE_STOP_PONDERING);
         } else if (cutSearches && w->phase() == TavrinThread::Searching) {
-          inst(26);
+          inst(ZEDARE_STOP_SEARCH);
         }
       }
       sinceStop.restart();
@@ -424,21 +424,21 @@ void TMainForm::stopBackgroundThinking() {
     return static_cast<TavrinThread*>(nullptr);
   };
   while (TavrinThread* thinker = thinking()) {
-    inst(28);
+    inst(ZEDARE_STOP_PONDERING);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     thinker->wait(QDeadlineTimer(10));
   }
 }
 
 void TMainForm::StopWorker() {
-  if (inst(25) != 0) {
-    inst(26);
+  if (inst(ZEDARE_IS_SEARCHING) != 0) {
+    inst(ZEDARE_STOP_SEARCH);
     thinkingAllowed.store(0);
     waitForWorkers(true);
     thinkingAllowed.store(1);
   }
-  if (inst(27) != 0) {
-    inst(28);
+  if (inst(ZEDARE_IS_PONDERING) != 0) {
+    inst(ZEDARE_STOP_PONDERING);
     waitForWorkers(true);
   }
   // A worker between two engine calls has neither flag up, yet it must not go on
@@ -474,18 +474,18 @@ void TMainForm::showNextMoveButton() {
 // --- Window operations and handlers ---
 
 void TMainForm::SyncWithRecord() {
-  if (pp(2) == -1) {
+  if (pp(ZEDARE_RECORD_PLAYER_COLOUR) == -1) {
     RadioButton1->setChecked(true);
-    inst(0, -1);
+    inst(ZEDARE_SET_HUMAN_COLOUR, -1);
   } else {
     RadioButton2->setChecked(true);
-    inst(0, 1);
+    inst(ZEDARE_SET_HUMAN_COLOUR, 1);
   }
-  pp(3);
-  const int32_t sideToMove = inst(5);
-  if (sideToMove != pp(4)) p0(3);
-  inst(23, 0, 0);
-  inst(9);
+  pp(ZEDARE_RECORD_LOAD_CURRENT);
+  const int32_t sideToMove = inst(ZEDARE_SIDE_TO_MOVE);
+  if (sideToMove != pp(ZEDARE_RECORD_SIDE_TO_MOVE)) p0(ZEDARE_PASS);
+  inst(ZEDARE_SET_LAST_MOVE, 0, 0);
+  inst(ZEDARE_RESET_TREE);
   Plansza->repaint();
   Button2->hide();
 }
@@ -494,20 +494,20 @@ void TMainForm::FormCreate() {
   margin = 12;
   Plansza->repaint();
   Ocena->repaint();
-  inst(30, 1, 6 - ComboBox2->currentIndex());
-  inst(1, TrackBar1->value());
+  inst(ZEDARE_LOAD_MODEL, 1, 6 - ComboBox2->currentIndex());
+  inst(ZEDARE_SET_LEVEL, TrackBar1->value());
   StartWorker(TavrinThread::ComputerMove);
 }
 
 void TMainForm::newGame(bool startWorker) {
   StopWorker();
-  inst(8);
-  pp(1);
+  inst(ZEDARE_NEW_GAME);
+  pp(ZEDARE_RECORD_RESET);
   Plansza->repaint();
   Button2->hide();
   Ocena->repaint();
   Label8->setText(kEmptyReport);
-  inst(1, TrackBar1->value());
+  inst(ZEDARE_SET_LEVEL, TrackBar1->value());
   if (startWorker) StartWorker(TavrinThread::ComputerMove);
 }
 
@@ -517,31 +517,31 @@ void TMainForm::Button1Click() {
 
 void TMainForm::RadioButton1Click() {
   StopWorker();
-  if (RadioButton1->isChecked()) inst(0, -1);
-  inst(9);
+  if (RadioButton1->isChecked()) inst(ZEDARE_SET_HUMAN_COLOUR, -1);
+  inst(ZEDARE_RESET_TREE);
   Button2->hide();
   Plansza->repaint();
 }
 
 void TMainForm::RadioButton2Click() {
   StopWorker();
-  if (RadioButton2->isChecked()) inst(0, 1);
-  inst(9);
+  if (RadioButton2->isChecked()) inst(ZEDARE_SET_HUMAN_COLOUR, 1);
+  inst(ZEDARE_RESET_TREE);
   Button2->hide();
   Plansza->repaint();
 }
 
 void TMainForm::TrackBar1Change() {
   StopWorker();
-  inst(1, TrackBar1->value());
-  Label3->setText(QString::number(inst(6)));
+  inst(ZEDARE_SET_LEVEL, TrackBar1->value());
+  Label3->setText(QString::number(inst(ZEDARE_LEVEL)));
 }
 
 void TMainForm::ComboBox2Change() {
   const int index = ComboBox2->currentIndex();
   if (index < 0) return;
   StopWorker();
-  inst(30, 1, 6 - index);
+  inst(ZEDARE_LOAD_MODEL, 1, 6 - index);
 }
 
 void TMainForm::CheckBox4Click() {
@@ -572,18 +572,18 @@ void TMainForm::Button11Click() {
 }
 
 void TMainForm::Button12Click() {
-  if (inst(25) != 0) {
+  if (inst(ZEDARE_IS_SEARCHING) != 0) {
     // Cut the running search short: its move is still played and shown, but that
     // worker does not go on to think in the background; a new one resumes it.
-    inst(26);
+    inst(ZEDARE_STOP_SEARCH);
     thinkingAllowed.store(0);
     waitForWorkers(true);
     thinkingAllowed.store(1);
     StartWorker(TavrinThread::ResumeThinking);
   } else {
-    if (inst(27) != 0) inst(28);
+    if (inst(ZEDARE_IS_PONDERING) != 0) inst(ZEDARE_STOP_PONDERING);
     waitForWorkers(false);
-    StartWorker(inst(11) != 0 ? TavrinThread::ComputerMove : TavrinThread::MoveForHuman);
+    StartWorker(inst(ZEDARE_IS_COMPUTER_TO_MOVE) != 0 ? TavrinThread::ComputerMove : TavrinThread::MoveForHuman);
   }
   Button2->hide();
 }
@@ -618,7 +618,7 @@ void TMainForm::Button14Click() {
     reason = QStringLiteral("To jest folder, a nie plik.");
   } else if (QFile readable(name); !readable.open(QIODevice::ReadOnly)) {
     reason = QStringLiteral("Nie można go otworzyć do odczytu.");
-  } else if (filePp(0, name) == 0) {
+  } else if (filePp(ZEDARE_FILE_LOAD, name) == 0) {
     reason = file.size() == 0 ? QStringLiteral("Plik jest pusty.")
                               : QStringLiteral(
                                     "Jego zawartość nie jest zapisem partii (plik jest "
@@ -645,7 +645,7 @@ void TMainForm::Button13Click() {
   const QString name = chosen.endsWith(QStringLiteral(".gam"), Qt::CaseInsensitive)
                            ? chosen
                            : chosen + QStringLiteral(".gam");
-  if (filePp(1, name) != 0) return;
+  if (filePp(ZEDARE_FILE_SAVE, name) != 0) return;
   const QFileInfo folder(QFileInfo(name).absolutePath());
   QString reason;
   if (!folder.isDir()) {
@@ -718,8 +718,8 @@ void TMainForm::updateStatus() {
 QString TMainForm::statusText() const {
   // Only the queries that are allowed while a worker searches or thinks: the side to
   // move, the computer's colour, squares and legality.
-  const int32_t side = inst(5);
-  const int32_t computer = inst(4);
+  const int32_t side = inst(ZEDARE_SIDE_TO_MOVE);
+  const int32_t computer = inst(ZEDARE_COMPUTER_COLOUR);
   const int32_t human = -computer;
   auto colourName = [](int32_t colour) {
     return colour == -1 ? QStringLiteral("czarne") : QStringLiteral("białe");
@@ -732,7 +732,7 @@ QString TMainForm::statusText() const {
     int white = 0;
     for (int row = 1; row <= 8; ++row) {
       for (int column = 1; column <= 8; ++column) {
-        const int32_t colour = p0(0, row, column);
+        const int32_t colour = p0(ZEDARE_SQUARE_COLOUR, row, column);
         black += colour == -1 ? 1 : 0;
         white += colour == 1 ? 1 : 0;
       }
@@ -770,7 +770,7 @@ QString TMainForm::statusText() const {
     bool canMove = false;
     for (int row = 1; row <= 8 && !canMove; ++row) {
       for (int column = 1; column <= 8 && !canMove; ++column) {
-        canMove = p0(0, row, column) == 0 && p0(2, row, column, human) != 0;
+        canMove = p0(ZEDARE_SQUARE_COLOUR, row, column) == 0 && p0(ZEDARE_IS_LEGAL, row, column, human) != 0;
       }
     }
     if (!canMove) {
@@ -798,23 +798,23 @@ void TMainForm::PlanszaMouseDown(Qt::MouseButton, int x, int y) {
   // The board takes moves only from the human and only on the human's turn. While a
   // search runs (the computer's move, or the human's after "|>") the click is ignored:
   // that search is about to play a move itself.
-  const bool humanToMove = inst(10) != 0;
-  if (inst(25) != 0 || !humanToMove) return;
+  const bool humanToMove = inst(ZEDARE_IS_HUMAN_TO_MOVE) != 0;
+  if (inst(ZEDARE_IS_SEARCHING) != 0 || !humanToMove) return;
 
-  if (inst(12) == 0) {
-    p0(3);
+  if (inst(ZEDARE_HUMAN_CAN_MOVE) == 0) {
+    p0(ZEDARE_PASS);
   } else if (inside) {
     locate(&row, &column);
-    if (p0(2, row, column, inst(3)) != 0) {
-      inst(28);
+    if (p0(ZEDARE_IS_LEGAL, row, column, inst(ZEDARE_HUMAN_COLOUR)) != 0) {
+      inst(ZEDARE_STOP_PONDERING);
       waitForWorkers(false);
       // A worker that had not yet raised its search flag may have moved meanwhile:
       // the turn and the square are asked again after the wait.
-      if (inst(10) != 0 && p0(2, row, column, inst(3)) != 0) {
-        inst(14, row, column);
+      if (inst(ZEDARE_IS_HUMAN_TO_MOVE) != 0 && p0(ZEDARE_IS_LEGAL, row, column, inst(ZEDARE_HUMAN_COLOUR)) != 0) {
+        inst(ZEDARE_HUMAN_MOVE, row, column);
         Plansza->repaint();
-        if (inst(13) == 0) p0(inst(12) != 0 ? 3 : 4);
-        pp(0);
+        if (inst(ZEDARE_COMPUTER_CAN_MOVE) == 0) p0(inst(ZEDARE_HUMAN_CAN_MOVE) != 0 ? ZEDARE_PASS : ZEDARE_END_GAME);
+        pp(ZEDARE_RECORD_STORE);
       }
     }
   }

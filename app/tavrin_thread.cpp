@@ -61,9 +61,9 @@ void TavrinThread::searchAndShowMove(uint32_t code) {
   // A quick move would otherwise appear the instant the human's move is drawn.
   if (form_->delayChecked() && duration < 1) clock_.sleep(500);
   form_->requestBoardRepaint();
-  evaluation = form_->inst(20) * 0.001;
+  evaluation = form_->inst(ZEDARE_BEST_VALUE) * 0.001;
   form_->requestBarRepaint();
-  const int64_t positions = static_cast<int64_t>(form_->inst(17)) + form_->inst(18);
+  const int64_t positions = static_cast<int64_t>(form_->inst(ZEDARE_EXACT_COUNT)) + form_->inst(ZEDARE_EVAL_COUNT);
   form_->setReport(reportText(evaluation, positions, duration));
 }
 
@@ -75,41 +75,41 @@ void TavrinThread::think() {
   // The same holds for "myślenie w tle": the window clears its mirror before it looks
   // for a thinking worker.
   phase_.store(Thinking);
-  if (form_->thinkingAllowed.load() != 0 && form_->thinkingChecked()) form_->inst(16);
+  if (form_->thinkingAllowed.load() != 0 && form_->thinkingChecked()) form_->inst(ZEDARE_THINK_IN_BACKGROUND);
   phase_.store(Idle);
 }
 
 void TavrinThread::computerMove() {
-  if (form_->inst(11) == 0) return;
-  if (form_->inst(13) != 0) {
-    searchAndShowMove(15);
+  if (form_->inst(ZEDARE_IS_COMPUTER_TO_MOVE) == 0) return;
+  if (form_->inst(ZEDARE_COMPUTER_CAN_MOVE) != 0) {
+    searchAndShowMove(ZEDARE_COMPUTER_MOVE);
   } else {
-    form_->p0(3);
+    form_->p0(ZEDARE_PASS);
   }
-  if (form_->inst(12) != 0) {
+  if (form_->inst(ZEDARE_HUMAN_CAN_MOVE) != 0) {
     if (form_->thinkingChecked()) think();
-  } else if (form_->inst(13) != 0) {
-    form_->p0(3);
+  } else if (form_->inst(ZEDARE_COMPUTER_CAN_MOVE) != 0) {
+    form_->p0(ZEDARE_PASS);
     form_->showNextMoveButton();
   } else {
-    form_->p0(4);
+    form_->p0(ZEDARE_END_GAME);
   }
-  form_->pp(0);
+  form_->pp(ZEDARE_RECORD_STORE);
 }
 
 void TavrinThread::moveForHuman() {
-  if (form_->inst(10) == 0) return;
-  if (form_->inst(12) != 0) {
-    searchAndShowMove(14);
+  if (form_->inst(ZEDARE_IS_HUMAN_TO_MOVE) == 0) return;
+  if (form_->inst(ZEDARE_HUMAN_CAN_MOVE) != 0) {
+    searchAndShowMove(ZEDARE_HUMAN_MOVE);
   } else {
-    form_->p0(3);
+    form_->p0(ZEDARE_PASS);
   }
-  if (form_->inst(13) == 0) {
-    form_->p0(form_->inst(12) != 0 ? 3 : 4);
+  if (form_->inst(ZEDARE_COMPUTER_CAN_MOVE) == 0) {
+    form_->p0(form_->inst(ZEDARE_HUMAN_CAN_MOVE) != 0 ? ZEDARE_PASS : ZEDARE_END_GAME);
   }
-  form_->pp(0);
+  form_->pp(ZEDARE_RECORD_STORE);
 }
 
 void TavrinThread::resumeThinking() {
-  if (form_->inst(12) != 0 && form_->thinkingChecked()) think();
+  if (form_->inst(ZEDARE_HUMAN_CAN_MOVE) != 0 && form_->thinkingChecked()) think();
 }

@@ -23,106 +23,106 @@ using Guard = std::lock_guard<std::mutex>;
 
 int32_t instruction(Engine& e, uint32_t code, int32_t a, int32_t b) {
   switch (code) {
-    case 0:
+    case ZEDARE_SET_HUMAN_COLOUR:
       if (!isColour(a)) return 0;
       if (a != e.humanColour) {
         e.humanColour = a;
         e.computerColour = -a;
       }
       return 0;
-    case 1:
+    case ZEDARE_SET_LEVEL:
       e.setLevel(a);
       return 0;
-    case 2:
+    case ZEDARE_SET_ALGORITHM:
       e.algorithm = a;
       return 0;
-    case 3:
+    case ZEDARE_HUMAN_COLOUR:
       return e.humanColour;
-    case 4:
+    case ZEDARE_COMPUTER_COLOUR:
       return e.computerColour;
-    case 5: {
+    case ZEDARE_SIDE_TO_MOVE: {
       Guard guard(e.boardLock);
       return e.gameBoard.sideToMove;
     }
-    case 6:
+    case ZEDARE_LEVEL:
       return e.level;
-    case 7:
+    case ZEDARE_ALGORITHM:
       return e.algorithm;
-    case 8:
+    case ZEDARE_NEW_GAME:
       e.newGame();
       return 0;
-    case 9:
+    case ZEDARE_RESET_TREE:
       e.resetTree();
       return 0;
-    case 10: {
+    case ZEDARE_IS_HUMAN_TO_MOVE: {
       Guard guard(e.boardLock);
       return e.gameBoard.sideToMove == e.humanColour;
     }
-    case 11: {
+    case ZEDARE_IS_COMPUTER_TO_MOVE: {
       Guard guard(e.boardLock);
       return e.gameBoard.sideToMove == e.computerColour;
     }
-    case 12: {
+    case ZEDARE_HUMAN_CAN_MOVE: {
       Guard guard(e.boardLock);
       return e.gameBoard.hasLegalMove(e.humanColour);
     }
-    case 13: {
+    case ZEDARE_COMPUTER_CAN_MOVE: {
       Guard guard(e.boardLock);
       return e.gameBoard.hasLegalMove(e.computerColour);
     }
-    case 14:
-    case 15: {
-      const int colour = code == 14 ? e.humanColour : e.computerColour;
+    case ZEDARE_HUMAN_MOVE:
+    case ZEDARE_COMPUTER_MOVE: {
+      const int colour = code == ZEDARE_HUMAN_MOVE ? e.humanColour : e.computerColour;
       if (b == 0) return e.chooseAndPlay(a, colour);
       if (!onBoard(a, b)) return 0;
       return e.playMove(a, b, colour);
     }
-    case 16:
+    case ZEDARE_THINK_IN_BACKGROUND:
       e.ponder();
       return 0;
-    case 17:
+    case ZEDARE_EXACT_COUNT:
       return e.exactCount;
-    case 18:
+    case ZEDARE_EVAL_COUNT:
       return e.evalCount;
-    case 19:
+    case ZEDARE_GAME_COUNTER:
       return e.gameCounter;
-    case 20: {
+    case ZEDARE_BEST_VALUE: {
       // Truncated toward zero; a value outside the integer range cannot be converted.
       Guard guard(e.boardLock);
       const double v = static_cast<double>(e.bestMove.value) * 1000.0;
       if (!(v > -2147483648.0 && v < 2147483648.0)) return 0;
       return static_cast<int32_t>(v);
     }
-    case 21: {
+    case ZEDARE_LAST_ROW: {
       Guard guard(e.boardLock);
       return e.lastRow;
     }
-    case 22: {
+    case ZEDARE_LAST_COLUMN: {
       Guard guard(e.boardLock);
       return e.lastColumn;
     }
-    case 23: {
+    case ZEDARE_SET_LAST_MOVE: {
       if (a < 0 || a > 8 || b < 0 || b > 8) return 0;
       Guard guard(e.boardLock);
       e.lastRow = a;
       e.lastColumn = b;
       return 0;
     }
-    case 24: {
+    case ZEDARE_DISC_DIFFERENCE: {
       Guard guard(e.boardLock);
       return e.discDifference();
     }
-    case 25:
+    case ZEDARE_IS_SEARCHING:
       return e.searching.load(std::memory_order_relaxed);
-    case 26:
+    case ZEDARE_STOP_SEARCH:
       e.searching.store(0, std::memory_order_relaxed);
       return 0;
-    case 27:
+    case ZEDARE_IS_PONDERING:
       return e.pondering.load(std::memory_order_relaxed);
-    case 28:
+    case ZEDARE_STOP_PONDERING:
       e.pondering.store(0, std::memory_order_relaxed);
       return 0;
-    case 30:
+    case ZEDARE_LOAD_MODEL:
       e.loadModel(a, "modele", "parametry9_i15", "wzorce9_i15", b);
       return 0;
     default:
@@ -131,24 +131,24 @@ int32_t instruction(Engine& e, uint32_t code, int32_t a, int32_t b) {
 }
 
 int32_t boardQuery(Engine& e, uint32_t code, int32_t row, int32_t column, int32_t colour) {
-  if (code > 4) return 0;
+  if (code > ZEDARE_END_GAME) return 0;
   std::unique_lock<std::mutex> guard(e.boardLock);
   switch (code) {
-    case 0:
+    case ZEDARE_SQUARE_COLOUR:
       return onBoard(row, column) ? e.gameBoard.colourAt(row, column) : 0;
-    case 1:
+    case ZEDARE_SQUARE_STATE:
       return onBoard(row, column) ? e.gameBoard.stateAt(row, column) : 0;
-    case 2:
+    case ZEDARE_IS_LEGAL:
       return onBoard(row, column) && isColour(colour) ? e.gameBoard.isLegal(row, column, colour)
                                                       : 0;
     // The tree was grown for the side that was to move; after a pass or the end of the
     // game it no longer describes the game board, so it starts afresh.
-    case 3:
+    case ZEDARE_PASS:
       e.gameBoard.pass();
       guard.unlock();
       e.resetTree();
       return 0;
-    case 4:
+    case ZEDARE_END_GAME:
       e.gameBoard.sideToMove = 0;
       guard.unlock();
       e.resetTree();
@@ -160,31 +160,31 @@ int32_t boardQuery(Engine& e, uint32_t code, int32_t row, int32_t column, int32_
 
 int32_t recordCommand(Engine& e, uint32_t code) {
   switch (code) {
-    case 0:
+    case ZEDARE_RECORD_STORE:
       e.record.store(e.gameBoard, e.humanColour);
       return 0;
-    case 1:
+    case ZEDARE_RECORD_RESET:
       e.record.reset();
       return 0;
-    case 2:
+    case ZEDARE_RECORD_PLAYER_COLOUR:
       return e.record.playerColour;
-    case 3: {
+    case ZEDARE_RECORD_LOAD_CURRENT: {
       Guard guard(e.boardLock);
       e.record.loadCurrent(e.gameBoard);
       return 0;
     }
-    case 4:
+    case ZEDARE_RECORD_SIDE_TO_MOVE:
       return e.record.currentSideToMove();
-    case 5:
+    case ZEDARE_RECORD_FORWARD:
       e.record.forward();
       return 0;
-    case 6:
+    case ZEDARE_RECORD_BACK:
       e.record.back();
       return 0;
-    case 7:
+    case ZEDARE_RECORD_LAST:
       e.record.toLast();
       return 0;
-    case 8:
+    case ZEDARE_RECORD_FIRST:
       e.record.toFirst();
       return 0;
     default:
@@ -243,8 +243,8 @@ int32_t TavrinFile_pp(ZedareHandle engine, uint32_t code, const char* path) {
   if (!engine || !path) return 0;
   try {
     Engine& e = *static_cast<Engine*>(engine);
-    if (code == 0) return e.record.load(path) ? 1 : 0;
-    if (code == 1) return e.record.save(path) ? 1 : 0;
+    if (code == ZEDARE_FILE_LOAD) return e.record.load(path) ? 1 : 0;
+    if (code == ZEDARE_FILE_SAVE) return e.record.save(path) ? 1 : 0;
   } catch (...) {
   }
   return 0;

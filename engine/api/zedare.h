@@ -22,6 +22,68 @@ extern "C" {
 
 typedef void* ZedareHandle;
 
+// Codes of TavrinInst (arguments a, b).
+enum ZedareInstCode {
+  ZEDARE_SET_HUMAN_COLOUR = 0,     /* a: +1 or -1; the computer takes the other colour */
+  ZEDARE_SET_LEVEL = 1,            /* a: 1..7 */
+  ZEDARE_SET_ALGORITHM = 2,        /* a: 0 minimax, 1 alpha-beta, 2 MTD(f) */
+  ZEDARE_HUMAN_COLOUR = 3,
+  ZEDARE_COMPUTER_COLOUR = 4,
+  ZEDARE_SIDE_TO_MOVE = 5,
+  ZEDARE_LEVEL = 6,
+  ZEDARE_ALGORITHM = 7,
+  ZEDARE_NEW_GAME = 8,             /* the start position, the record reset */
+  ZEDARE_RESET_TREE = 9,           /* the kept tree forgotten */
+  ZEDARE_IS_HUMAN_TO_MOVE = 10,
+  ZEDARE_IS_COMPUTER_TO_MOVE = 11,
+  ZEDARE_HUMAN_CAN_MOVE = 12,
+  ZEDARE_COMPUTER_CAN_MOVE = 13,
+  ZEDARE_HUMAN_MOVE = 14,          /* b = 0: search and play (a: book allowed); else play (a, b) */
+  ZEDARE_COMPUTER_MOVE = 15,       /* as ZEDARE_HUMAN_MOVE, for the computer's colour */
+  ZEDARE_THINK_IN_BACKGROUND = 16, /* runs until done or ZEDARE_STOP_PONDERING */
+  ZEDARE_EXACT_COUNT = 17,
+  ZEDARE_EVAL_COUNT = 18,
+  ZEDARE_GAME_COUNTER = 19,
+  ZEDARE_BEST_VALUE = 20,          /* the chosen move's value times 1000, truncated */
+  ZEDARE_LAST_ROW = 21,
+  ZEDARE_LAST_COLUMN = 22,
+  ZEDARE_SET_LAST_MOVE = 23,       /* a: row, b: column (0..8) */
+  ZEDARE_DISC_DIFFERENCE = 24,
+  ZEDARE_IS_SEARCHING = 25,
+  ZEDARE_STOP_SEARCH = 26,         /* clears the move search's flag */
+  ZEDARE_IS_PONDERING = 27,
+  ZEDARE_STOP_PONDERING = 28,      /* clears the background thinking's flag */
+  ZEDARE_LOAD_MODEL = 30,          /* a: slot 1 or 2, b: style 0..6 */
+};
+
+// Codes of TavrinInst_p0 (row, column, colour): the game board.
+enum ZedareBoardCode {
+  ZEDARE_SQUARE_COLOUR = 0,  /* row, column: -1, 0 or +1 */
+  ZEDARE_SQUARE_STATE = 1,   /* row, column: the square's state in the grid */
+  ZEDARE_IS_LEGAL = 2,       /* row, column, colour: 1 if legal */
+  ZEDARE_PASS = 3,           /* the side to move passes */
+  ZEDARE_END_GAME = 4,       /* side to move := 0 (the game is over) */
+};
+
+// Codes of TavrinInst_pp: the game record.
+enum ZedareRecordCode {
+  ZEDARE_RECORD_STORE = 0,          /* the game board into the record, with the human's colour */
+  ZEDARE_RECORD_RESET = 1,
+  ZEDARE_RECORD_PLAYER_COLOUR = 2,
+  ZEDARE_RECORD_LOAD_CURRENT = 3,   /* the record's current position onto the game board */
+  ZEDARE_RECORD_SIDE_TO_MOVE = 4,   /* the side to move in the current position */
+  ZEDARE_RECORD_FORWARD = 5,
+  ZEDARE_RECORD_BACK = 6,
+  ZEDARE_RECORD_LAST = 7,
+  ZEDARE_RECORD_FIRST = 8,
+};
+
+// Codes of TavrinFile_pp (1: done, 0: not).
+enum ZedareFileCode {
+  ZEDARE_FILE_LOAD = 0,
+  ZEDARE_FILE_SAVE = 1,
+};
+
 ZEDARE_EXPORT ZedareHandle TavrinCreate(void);
 ZEDARE_EXPORT void TavrinDestroy(ZedareHandle engine);
 ZEDARE_EXPORT int32_t TavrinInst(ZedareHandle engine, uint32_t code, int32_t a, int32_t b);
