@@ -101,4 +101,16 @@ std::string positionLine(int game, int discs, const Board& board) {
   return head + board.toLine() + "\n";
 }
 
+int closeOfflineOutput(std::FILE*& f, const char* path, int status) {
+  if (!f) return status;
+  const bool ok = !std::ferror(f);
+  const bool closed = std::fclose(f) == 0;
+  f = nullptr;
+  if ((!ok || !closed) && status == kOfflineDone) {
+    std::fprintf(stderr, "%s: write failed\n", path);
+    return kOfflineWriteFailed;
+  }
+  return status;
+}
+
 }  // namespace zedare

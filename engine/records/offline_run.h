@@ -10,6 +10,7 @@
 #ifndef ZEDARE_RECORDS_OFFLINE_RUN_H
 #define ZEDARE_RECORDS_OFFLINE_RUN_H
 
+#include <cstdio>
 #include <string>
 
 namespace zedare {
@@ -65,6 +66,9 @@ long long countOpeningLines(int depth);
 
 // ---- diagnostics ----
 void reportCannotOpen(const char* path, bool forWriting);
+// Closes an output file (f := null). Returns status, or kOfflineWriteFailed (reported)
+// when status was kOfflineDone and something could not be written. Nothing when f is null.
+int closeOfflineOutput(std::FILE*& f, const char* path, int status);
 void reportBadLine(const char* path, long line, const std::string& what);
 
 // ---- position lines ----

@@ -80,18 +80,6 @@ bool flushed(std::FILE* f, const std::string& what) {
   return false;
 }
 
-int closeOutput(std::FILE*& f, const std::string& path, int status) {
-  if (!f) return status;
-  const bool ok = !std::ferror(f);
-  const bool closed = std::fclose(f) == 0;
-  f = nullptr;
-  if ((!ok || !closed) && status == kOfflineDone) {
-    std::fprintf(stderr, "%s: write failed\n", path.c_str());
-    return kOfflineWriteFailed;
-  }
-  return status;
-}
-
 // One match game from P: every position with a move is stored in the match record and
 // written as a feature record before its move; weight set 1 plays the human's side and
 // set 2 the computer's.
@@ -161,8 +149,8 @@ int Engine::startMatch(const char* name, int depth) {
   gameCounter = 0;
   run = RunCounters{countOpeningLines(depth), 0, 0, {}};
   int status = matchNode(1, gameBoard, 0);
-  status = closeOutput(resultsFile, resultsPath, status);
-  return closeOutput(evaluationsFile, evaluationsPath, status);
+  status = closeOfflineOutput(resultsFile, resultsPath.c_str(), status);
+  return closeOfflineOutput(evaluationsFile, evaluationsPath.c_str(), status);
 }
 
 int Engine::matchNode(int ply, Board p, int passed) {
@@ -213,7 +201,7 @@ int Engine::startDump(const char* name, int depth, int first, int last) {
   const int status = dumpNode(1, gameBoard, 0);
   delete[] openingLine;
   openingLine = nullptr;
-  return closeOutput(dumpFile, name, status);
+  return closeOfflineOutput(dumpFile, name, status);
 }
 
 int Engine::dumpNode(int ply, Board p, int passed) {

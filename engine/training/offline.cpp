@@ -79,15 +79,7 @@ void OutputFile::write(const std::string& text, bool flush) {
 }
 
 int OutputFile::finish(int status) {
-  if (!stream_) return status;
-  const bool ok = !std::ferror(stream_);
-  const bool closed = std::fclose(stream_) == 0;
-  stream_ = nullptr;
-  if ((!ok || !closed) && status == kOfflineDone) {
-    std::fprintf(stderr, "%s: write failed\n", path_.c_str());
-    return kOfflineWriteFailed;
-  }
-  return status;
+  return closeOfflineOutput(stream_, path_.c_str(), status);
 }
 
 InputFile::~InputFile() {
