@@ -16,6 +16,7 @@ targets=("$@")
 
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEDARE_FUZZ=ON >/dev/null
 cmake --build build-fuzz -j "$(nproc)" >/dev/null
+echo "fuzz targets built in ${SECONDS} s"
 
 # Seeds: the shipped files themselves, and lines cut from them in each parser's format.
 seeds=build-fuzz/seeds
@@ -62,11 +63,12 @@ for t in "${targets[@]}"; do
     echo "fuzz_$t FAILED; its log:"
     tail -n 60 "$log"
   fi
-  grep -E '^stat::number_of_executed_units|^#[0-9]+ +DONE' "$log" | sed "s/^/  /" || true
+  grep -E '^stat::number_of_executed_units|^#[0-9]+[[:space:]]+DONE' "$log" | sed "s/^/  /" || true
 done
 for a in build-fuzz/artifacts/*; do
   [ -e "$a" ] || continue
   echo "kept input $a (base64):"
   base64 "$a"
 done
+echo "fuzz step: ${SECONDS} s in all"
 exit $status
