@@ -183,6 +183,13 @@ struct Board {
   // is left empty. For a position that is scored and never expanded (the search's
   // leaves), whose list nobody reads.
   int playSquaresFrom(const Board& parent, int row, int column, int colourValue);
+  // The discs that (row, column) flips for a colour; 0 when the move is not legal.
+  uint64_t flipsFor(int row, int column, int colourValue) const;
+  // playFrom and playSquaresFrom for a legal move whose flips (flipsFor on the parent)
+  // the caller already has, so that they are not found twice.
+  void playFrom(const Board& parent, int row, int column, int colourValue, uint64_t flips);
+  void playSquaresFrom(const Board& parent, int row, int column, int colourValue,
+                       uint64_t flips);
   // Room the move list needs after (row, column) is played here (at most kMaxMoves).
   int listSizeAfter(int row, int column) const;
   void pass() { sideToMove = static_cast<int8_t>(-sideToMove); }

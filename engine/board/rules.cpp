@@ -41,48 +41,80 @@ constexpr uint64_t step(uint64_t m) {
   return m;
 }
 
-template <int dr, int dc>
-inline uint64_t flipsInDirection(uint64_t move, uint64_t player, uint64_t opponent) {
-  uint64_t run = 0;
-  uint64_t x = step<dr, dc>(move);
-  while (x & opponent) {
-    run |= x;
-    x = step<dr, dc>(x);
+// The eight directions as (row step, column step): the four that raise the bit index
+// first (E, SE, S, SW), then their opposites (W, NW, N, NE).
+constexpr int kDirections[8][2] = {{0, 1}, {1, 1}, {1, 0}, {1, -1},
+                                   {0, -1}, {-1, -1}, {-1, 0}, {-1, 1}};
+
+// Per square and direction, the squares beyond it up to the edge.
+struct RayTable {
+  uint64_t ray[64][8];
+  constexpr RayTable() : ray() {
+    for (int sq = 0; sq < 64; ++sq) {
+      for (int d = 0; d < 8; ++d) {
+        int r = sq / 8 + kDirections[d][0], c = sq % 8 + kDirections[d][1];
+        for (; r >= 0 && r < 8 && c >= 0 && c < 8; r += kDirections[d][0], c += kDirections[d][1])
+          ray[sq][d] |= uint64_t{1} << (r * 8 + c);
+      }
+    }
   }
-  return (x & player) ? run : 0;
+};
+constexpr RayTable kRays;
+
+// The discs a move on square `sq` flips. Along each ray the first square that is not an
+// opponent disc ends the run of opponent discs next to the move; the run is flipped when
+// that square holds a disc of the player. In the first four directions the bit index
+// grows along the ray, so that square is the ray's lowest such bit; in the other four it
+// is the highest. No loops and no branches: this runs for every move the search tries.
+inline uint64_t flipsOf(int sq, uint64_t player, uint64_t opponent) {
+  const uint64_t* rays = kRays.ray[sq];
+  uint64_t flips = 0;
+#pragma GCC unroll 4
+  for (int d = 0; d < 4; ++d) {
+    const uint64_t ray = rays[d];
+    const uint64_t ends = ray & ~opponent;
+    const uint64_t first = ends & (0 - ends);
+    const uint64_t run = ray & (first - 1);
+    flips |= (first & player) ? run : 0;
+  }
+#pragma GCC unroll 4
+  for (int d = 4; d < 8; ++d) {
+    const uint64_t ray = rays[d];
+    const uint64_t ends = ray & ~opponent;
+    // The highest bit of ends (none when ends is empty: the "| 1" only keeps the count
+    // defined, and the "& ends" drops the bit it stands for).
+    const uint64_t first = (uint64_t{1} << 63 >> std::countl_zero(ends | 1)) & ends;
+    const uint64_t run = ray & ~((first << 1) - 1);
+    flips |= (first & player) ? run : 0;
+  }
+  return flips;
 }
 
-inline uint64_t flipsOf(uint64_t move, uint64_t player, uint64_t opponent) {
-  return flipsInDirection<-1, 0>(move, player, opponent) |
-         flipsInDirection<1, 0>(move, player, opponent) |
-         flipsInDirection<0, -1>(move, player, opponent) |
-         flipsInDirection<0, 1>(move, player, opponent) |
-         flipsInDirection<-1, -1>(move, player, opponent) |
-         flipsInDirection<1, 1>(move, player, opponent) |
-         flipsInDirection<-1, 1>(move, player, opponent) |
-         flipsInDirection<1, -1>(move, player, opponent);
-}
-
-template <int dr, int dc>
-inline uint64_t legalInDirection(uint64_t player, uint64_t opponent, uint64_t empty) {
-  uint64_t t = step<dr, dc>(player) & opponent;
-  t |= step<dr, dc>(t) & opponent;
-  t |= step<dr, dc>(t) & opponent;
-  t |= step<dr, dc>(t) & opponent;
-  t |= step<dr, dc>(t) & opponent;
-  t |= step<dr, dc>(t) & opponent;
-  return step<dr, dc>(t) & empty;
+// Legal squares along one line, both ways: runs of opponent discs that begin next to a
+// player disc are grown by doubling (one, two, then four squares at a time), and the
+// empty square just past a run is legal. `opponent` is already masked for lines that
+// cross columns, so that no run wraps round an edge.
+template <int s>
+inline uint64_t legalAlong(uint64_t player, uint64_t opponent, uint64_t empty) {
+  uint64_t up = player | (opponent & (player << s));
+  uint64_t down = player | (opponent & (player >> s));
+  uint64_t upRun = opponent & (opponent << s);
+  uint64_t downRun = opponent & (opponent >> s);
+  up |= upRun & (up << (2 * s));
+  down |= downRun & (down >> (2 * s));
+  upRun &= upRun << (2 * s);
+  downRun &= downRun >> (2 * s);
+  up |= upRun & (up << (4 * s));
+  down |= downRun & (down >> (4 * s));
+  return empty & (((up & opponent) << s) | ((down & opponent) >> s));
 }
 
 inline uint64_t legalSquares(uint64_t player, uint64_t opponent, uint64_t empty) {
-  return legalInDirection<-1, 0>(player, opponent, empty) |
-         legalInDirection<1, 0>(player, opponent, empty) |
-         legalInDirection<0, -1>(player, opponent, empty) |
-         legalInDirection<0, 1>(player, opponent, empty) |
-         legalInDirection<-1, -1>(player, opponent, empty) |
-         legalInDirection<1, 1>(player, opponent, empty) |
-         legalInDirection<-1, 1>(player, opponent, empty) |
-         legalInDirection<1, -1>(player, opponent, empty);
+  // Opponent discs in columns 2..7: a run along a row or a diagonal never continues
+  // through column 1 or 8.
+  const uint64_t inner = opponent & 0x7E7E7E7E7E7E7E7EULL;
+  return legalAlong<1>(player, inner, empty) | legalAlong<7>(player, inner, empty) |
+         legalAlong<8>(player, opponent, empty) | legalAlong<9>(player, inner, empty);
 }
 
 // Empty squares with at least one disc among their eight neighbours.
@@ -125,9 +157,9 @@ constexpr NeighbourTable kNeighbours;
 
 // The discs that (row, column) flips for a colour, 0 when the move is not legal there.
 uint64_t flipsAt(const Board& b, int row, int column, int colourValue) {
-  const uint64_t bit = squareBit(row, column);
-  if (b.occupancy & bit) return 0;
-  return flipsOf(bit, b.discs(colourValue), b.discs(-colourValue));
+  const int sq = squareIndex(row, column);
+  if (b.occupancy & (uint64_t{1} << sq)) return 0;
+  return flipsOf(sq, b.discs(colourValue), b.discs(-colourValue));
 }
 
 }  // namespace
@@ -193,24 +225,37 @@ int Board::listSizeAfter(int row, int column) const {
   return n > kMaxMoves ? kMaxMoves : n;
 }
 
-int Board::playSquaresFrom(const Board& parent, int row, int column, int colourValue) {
-  const uint64_t flips = flipsAt(parent, row, column, colourValue);
-  if (!flips) return 0;
+uint64_t Board::flipsFor(int row, int column, int colourValue) const {
+  return flipsAt(*this, row, column, colourValue);
+}
+
+void Board::playSquaresFrom(const Board& parent, int row, int column, int colourValue,
+                            uint64_t flips) {
   takeSquaresFrom(parent, row, column, flips, colourValue);
   // The new candidate flags are set as play() sets them, so the words are the same.
   colour |= kNeighbours.mask[squareIndex(row, column)] & ~occupancy;
   moveCount = 0;
   markGridStale();
+}
+
+int Board::playSquaresFrom(const Board& parent, int row, int column, int colourValue) {
+  const uint64_t flips = flipsAt(parent, row, column, colourValue);
+  if (!flips) return 0;
+  playSquaresFrom(parent, row, column, colourValue, flips);
   return 1;
+}
+
+void Board::playFrom(const Board& parent, int row, int column, int colourValue, uint64_t flips) {
+  ensureCapacity(parent.listSizeAfter(row, column));
+  takeSquaresFrom(parent, row, column, flips, colourValue);
+  takeListFrom(parent, row, column);
+  markGridStale();
 }
 
 int Board::playFrom(const Board& parent, int row, int column, int colourValue) {
   const uint64_t flips = flipsAt(parent, row, column, colourValue);
   if (!flips) return 0;
-  ensureCapacity(parent.listSizeAfter(row, column));
-  takeSquaresFrom(parent, row, column, flips, colourValue);
-  takeListFrom(parent, row, column);
-  markGridStale();
+  playFrom(parent, row, column, colourValue, flips);
   return 1;
 }
 

@@ -91,15 +91,18 @@ struct ChildMaker {
   // Prepares the child of entry m (flag 1, or flag 2 without child): 2 if legal. After
   // a failed allocation the entry is left untried and the search is stopped.
   void prepare(MoveEntry& m) {
+    const int side = b.sideToMove;
+    // The flips are found once: they tell whether the move is legal and are then played.
+    const uint64_t flips = b.flipsFor(m.row, m.column, side);
+    if (!flips) {
+      m.flag = 0;
+      return;
+    }
     if (keep) {
       // A kept child is taken from the store only for a legal move, with a list of just
       // the size it needs.
-      if (!b.isLegal(m.row, m.column, b.sideToMove)) {
-        m.flag = 0;
-        return;
-      }
       if (Board* child = e.tree.acquire(b.listSizeAfter(m.row, m.column), ply >= kPlySlots)) {
-        child->playFrom(b, m.row, m.column, b.sideToMove);
+        child->playFrom(b, m.row, m.column, side, flips);
         m.flag = 2;
         m.child = child;
         return;
@@ -112,13 +115,13 @@ struct ChildMaker {
     }
     // A scratch child at the leaf ply is only scored: its list is not made.
     Board& slot = e.plySlots[ply];
-    if (ply + 1 == e.leafDepth ? slot.playSquaresFrom(b, m.row, m.column, b.sideToMove)
-                               : slot.playFrom(b, m.row, m.column, b.sideToMove)) {
-      m.flag = 2;
-      m.child = &slot;
+    if (ply + 1 == e.leafDepth) {
+      slot.playSquaresFrom(b, m.row, m.column, side, flips);
     } else {
-      m.flag = 0;
+      slot.playFrom(b, m.row, m.column, side, flips);
     }
+    m.flag = 2;
+    m.child = &slot;
   }
 
   // After scoring: a scratch child is not kept (a child kept by an earlier search with
