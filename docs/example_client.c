@@ -15,12 +15,14 @@
 
 static ZedareHandle engine;
 
-static int inst(enum ZedareInstCode code, int a, int b) { return TavrinInst(engine, code, a, b); }
+static int inst(enum ZedareInstCode code, int a, int b) {
+  return TavrinInst(engine, code, a, b);
+}
 static int square(int letter, int digit) {
   return TavrinInst_p0(engine, ZEDARE_SQUARE_COLOUR, letter, digit, 0);
 }
 
-static void printBoard(int *black, int *white) {
+static void printBoard(int* black, int* white) {
   *black = *white = 0;
   printf("  a b c d e f g h\n");
   for (int digit = 1; digit <= 8; ++digit) {
@@ -35,7 +37,7 @@ static void printBoard(int *black, int *white) {
   }
 }
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
   if (argc > 1 && chdir(argv[1]) != 0) {
     perror(argv[1]);
     return 1;
@@ -83,7 +85,9 @@ int main(int argc, char **argv) {
     inst(ZEDARE_HUMAN_MOVE, letter, digit);
   }
   printf("Game over: black (you) %d, white (engine) %d: %s.\n", black, white,
-         black > white ? "you win" : black < white ? "the engine wins" : "a draw");
+         black > white   ? "you win"
+         : black < white ? "the engine wins"
+                         : "a draw");
   TavrinDestroy(engine);
   return 0;
 }
