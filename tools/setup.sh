@@ -6,6 +6,8 @@
 #   tsan      the threading tests in build-tsan with ThreadSanitizer
 #   fuzz      the fuzz targets in build-fuzz (clang, libFuzzer), each for a bounded time
 #             (seconds per target: FUZZ_SECONDS, default 45)
+#   package   the Debian package in build-deb, installed, started and removed again
+#             (tools/package.sh)
 # Installs only the Debian packages that are missing (as root, or through sudo).
 # ZEDARE_WERROR=ON makes every compiler warning an error (CI sets it).
 set -euo pipefail
@@ -17,6 +19,8 @@ packages=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           fonts-liberation2 qt6-translations-l10n)
 # The fuzz targets need clang and its libFuzzer runtime; only that mode installs them.
 if [ "$mode" = fuzz ]; then packages+=(clang libclang-rt-14-dev); fi
+# Making the package needs dpkg-shlibdeps; its AppStream metadata is validated.
+if [ "$mode" = package ]; then packages+=(dpkg-dev appstream); fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -62,8 +66,11 @@ case "$mode" in
   fuzz)
     bash tools/fuzz.sh "${FUZZ_SECONDS:-45}"
     ;;
+  package)
+    bash tools/package.sh
+    ;;
   *)
-    echo "usage: $0 play|test|sanitize|tsan|fuzz" >&2
+    echo "usage: $0 play|test|sanitize|tsan|fuzz|package" >&2
     exit 2
     ;;
 esac

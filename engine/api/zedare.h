@@ -1,10 +1,24 @@
 // The engine's exported C interface: six functions under plain names, one opaque
 // handle, 32-bit integers and C strings. The desktop application loads the library
-// by name at run time and binds these by name; nothing else crosses the boundary.
+// by name at run time and binds these by name; other programs link it (pkg-config
+// zedare, or find_package(Zedare) and Zedare::zedare). Nothing else crosses the boundary.
 //
 // Bad arguments are refused rather than trusted: a null handle, a square outside
 // 1..8 or a colour other than +1/-1 where one is needed makes the call return 0 and
 // change nothing, and no C++ exception ever leaves these functions.
+//
+// The calling contract:
+// - The engine reads "modele/" and "otwarcia/" from the working directory (installed:
+//   share/zedare: pkg-config's pkgdatadir, CMake's Zedare_DATA_DIR). Load a model
+//   (ZEDARE_LOAD_MODEL, slot 1) before the first search; a missing or damaged model
+//   file ends the process with a message.
+// - A search runs inside ZEDARE_HUMAN_MOVE / ZEDARE_COMPUTER_MOVE with b = 0 and inside
+//   ZEDARE_THINK_IN_BACKGROUND. While one thread is in a search, another may call only
+//   codes 25 to 28 (the stop flags; clearing one ends that search soon) and the reads
+//   of the game board: TavrinInst codes 3 to 7, 10 to 13, 20 to 22 and 24, and
+//   TavrinInst_p0 codes 0 to 2. Any other call must wait until the search has returned.
+// - Apart from that, one thread at a time per instance, and TavrinDestroy only when no
+//   other call on the instance runs.
 #ifndef ZEDARE_API_ZEDARE_H
 #define ZEDARE_API_ZEDARE_H
 

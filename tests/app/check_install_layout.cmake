@@ -13,7 +13,8 @@ foreach(path
     ${DATADIR}/zedare/modele
     ${DATADIR}/zedare/otwarcia
     ${DATADIR}/applications/tavrinwin.desktop
-    ${DATADIR}/icons/hicolor/scalable/apps/tavrinwin.svg)
+    ${DATADIR}/icons/hicolor/scalable/apps/tavrinwin.svg
+    ${DATADIR}/metainfo/tavrinwin.metainfo.xml)
   if(NOT EXISTS ${PREFIX}/${path})
     message(FATAL_ERROR "not installed: ${path}")
   endif()
