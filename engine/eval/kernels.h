@@ -239,24 +239,38 @@ inline int frontier(uint64_t mine, uint64_t occupancy) {
   return std::popcount(mine & (edge | inner));
 }
 
-// Discs of `mine` safe in every line direction: along each line, one side up to the
-// edge is all `mine` (or there is no such side), or the whole line is filled.
-inline int stable(uint64_t mine, uint64_t occupancy) {
-  const uint64_t vertical = beyondAllIn<1, 0>(mine) | beyondAllIn<-1, 0>(mine) |
-                            (beyondAllIn<1, 0>(occupancy) & beyondAllIn<-1, 0>(occupancy));
-  const uint64_t horizontal = beyondAllIn<0, 1>(mine) | beyondAllIn<0, -1>(mine) |
-                              (beyondAllIn<0, 1>(occupancy) & beyondAllIn<0, -1>(occupancy));
-  const uint64_t diagonal = beyondAllIn<1, 1>(mine) | beyondAllIn<-1, -1>(mine) |
-                            (beyondAllIn<1, 1>(occupancy) & beyondAllIn<-1, -1>(occupancy));
-  const uint64_t anti = beyondAllIn<1, -1>(mine) | beyondAllIn<-1, 1>(mine) |
-                        (beyondAllIn<1, -1>(occupancy) & beyondAllIn<-1, 1>(occupancy));
-  return std::popcount(mine & vertical & horizontal & diagonal & anti);
+// Squares whose line in each of the four directions is filled from edge to edge: one
+// mask per direction (vertical, horizontal, diagonal, anti-diagonal).
+struct FilledLines {
+  uint64_t vertical, horizontal, diagonal, anti;
+};
+inline FilledLines filledLines(uint64_t occupancy) {
+  return FilledLines{beyondAllIn<1, 0>(occupancy) & beyondAllIn<-1, 0>(occupancy),
+                     beyondAllIn<0, 1>(occupancy) & beyondAllIn<0, -1>(occupancy),
+                     beyondAllIn<1, 1>(occupancy) & beyondAllIn<-1, -1>(occupancy),
+                     beyondAllIn<1, -1>(occupancy) & beyondAllIn<-1, 1>(occupancy)};
 }
 
+// Discs of `mine` safe in every line direction: along each line, one side up to the
+// edge is all `mine` (or there is no such side), or the whole line is filled.
+inline int stable(uint64_t mine, const FilledLines& filled) {
+  const uint64_t vertical = beyondAllIn<1, 0>(mine) | beyondAllIn<-1, 0>(mine) | filled.vertical;
+  const uint64_t horizontal =
+      beyondAllIn<0, 1>(mine) | beyondAllIn<0, -1>(mine) | filled.horizontal;
+  const uint64_t diagonal = beyondAllIn<1, 1>(mine) | beyondAllIn<-1, -1>(mine) | filled.diagonal;
+  const uint64_t anti = beyondAllIn<1, -1>(mine) | beyondAllIn<-1, 1>(mine) | filled.anti;
+  return std::popcount(mine & vertical & horizontal & diagonal & anti);
+}
+inline int stable(uint64_t mine, uint64_t occupancy) {
+  return stable(mine, filledLines(occupancy));
+}
+
+// A side without a corner has no stable disc; the filled lines are found once for both.
 inline SidePair stablePair(uint64_t own, uint64_t opp) {
-  const uint64_t occupancy = own | opp;
-  return SidePair{(own & kCorners) ? stable(own, occupancy) : 0,
-                  (opp & kCorners) ? stable(opp, occupancy) : 0};
+  const bool ownCorner = (own & kCorners) != 0, oppCorner = (opp & kCorners) != 0;
+  if (!ownCorner && !oppCorner) return SidePair{0, 0};
+  const FilledLines filled = filledLines(own | opp);
+  return SidePair{ownCorner ? stable(own, filled) : 0, oppCorner ? stable(opp, filled) : 0};
 }
 
 inline SidePair cornerXPair(uint64_t own, uint64_t opp) {

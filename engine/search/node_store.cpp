@@ -59,8 +59,9 @@ Board* NodeStore::fresh() {
   return b;
 }
 
-Board* NodeStore::acquire(int entries, bool anyway) {
+Board* NodeStore::acquire(int entries, bool anyway, int share) {
   if (entries > kMaxMoves) entries = kMaxMoves;
+  const size_t limit = share >= kShares ? budget_ : budget_ / kShares * size_t(share);
   Board* b;
   if (free_) {
     b = free_;
@@ -78,14 +79,14 @@ Board* NodeStore::acquire(int entries, bool anyway) {
       }
     }
   } else {
-    if (!anyway && bytes_ + sizeof(Board) + moveBytes(entries) > budget_) return nullptr;
+    if (!anyway && bytes_ + sizeof(Board) + moveBytes(entries) > limit) return nullptr;
     b = fresh();
     if (!b) return nullptr;
   }
   b->link = nullptr;
   if (b->moveCapacity < entries) {
     const size_t before = moveBytes(b->moveCapacity);
-    bool ok = anyway || bytes_ - before + moveBytes(entries) <= budget_;
+    bool ok = anyway || bytes_ - before + moveBytes(entries) <= limit;
     if (ok && !allocationAllowed()) ok = false;
     if (ok) {
       try {

@@ -46,7 +46,11 @@ class NodeStore {
   // contents are whatever it held before (the caller overwrites them). nullptr when it
   // would take the store past its budget (unless `anyway`), or when memory could not
   // be had (failed() is then true).
-  Board* acquire(int entries, bool anyway = false);
+  //
+  // `share` (1..kShares) limits a request to share/kShares of the budget, so that
+  // requests of lower value can be refused while memory remains for the others.
+  static constexpr int kShares = 16;
+  Board* acquire(int entries, bool anyway = false, int share = kShares);
   // Takes back a board and everything below it, in constant time.
   void release(Board* subtree);
   // Takes back every child of `board` and leaves its entries without children.

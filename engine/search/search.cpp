@@ -67,6 +67,17 @@ void stopForMemory(Engine& e) {
   e.pondering.store(0, std::memory_order_relaxed);
 }
 
+// How much of the tree's memory budget a child kept at ply + 1 may use. A child one ply
+// above the leaves of the kept tree is the cheapest to lose (what it would remember is a
+// few plies of search), and there are many of them; a child near the root spares the
+// search its whole deep subtree on every later pass. So when memory runs short, the
+// deepest kept plies are refused first and the last of the budget is left to the upper
+// ones.
+int budgetShare(const Engine& e, int ply) {
+  const int fromBottom = e.keptDepth - ply;  // 0: the child is on the kept tree's last ply
+  return fromBottom <= 0 ? 12 : fromBottom == 1 ? 14 : NodeStore::kShares;
+}
+
 // Where a child board comes from while a node is expanded.
 //
 // Kept children (the node's ply is at most keptDepth, or minimax) come from the engine's
@@ -101,7 +112,8 @@ struct ChildMaker {
     if (keep) {
       // A kept child is taken from the store only for a legal move, with a list of just
       // the size it needs.
-      if (Board* child = e.tree.acquire(b.listSizeAfter(m.row, m.column), ply >= kPlySlots)) {
+      if (Board* child = e.tree.acquire(b.listSizeAfter(m.row, m.column), ply >= kPlySlots,
+                                        budgetShare(e, ply))) {
         child->playFrom(b, m.row, m.column, side, flips);
         m.flag = 2;
         m.child = child;

@@ -72,6 +72,26 @@ TEST(TreeBudget, RootValuesMatchAnUnlimitedTree) {
   }
 }
 
+// A request for part of the budget is refused once that part is used, while a request
+// for the whole budget still gets fresh memory up to the budget itself: the search
+// gives the last of its memory to the plies near the root.
+TEST(TreeBudget, PartialSharesAreRefusedFirst) {
+  zedare::NodeStore store;
+  constexpr size_t kBudget = 64 * 1024;
+  store.setBudget(kBudget);
+  constexpr int kHalf = zedare::NodeStore::kShares / 2;
+  int half = 0, whole = 0;
+  while (store.acquire(10, false, kHalf)) ++half;
+  const size_t atHalf = store.bytes();
+  while (store.acquire(10)) ++whole;
+  EXPECT_GT(half, 0);
+  EXPECT_GT(whole, 0);
+  EXPECT_LE(atHalf, kBudget / 2);
+  EXPECT_GT(atHalf + sizeof(Board) + 10 * sizeof(zedare::MoveEntry) + 16, kBudget / 2);
+  EXPECT_LE(store.bytes(), kBudget);
+  EXPECT_FALSE(store.failed());
+}
+
 // An allocator that fails after k allocations: the search ends as if stopped (both flags
 // clear), the move played is the best one found so far or none, the tree stays
 // consistent, and the next search, with memory back, plays normally.
