@@ -22,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <string>
@@ -29,6 +30,7 @@
 
 #include "api/engine.h"
 #include "eval/model.h"
+#include "records/transcript.h"
 #include "training/offline.h"
 
 using zedare::Engine;
@@ -48,6 +50,7 @@ struct Option {
   const char* defaultValue;  // nullptr: no default
   const char* help;
   bool optional = false;  // may be left out although it has no default
+  bool positional = false;  // may also be given without its "--name", in order
 };
 
 struct Command {
@@ -425,6 +428,22 @@ int runPlay(const Args& a) {
   return finish("play", zedare::kOfflineDone);
 }
 
+// A game from one file format into another, each chosen by the file's extension.
+int runTranscript(const Args& a) {
+  char date[40];
+  const std::time_t now = std::time(nullptr);
+  std::strftime(date, sizeof date, "%Y.%m.%d_%H:%M:%S.UTC", std::gmtime(&now));
+  const std::string why = zedare::convertGameFile(textArg(a, "in"), textArg(a, "out"), date);
+  if (!why.empty()) {
+    std::fprintf(stderr, "transcript: %s\n", why.c_str());
+    return zedare::gameFileFormat(textArg(a, "in")) == zedare::GameFileFormat::Unknown ||
+                   zedare::gameFileFormat(textArg(a, "out")) == zedare::GameFileFormat::Unknown
+               ? kExitUsage
+               : kExitFailed;
+  }
+  return finish("transcript", zedare::kOfflineDone);
+}
+
 const std::vector<Command>& commands() {
   static const std::vector<Command> list = {
       {"match", "self-play match of weight set 1 (human side) against weight set 2",
@@ -577,6 +596,15 @@ const std::vector<Command>& commands() {
        "(the same as the separate write_converter program).",
        {{"out", "PATH", "modele//konwerter.dat", "file to write"}},
        runConverter},
+      {"transcript", "a game from one file format into another (.gam, .txt/.mov, .ggf)",
+       "Reads the game in IN and writes it to OUT, the formats chosen by the extensions:\n"
+       ".gam the game file of the window, .txt or .mov move text (f5d6c3..., passes left\n"
+       "out; PA or -- accepted), .ggf one GGF game. Move text and .gam start from the\n"
+       "standard position; a GGF game from another position can only go to GGF. A bad\n"
+       "file is refused with the move or character where it went wrong.",
+       {{"in", "FILE", nullptr, "game to read", false, true},
+        {"out", "FILE", nullptr, "game file to write", false, true}},
+       runTranscript},
       {"play", "one game of the loaded model against itself",
        "Loads the model as the game does (code 30), sets the level and plays one game from\n"
        "the start position, both sides by the engine; prints the moves and the final score.",
@@ -636,7 +664,14 @@ int main(int argc, char** argv) {
       printCommandHelp(*command);
       return 0;
     }
-    if (word.rfind("--", 0) != 0) usageError("unexpected argument \"" + word + "\"");
+    if (word.rfind("--", 0) != 0) {
+      const Option* next = nullptr;
+      for (const Option& o : command->options)
+        if (!next && o.positional && !args.count(o.name)) next = &o;
+      if (!next) usageError("unexpected argument \"" + word + "\"");
+      args[next->name] = word;
+      continue;
+    }
     const Option* option = nullptr;
     for (const Option& o : command->options)
       if (word.substr(2) == o.name) option = &o;

@@ -4,6 +4,9 @@
 #include <bit>
 #include <cctype>
 #include <cstdio>
+#include <memory>
+
+#include "records/safe_file.h"
 
 namespace zedare {
 
@@ -314,6 +317,71 @@ std::string recordFromTranscript(const Transcript& game, GameRecord& out) {
   }
   out = record;
   return "";
+}
+
+GameFileFormat gameFileFormat(const std::string& path) {
+  const std::size_t dot = path.rfind('.');
+  if (dot == std::string::npos || path.find('/', dot) != std::string::npos) {
+    return GameFileFormat::Unknown;
+  }
+  std::string ext = path.substr(dot + 1);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext == "gam") return GameFileFormat::Record;
+  if (ext == "txt" || ext == "mov") return GameFileFormat::MoveText;
+  if (ext == "ggf") return GameFileFormat::Ggf;
+  return GameFileFormat::Unknown;
+}
+
+namespace {
+
+// The whole file, bounded: a text longer than any game is refused unread.
+std::string readGameText(const std::string& path, std::string& text) {
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  if (!f) return path + ": cannot be opened for reading";
+  text.clear();
+  char chunk[4096];
+  std::size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0 && text.size() <= kMaxTranscriptText) {
+    text.append(chunk, n);
+  }
+  const bool failed = std::ferror(f) != 0;
+  std::fclose(f);
+  if (failed) return path + ": cannot be read";
+  if (text.size() > kMaxTranscriptText) return path + ": longer than any game";
+  return "";
+}
+
+}  // namespace
+
+std::string convertGameFile(const std::string& inPath, const std::string& outPath,
+                            const std::string& date) {
+  const GameFileFormat in = gameFileFormat(inPath), out = gameFileFormat(outPath);
+  if (in == GameFileFormat::Unknown || out == GameFileFormat::Unknown) {
+    return (in == GameFileFormat::Unknown ? inPath : outPath) +
+           ": unknown kind of game file (.gam, .ggf, .txt or .mov)";
+  }
+  Transcript game;
+  std::string why;
+  if (in == GameFileFormat::Record) {
+    auto record = std::make_unique<GameRecord>();
+    if (!record->load(inPath.c_str())) return inPath + ": not a readable game file";
+    why = transcriptFromRecord(*record, game);
+  } else {
+    std::string text;
+    why = readGameText(inPath, text);
+    if (why.empty()) why = in == GameFileFormat::Ggf ? parseGgf(text, game) : parseMoveText(text, game);
+  }
+  if (!why.empty()) return why.rfind(inPath, 0) == 0 ? why : inPath + ": " + why;
+  std::string text;
+  if (out == GameFileFormat::Record) {
+    auto record = std::make_unique<GameRecord>();
+    why = recordFromTranscript(game, *record);
+    if (why.empty() && !record->save(outPath.c_str())) why = "cannot be written";
+  } else {
+    text = out == GameFileFormat::Ggf ? writeGgf(game, date) : writeMoveText(game, why);
+    if (why.empty() && !replaceFileContents(outPath.c_str(), text + "\n")) why = "cannot be written";
+  }
+  return why.empty() ? "" : outPath + ": " + why;
 }
 
 }  // namespace zedare

@@ -78,6 +78,17 @@ std::string writeMoveText(const Transcript& game, std::string& error);
 // `date` goes into DT as given.
 std::string writeGgf(const Transcript& game, const std::string& date);
 
+// Game files by extension: ".gam" (the game record), ".ggf", ".txt" or ".mov" (move
+// text); case-insensitive. Unknown for anything else.
+enum class GameFileFormat { Unknown, Record, MoveText, Ggf };
+GameFileFormat gameFileFormat(const std::string& path);
+
+// Reads `inPath` and writes the same game to `outPath`, each in the format of its
+// extension. An empty string when done; else the reason, naming the file (`outPath` is
+// then not touched). GGF gets `date` as DT.
+std::string convertGameFile(const std::string& inPath, const std::string& outPath,
+                            const std::string& date);
+
 // The position at the end of the game (side to move by nextToMove).
 Board finalPosition(const Transcript& game);
 
