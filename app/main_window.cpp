@@ -15,12 +15,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <algorithm>
 #include <cstdlib>
 #include <iterator>
 #include <stdexcept>
 
+#include "game_transcripts.h"
 #include "paint_box.h"
 
 namespace {
@@ -242,9 +244,9 @@ void TMainForm::buildControls() {
 
   // The dialogs start in the user's home folder, later in the folder last used: the
   // working directory is the program's data folder, no place for the user's games.
-  OpenDialog1 = {FileDialog::Kind::Open, QDir::homePath(), QStringLiteral("*.gam"),
+  OpenDialog1 = {FileDialog::Kind::Open, QDir::homePath(), gameFileFilter(),
                  QStringLiteral("Otwieranie pliku partii")};
-  SaveDialog1 = {FileDialog::Kind::Save, QDir::homePath(), QStringLiteral("*.gam"),
+  SaveDialog1 = {FileDialog::Kind::Save, QDir::homePath(), gameFileFilter(),
                  QStringLiteral("Zapisywanie pliku partii")};
 
   applyTabOrder();
@@ -618,6 +620,15 @@ void TMainForm::Button14Click() {
     reason = QStringLiteral("To jest folder, a nie plik.");
   } else if (QFile readable(name); !readable.open(QIODevice::ReadOnly)) {
     reason = QStringLiteral("Nie można go otworzyć do odczytu.");
+  } else if (isTranscriptFile(name)) {
+    // Move text and GGF reach the engine as a game file written beside it for the load.
+    QTemporaryDir folder;
+    QString why;
+    const QString gameFile = folder.isValid() ? transcriptToGameFile(name, folder.path(), &why)
+                                              : QString();
+    if (gameFile.isEmpty() || filePp(ZEDARE_FILE_LOAD, gameFile) == 0) {
+      reason = QStringLiteral("Zapis partii jest błędny: %1.").arg(why);
+    }
   } else if (filePp(ZEDARE_FILE_LOAD, name) == 0) {
     reason = file.size() == 0 ? QStringLiteral("Plik jest pusty.")
                               : QStringLiteral(
@@ -642,6 +653,19 @@ void TMainForm::Button13Click() {
   const QString chosen = fileDialogs_(this, SaveDialog1);
   if (chosen.isEmpty()) return;
   rememberFolder(chosen);
+  if (isTranscriptFile(chosen)) {
+    // The engine saves its game file, which is then written in the kind chosen.
+    QTemporaryDir folder;
+    const QString gameFile = folder.filePath(QStringLiteral("partia.gam"));
+    const QString why = folder.isValid() && filePp(ZEDARE_FILE_SAVE, gameFile) != 0
+                            ? gameFileToTranscript(gameFile, chosen)
+                            : QStringLiteral("nie zapisano partii");
+    if (why.isEmpty()) return;
+    messages_(this, SaveDialog1.title,
+              QStringLiteral("Nie zapisano partii w pliku „%1”.\n%2")
+                  .arg(QDir::toNativeSeparators(chosen), why));
+    return;
+  }
   const QString name = chosen.endsWith(QStringLiteral(".gam"), Qt::CaseInsensitive)
                            ? chosen
                            : chosen + QStringLiteral(".gam");

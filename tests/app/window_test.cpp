@@ -456,8 +456,8 @@ class WindowTest : public QObject {
                                              << "F1 /tmp/partia.gam";
     QTest::newRow("extension in capitals") << "/tmp/PARTIA.GAM"
                                            << "F1 /tmp/PARTIA.GAM";
-    QTest::newRow("another extension") << "/tmp/partia.txt"
-                                       << "F1 /tmp/partia.txt.gam";
+    QTest::newRow("another extension") << "/tmp/partia.doc"
+                                       << "F1 /tmp/partia.doc.gam";
     QTest::newRow("extension inside the name") << "/tmp/x.gam.kopia"
                                                << "F1 /tmp/x.gam.kopia.gam";
     QTest::newRow("Polish letters") << "/tmp/gra żółta"
@@ -475,7 +475,36 @@ class WindowTest : public QObject {
     QCOMPARE(lastDialog.title, QStringLiteral("Zapisywanie pliku partii"));
     QCOMPARE(lastDialog.initialDir, QDir::homePath());
     QVERIFY(lastDialog.filter.contains("*.gam"));
+    QVERIFY(lastDialog.filter.contains(QStringLiteral("Zapis ruchów (*.txt *.mov)")));
+    QVERIFY(lastDialog.filter.contains("Partia GGF (*.ggf)"));
     QVERIFY(!form->hasLiveWorker());
+  }
+
+  // Move text reaches the engine as a game file written for the load; a save in GGF is
+  // the engine's saved game file converted.
+  void transcriptsGoThroughAGameFile() {
+    QTemporaryDir folder;
+    const QString name = folder.filePath("partia.txt");
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("F5d6c3\n");
+    file.close();
+    auto form = makeForm();
+    dialogAnswer = name;
+    form->Button14->click();
+    QTest::qWait(100);
+    const QStringList loads = engine.log().filter(QRegularExpression("^F0 .*/partia\\.gam$"));
+    QCOMPARE(loads.size(), 1);
+    QVERIFY(!loads[0].contains(folder.path()));
+    QVERIFY2(messages.isEmpty(), qPrintable(messages.join(", ")));
+
+    // The stand-in writes no file, so the conversion finds none and says so.
+    dialogAnswer = folder.filePath("partia.ggf");
+    form->Button13->click();
+    QCOMPARE(engine.log().filter(QRegularExpression("^F1 .*/partia\\.gam$")).size(), 1);
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages[0].contains("not a readable game file"), qPrintable(messages[0]));
+    QVERIFY(!QFile::exists(dialogAnswer));
   }
 
   void cancelledDialogsDoNothing() {
@@ -879,6 +908,7 @@ class WindowTest : public QObject {
     QTest::newRow("a folder") << "folder" << false << "folder";
     QTest::newRow("empty file") << "empty" << true << "pusty";
     QTest::newRow("bad contents") << "bad" << true << "nie jest zapisem partii";
+    QTest::newRow("bad move text") << "badtext" << false << "move 2 (f5): the square is taken";
   }
 
   void refusedLoadKeepsTheGame() {
@@ -887,11 +917,14 @@ class WindowTest : public QObject {
     QFETCH(QString, reason);
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
-    const QString name = folder.filePath(kind == "folder" ? "" : "partia.gam");
-    if (kind == "empty" || kind == "bad") {
+    const QString name = folder.filePath(kind == "folder"    ? ""
+                                         : kind == "badtext" ? "partia.txt"
+                                                             : "partia.gam");
+    if (kind == "empty" || kind == "bad" || kind == "badtext") {
       QFile file(name);
       QVERIFY(file.open(QIODevice::WriteOnly));
       if (kind == "bad") file.write("to nie jest partia\n");
+      if (kind == "badtext") file.write("f5 f5\n");
     }
     auto form = makeForm();
     engine.answer(kStandInFile, 0, 0);  // the engine refuses the file
