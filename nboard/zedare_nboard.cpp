@@ -275,7 +275,9 @@ class Session {
     zedare::levelParameters(level, p);
     if (empties <= p.exactEmpties) return Value{v, "60"};
     if (empties <= p.wldEmpties) return Value{v > 0 ? 1.0 : v < 0 ? -1.0 : 0.0, "60W"};
-    return Value{std::clamp(v, -64.0, 64.0), std::to_string(p.depth)};
+    // Close to the end the middle-game search goes two plies deeper.
+    const int plies = empties <= p.wldEmpties + 2 ? p.depth + 2 : p.depth;
+    return Value{std::clamp(v, -64.0, 64.0), std::to_string(plies)};
   }
 
   static std::string number(double v) {

@@ -9,6 +9,7 @@ if(NOT status EQUAL 0)
 endif()
 foreach(path
     ${BINDIR}/TavrinWin
+    ${BINDIR}/zedare-nboard
     ${LIBDIR}/libzedare.so
     ${DATADIR}/zedare/modele
     ${DATADIR}/zedare/otwarcia
@@ -23,6 +24,13 @@ execute_process(COMMAND readelf -d ${PREFIX}/${BINDIR}/TavrinWin OUTPUT_VARIABLE
 string(FIND "${dynamic}" "[$ORIGIN/../${LIBDIR}]" found)
 if(found EQUAL -1)
   message(FATAL_ERROR "TavrinWin has no run path $ORIGIN/../${LIBDIR}:\n${dynamic}")
+endif()
+# The protocol engine, started elsewhere, finds the installed data and answers.
+file(WRITE ${PREFIX}/nboard_input.txt "nboard 2\nquit\n")
+execute_process(COMMAND ${PREFIX}/${BINDIR}/zedare-nboard INPUT_FILE ${PREFIX}/nboard_input.txt
+  WORKING_DIRECTORY ${PREFIX} OUTPUT_VARIABLE answer RESULT_VARIABLE status)
+if(NOT status EQUAL 0 OR NOT answer STREQUAL "set myname Zedare\n")
+  message(FATAL_ERROR "the installed zedare-nboard did not start (${status}): ${answer}")
 endif()
 file(READ ${PREFIX}/${DATADIR}/applications/tavrinwin.desktop entry)
 if(NOT entry MATCHES "\nExec=TavrinWin\n" OR NOT entry MATCHES "\nType=Application\n")
