@@ -624,8 +624,8 @@ void TMainForm::Button14Click() {
     // Move text and GGF reach the engine as a game file written beside it for the load.
     QTemporaryDir folder;
     QString why;
-    const QString gameFile = folder.isValid() ? transcriptToGameFile(name, folder.path(), &why)
-                                              : QString();
+    const QString gameFile =
+        folder.isValid() ? transcriptToGameFile(name, folder.path(), &why) : QString();
     if (gameFile.isEmpty() || filePp(ZEDARE_FILE_LOAD, gameFile) == 0) {
       reason = QStringLiteral("Zapis partii jest błędny: %1.").arg(why);
     }

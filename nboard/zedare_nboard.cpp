@@ -219,8 +219,8 @@ class Session {
       if (m.isPass()) {
         TavrinInst_p0(engine_, ZEDARE_PASS, 0, 0, 0);
       } else {
-        TavrinInst(engine_, ZEDARE_SET_HUMAN_COLOUR,
-                   TavrinInst(engine_, ZEDARE_SIDE_TO_MOVE, 0, 0), 0);
+        TavrinInst(engine_, ZEDARE_SET_HUMAN_COLOUR, TavrinInst(engine_, ZEDARE_SIDE_TO_MOVE, 0, 0),
+                   0);
         if (TavrinInst(engine_, ZEDARE_HUMAN_MOVE, m.row, m.column) != 1) {
           engineLine_.clear();
           TavrinInst(engine_, ZEDARE_NEW_GAME, 0, 0);
@@ -243,7 +243,8 @@ class Session {
     const int side = TavrinInst(engine_, ZEDARE_SIDE_TO_MOVE, 0, 0);
     int empties = 0;
     for (int r = 1; r <= 8; ++r) {
-      for (int c = 1; c <= 8; ++c) empties += TavrinInst_p0(engine_, ZEDARE_SQUARE_COLOUR, r, c, 0) == 0;
+      for (int c = 1; c <= 8; ++c)
+        empties += TavrinInst_p0(engine_, ZEDARE_SQUARE_COLOUR, r, c, 0) == 0;
     }
     TavrinInst(engine_, ZEDARE_SET_HUMAN_COLOUR, -side, 0);
     TavrinInst(engine_, ZEDARE_SET_LEVEL, level, 0);
@@ -262,8 +263,9 @@ class Session {
     // A book move was not searched (no position scored): the book holds no value for it.
     const bool fromBook = TavrinInst(engine_, ZEDARE_EXACT_COUNT, 0, 0) == 0 &&
                           TavrinInst(engine_, ZEDARE_EVAL_COUNT, 0, 0) == 0;
-    value = fromBook ? Value{0.0, "book"}
-                     : convert(TavrinInst(engine_, ZEDARE_BEST_VALUE, 0, 0) * 0.001, empties, level);
+    value = fromBook
+                ? Value{0.0, "book"}
+                : convert(TavrinInst(engine_, ZEDARE_BEST_VALUE, 0, 0) * 0.001, empties, level);
     return true;
   }
 

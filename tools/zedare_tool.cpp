@@ -596,7 +596,8 @@ const std::vector<Command>& commands() {
        "(the same as the separate write_converter program).",
        {{"out", "PATH", "modele//konwerter.dat", "file to write"}},
        runConverter},
-      {"transcript", "a game from one file format into another (.gam, .txt/.mov, .ggf)",
+      {"transcript",
+       "a game from one file format into another (.gam, .txt/.mov, .ggf)",
        "Reads the game in IN and writes it to OUT, the formats chosen by the extensions:\n"
        ".gam the game file of the window, .txt or .mov move text (f5d6c3..., passes left\n"
        "out; PA or -- accepted), .ggf one GGF game. Move text and .gam start from the\n"

@@ -80,7 +80,8 @@ std::string parseBoardProperty(const std::string& value, Board& start) {
     while (i < value.size() && std::isspace(static_cast<unsigned char>(value[i]))) ++i;
   };
   skip();
-  if (value.compare(i, 1, "8") != 0 || (i + 1 < value.size() && !std::isspace(static_cast<unsigned char>(value[i + 1])))) {
+  if (value.compare(i, 1, "8") != 0 ||
+      (i + 1 < value.size() && !std::isspace(static_cast<unsigned char>(value[i + 1])))) {
     return "BO: only 8x8 boards are played";
   }
   ++i;
@@ -144,7 +145,8 @@ std::string playGameMove(Board& board, const GameMove& move) {
   const int side = board.sideToMove;
   if (side == 0) return "the game is over";
   if (move.isPass()) {
-    if (board.hasLegalMove(side)) return std::string("a pass, but ") + colourName(side) + " can move";
+    if (board.hasLegalMove(side))
+      return std::string("a pass, but ") + colourName(side) + " can move";
     if (!board.hasLegalMove(-side)) return "a pass, but the game is over";
     board.pass();
     return "";
@@ -252,8 +254,7 @@ std::string parseGgf(const std::string& text, Transcript& out) {
 std::string writeGgf(const Transcript& game, const std::string& date) {
   const Board end = finalPosition(game);
   char result[16];
-  std::snprintf(result, sizeof result, "%+.2f",
-                static_cast<double>(end.count(-1) - end.count(1)));
+  std::snprintf(result, sizeof result, "%+.2f", static_cast<double>(end.count(-1) - end.count(1)));
   std::string text = "(;GM[Othello]PC[Zedare]DT[" + date + "]PB[" + game.black + "]PW[" +
                      game.white + "]RE[" + result + "]TI[0//0]TY[8]BO[8 ";
   for (int k = 0; k < 64; ++k) {
@@ -369,7 +370,8 @@ std::string convertGameFile(const std::string& inPath, const std::string& outPat
   } else {
     std::string text;
     why = readGameText(inPath, text);
-    if (why.empty()) why = in == GameFileFormat::Ggf ? parseGgf(text, game) : parseMoveText(text, game);
+    if (why.empty())
+      why = in == GameFileFormat::Ggf ? parseGgf(text, game) : parseMoveText(text, game);
   }
   if (!why.empty()) return why.rfind(inPath, 0) == 0 ? why : inPath + ": " + why;
   std::string text;
@@ -379,7 +381,8 @@ std::string convertGameFile(const std::string& inPath, const std::string& outPat
     if (why.empty() && !record->save(outPath.c_str())) why = "cannot be written";
   } else {
     text = out == GameFileFormat::Ggf ? writeGgf(game, date) : writeMoveText(game, why);
-    if (why.empty() && !replaceFileContents(outPath.c_str(), text + "\n")) why = "cannot be written";
+    if (why.empty() && !replaceFileContents(outPath.c_str(), text + "\n"))
+      why = "cannot be written";
   }
   return why.empty() ? "" : outPath + ": " + why;
 }

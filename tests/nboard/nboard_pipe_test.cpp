@@ -2,6 +2,7 @@
 // it: a game set in GGF, the engine's move, hints, a ping during a long search, and bad
 // commands, each answered on the pipe.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -13,8 +14,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "records/transcript.h"
 
@@ -148,9 +147,9 @@ TEST(NboardPipe, GameGoHintAndBadCommands) {
   EXPECT_GE(values[1], values[2]);
 
   // Each bad command gets its error line; the program goes on and answers the ping.
-  for (const char* bad : {"frobnicate", "set depth 0", "set depth x", "move z9", "move",
-                          "hint x", "set colour 3", "set game (;GM[Othello]B[f5]",
-                          "set game (;GM[Othello]W[f5];)", "nboard"}) {
+  for (const char* bad :
+       {"frobnicate", "set depth 0", "set depth x", "move z9", "move", "hint x", "set colour 3",
+        "set game (;GM[Othello]B[f5]", "set game (;GM[Othello]W[f5];)", "nboard"}) {
     engine.send(bad);
     EXPECT_EQ(engine.line().rfind("error ", 0), 0u) << bad;
   }
@@ -173,9 +172,9 @@ TEST(NboardPipe, PingDuringALongSearchAnswersAtOnce) {
   engine.send("ping 9");
   const std::string answer = engine.line(2000);
   const std::string pong = engine.line(2000);
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                      std::chrono::steady_clock::now() - sent)
-                      .count();
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sent)
+          .count();
   ASSERT_EQ(answer.rfind("=== ", 0), 0u) << answer;
   EXPECT_TRUE(legalIn(game, answer.substr(4, 2))) << answer;
   EXPECT_EQ(pong, "pong 9");

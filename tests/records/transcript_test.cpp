@@ -1,13 +1,14 @@
 // The transcript codec: game records made as the window makes them go to move text and
 // to GGF and back to the same positions (passes and games that end early included), and
 // bad transcripts are refused with a message that says what and where.
-#include <random>
-#include <string>
+#include "records/transcript.h"
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <string>
+
 #include "records/game_record.h"
-#include "records/transcript.h"
 
 using namespace zedare;
 
@@ -146,8 +147,7 @@ TEST(Transcript, BadTranscriptsAreRefusedSayingWhatAndWhere) {
     Transcript game;
     game.moves.push_back(GameMove{6, 5});  // a refused read leaves it as it was
     const std::string why = c.ggf ? parseGgf(c.text, game) : parseMoveText(c.text, game);
-    EXPECT_NE(why.find(c.message), std::string::npos)
-        << c.text.substr(0, 60) << " gave: " << why;
+    EXPECT_NE(why.find(c.message), std::string::npos) << c.text.substr(0, 60) << " gave: " << why;
     EXPECT_EQ(game.moves.size(), 1u);
   }
   // A record whose positions do not follow each other by moves is no game.
