@@ -22,7 +22,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <iostream>
 #include <mutex>
 #include <sstream>
 #include <string>
@@ -47,7 +46,8 @@ int levelForDepth(int depth) {
 
 struct Command {
   std::string line;
-  long pingsBefore;  // pings read before this line
+  long pingsBefore;      // pings read before this line
+  bool tooLong = false;  // the line was longer than kMaxLine and is not kept
 };
 
 // A value the engine reported, in discs from the side it searched for, with the depth text
@@ -59,28 +59,43 @@ struct Value {
 
 class Session {
  public:
+  static constexpr std::size_t kMaxLine = 65536;
+
   explicit Session(ZedareHandle engine) : engine_(engine) {}
 
-  void read(std::istream& in) {
+  // Reads standard input to its end or "quit". A line longer than any command (a GGF
+  // game is a few hundred characters) is not kept: it is answered by an error line.
+  void read(std::FILE* in) {
     std::string line;
-    while (std::getline(in, line)) {
+    bool tooLong = false;
+    for (int c; (c = std::getc(in)) != EOF;) {
+      if (c != '\n') {
+        if (line.size() < kMaxLine)
+          line += static_cast<char>(c);
+        else
+          tooLong = true;
+        continue;
+      }
       if (!line.empty() && line.back() == '\r') line.pop_back();
-      const std::string word = line.substr(0, line.find(' '));
-      const bool stops = word == "ping" || word == "quit";
-      {
-        std::lock_guard<std::mutex> guard(queueLock_);
-        queue_.push_back(Command{line, pingsRead_.load()});
-      }
-      queueReady_.notify_one();
-      if (stops) {
-        const long n = pingsRead_.fetch_add(1) + 1;
-        stopSearchesBefore(n);
-      }
-      if (word == "quit") return;
+      const bool done = take(tooLong ? std::string() : line, tooLong);
+      line.clear();
+      tooLong = false;
+      if (done) return;
     }
-    std::lock_guard<std::mutex> guard(queueLock_);
-    queue_.push_back(Command{"quit", pingsRead_.load()});
+    take("quit");
+  }
+
+  // Queues one line; true for "quit". A ping or quit stops the searches of earlier lines.
+  bool take(const std::string& line, bool tooLong = false) {
+    const std::string word = line.substr(0, line.find(' '));
+    const bool stops = word == "ping" || word == "quit";
+    {
+      std::lock_guard<std::mutex> guard(queueLock_);
+      queue_.push_back(Command{line, pingsRead_.load(), tooLong});
+    }
     queueReady_.notify_one();
+    if (stops) stopSearchesBefore(pingsRead_.fetch_add(1) + 1);
+    return word == "quit";
   }
 
   // Runs the queued commands until "quit".
@@ -94,7 +109,11 @@ class Session {
         queue_.pop_front();
       }
       current_ = c.pingsBefore;
-      if (!run(c.line)) return;
+      if (c.tooLong) {
+        error("a line longer than " + std::to_string(kMaxLine) + " characters");
+      } else if (!run(c.line)) {
+        return;
+      }
     }
   }
 
@@ -145,6 +164,7 @@ class Session {
       say("learned");
     } else if (word == "analyze") {
       analyze();
+
     } else {
       error("unknown command: " + word);
     }
@@ -429,7 +449,7 @@ int main(int argc, char** argv) {
   TavrinInst(engine, ZEDARE_LOAD_MODEL, 1, 0);
   Session session(engine);
   std::thread executor([&] { session.execute(); });
-  session.read(std::cin);
+  session.read(stdin);
   executor.join();
   TavrinDestroy(engine);
   return 0;

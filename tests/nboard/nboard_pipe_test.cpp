@@ -147,11 +147,12 @@ TEST(NboardPipe, GameGoHintAndBadCommands) {
   EXPECT_GE(values[1], values[2]);
 
   // Each bad command gets its error line; the program goes on and answers the ping.
-  for (const char* bad :
-       {"frobnicate", "set depth 0", "set depth x", "move z9", "move", "hint x", "set colour 3",
-        "set game (;GM[Othello]B[f5]", "set game (;GM[Othello]W[f5];)", "nboard"}) {
+  for (const std::string& bad : std::vector<std::string>{
+           std::string(70000, 'x'), "frobnicate", "set depth 0", "set depth x", "move z9", "move",
+           "hint x", "set colour 3", "set game (;GM[Othello]B[f5]", "set game (;GM[Othello]W[f5];)",
+           "nboard"}) {
     engine.send(bad);
-    EXPECT_EQ(engine.line().rfind("error ", 0), 0u) << bad;
+    EXPECT_EQ(engine.line().rfind("error ", 0), 0u) << bad.substr(0, 40);
   }
   engine.send("ping 4");
   EXPECT_EQ(engine.line(), "pong 4");
