@@ -348,7 +348,7 @@ class Session {
     }
     if (next != mover) value.discs = -value.discs;
     // The move itself is one ply more than the search after it.
-    if (value.depth.find_first_not_of("0123456789") == std::string::npos) {
+    if (value.depth != "60" && value.depth.find_first_not_of("0123456789") == std::string::npos) {
       value.depth = std::to_string(std::stoi(value.depth) + 1);
     }
     return true;
