@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 seconds="${1:-45}"
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(game_file book matrix_text matrix_counted offline_parsers exports)
+((${#targets[@]})) || targets=(game_file book matrix_text matrix_counted offline_parsers exports transcript)
 
 CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZEDARE_FUZZ=ON >/dev/null
 cmake --build build-fuzz -j "$(nproc)" >/dev/null
@@ -21,8 +21,9 @@ echo "fuzz targets built in ${SECONDS} s"
 # Seeds: the shipped files themselves, and lines cut from them in each parser's format.
 seeds=build-fuzz/seeds
 rm -rf "$seeds"
-mkdir -p "$seeds"/{game_file,book,matrix_text,matrix_counted,offline_parsers,exports}
+mkdir -p "$seeds"/{game_file,book,matrix_text,matrix_counted,offline_parsers,exports,transcript}
 cp tests/fuzz/seeds/game_file/*.gam "$seeds/game_file/"
+cp tests/fuzz/seeds/transcript/* "$seeds/transcript/"
 for side in c b; do
   # Byte 0 and 1 choose the game board and its symmetry; the book lines follow.
   { printf '\000\000'; head -n 8 "otwarcia/otwarcia9_i15_$side.dat"; } > "$seeds/book/opening_$side"
