@@ -62,17 +62,6 @@ std::string appendGameMove(Transcript& game, Board& board, const GameMove& move,
 
 namespace {
 
-// A GGF scanner over one game: "(;", then NAME[value] properties, then ";)".
-struct GgfScanner {
-  const std::string& text;
-  std::size_t at = 0;
-
-  void skipBlanks() {
-    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
-  }
-  std::string where() const { return "GGF at character " + std::to_string(at + 1) + ": "; }
-};
-
 std::string parseBoardProperty(const std::string& value, Board& start) {
   std::string squares;
   std::size_t i = 0;
@@ -200,51 +189,53 @@ std::string writeMoveText(const Transcript& game, std::string& error) {
 
 std::string parseGgf(const std::string& text, Transcript& out) {
   if (text.size() > kMaxTranscriptText) return "GGF: longer than any game";
-  GgfScanner s{text};
-  s.skipBlanks();
-  if (text.compare(s.at, 2, "(;") != 0) return s.where() + "a game starts with \"(;\"";
-  s.at += 2;
+  std::size_t at = 0;
+  auto skipBlanks = [&] {
+    while (at < text.size() && std::isspace(static_cast<unsigned char>(text[at]))) ++at;
+  };
+  auto where = [](std::size_t position) {
+    return "GGF at character " + std::to_string(position + 1) + ": ";
+  };
+  skipBlanks();
+  if (text.compare(at, 2, "(;") != 0) return where(at) + "a game starts with \"(;\"";
+  at += 2;
   Transcript game;
   Board board = game.start;
   bool started = false;  // a move seen: BO may no longer change the start
   while (true) {
-    s.skipBlanks();
-    if (s.at >= text.size()) return "GGF: the text ends before \";)\" closes the game";
-    if (text.compare(s.at, 2, ";)") == 0) break;
-    const std::size_t nameAt = s.at;
-    while (s.at < text.size() && std::isupper(static_cast<unsigned char>(text[s.at]))) ++s.at;
-    const std::string name = text.substr(nameAt, s.at - nameAt);
-    if (name.empty() || s.at >= text.size() || text[s.at] != '[') {
-      s.at = nameAt;
-      return s.where() + "expected a property NAME[value]";
+    skipBlanks();
+    if (at >= text.size()) return "GGF: the text ends before \";)\" closes the game";
+    if (text.compare(at, 2, ";)") == 0) break;
+    const std::size_t nameAt = at;
+    while (at < text.size() && std::isupper(static_cast<unsigned char>(text[at]))) ++at;
+    const std::string name = text.substr(nameAt, at - nameAt);
+    if (name.empty() || at >= text.size() || text[at] != '[') {
+      return where(nameAt) + "expected a property NAME[value]";
     }
-    const std::size_t close = text.find(']', s.at);
+    const std::size_t close = text.find(']', at);
     if (close == std::string::npos) return "GGF: the text ends inside " + name + "[";
-    const std::string value = text.substr(s.at + 1, close - s.at - 1);
-    s.at = nameAt;
-    const std::string where = s.where();
-    s.at = close + 1;
-    if (name == "GM" && value != "Othello") return where + "GM[" + value + "] is not Othello";
-    if (name == "TY" && value != "8") return where + "TY[" + value + "]: only TY[8] is played";
+    const std::string value = text.substr(at + 1, close - at - 1);
+    const std::string here = where(nameAt);
+    at = close + 1;
+    if (name == "GM" && value != "Othello") return here + "GM[" + value + "] is not Othello";
+    if (name == "TY" && value != "8") return here + "TY[" + value + "]: only TY[8] is played";
     if (name == "PB") game.black = value;
     if (name == "PW") game.white = value;
     if (name == "BO") {
-      if (started) return where + "BO after the first move";
+      if (started) return here + "BO after the first move";
       const std::string why = parseBoardProperty(value, game.start);
-      if (!why.empty()) return where + why;
+      if (!why.empty()) return here + why;
       board = game.start;
     }
     if (name == "B" || name == "W") {
       started = true;
       GameMove move;
-      const std::string square = value.substr(0, value.find('/'));
-      if (!parseMoveName(square, move)) {
-        return where + name + "[" + value + "] is not a move";
+      if (!parseMoveName(value.substr(0, value.find('/')), move)) {
+        return here + name + "[" + value + "] is not a move";
       }
       const std::string why = appendGameMove(game, board, move, name == "B" ? -1 : 1);
-      if (!why.empty()) return where + why;
+      if (!why.empty()) return here + why;
     }
-    if (game.moves.size() > 2 * 60) return "GGF: more moves than a game has";
   }
   game.playerColour = game.white == "Gracz" && game.black != "Gracz" ? 1 : -1;
   out = game;
