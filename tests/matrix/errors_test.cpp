@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "scratch.h"
 #include "matrix/matrix.h"
 #include "matrix_test_support.h"
 
@@ -49,7 +50,7 @@ struct FailureCase {
 };
 
 std::string scratchFile(const char* name) {
-  return (std::filesystem::temp_directory_path() / name).string();
+  return scratchPath(name);
 }
 
 void writeScratch(const char* name, const std::string& text) {
