@@ -53,6 +53,10 @@ std::string scratchFile(const char* name) {
   return scratchPath(name);
 }
 
+// The scratch folder is made when the program starts, before any death test forks: the
+// child ends with _Exit, so a folder made there would be left behind.
+[[maybe_unused]] const std::string kScratchFolder = scratchPath("");
+
 void writeScratch(const char* name, const std::string& text) {
   matrix_test::writeFile(scratchFile(name), text);
 }
