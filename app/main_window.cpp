@@ -60,15 +60,11 @@ TMainForm::TMainForm(const TavrinOptions& options)
 
   buildControls();
   Panel2->setDoubleBuffered(true);
-  thinkingAllowed.store(1);
+  switches.thinkingAllowed.store(1);
 
   QStringList directories = options.libraryDirectories;
   if (directories.isEmpty()) directories << QCoreApplication::applicationDirPath();
-  QString error;
-  if (!binding_.load(QStringLiteral("zedare"), directories, &error)) {
-    throw std::runtime_error(error.toStdString());
-  }
-  engine = binding_.create();
+  engine_.open(directories);
 
   statusTimer_ = new QTimer(this);
   statusTimer_->setInterval(50);
@@ -88,9 +84,9 @@ TMainForm::TMainForm(const TavrinOptions& options)
 TMainForm::~TMainForm() {
   // A worker must not outlive its thread object; the engine itself stays alive with
   // the library until the process ends.
-  if (binding_.inst != nullptr && hasLiveWorker()) StopWorker();
-  for (const auto& w : workers_) w->wait();
-  workers_.clear();
+  if (engine_.isOpen() && hasLiveWorker()) StopWorker();
+  if (worker) worker->wait();
+  worker.reset();
 }
 
 // --- Building the form ---
@@ -194,9 +190,9 @@ void TMainForm::buildControls() {
   CheckBox2 = checkBox("CheckBox2", QStringLiteral("opóźnienie"), GroupBox1, 260, true);
   CheckBox3 = checkBox("CheckBox3", QStringLiteral("myślenie w tle"), GroupBox1, 285, true);
   CheckBox7 = checkBox("CheckBox7", QStringLiteral("książka otwarć"), GroupBox1, 310, true);
-  bookChecked_.store(CheckBox7->isChecked());
-  delayChecked_.store(CheckBox2->isChecked());
-  thinkingChecked_.store(CheckBox3->isChecked());
+  switches.book.store(CheckBox7->isChecked());
+  switches.delay.store(CheckBox2->isChecked());
+  switches.thinking.store(CheckBox3->isChecked());
 
   Wynik = new PaintBox(GroupBox2);
   Wynik->setObjectName(QStringLiteral("Wynik"));
@@ -299,10 +295,10 @@ void TMainForm::connectHandlers() {
   connect(CheckBox5, &QCheckBox::toggled, this, [this] { CheckBox4Click(); });
   connect(CheckBox1, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
   // The worker reads these three; it sees them through atomics kept in step here.
-  connect(CheckBox7, &QCheckBox::toggled, this, [this](bool on) { bookChecked_.store(on); });
-  connect(CheckBox2, &QCheckBox::toggled, this, [this](bool on) { delayChecked_.store(on); });
+  connect(CheckBox7, &QCheckBox::toggled, this, [this](bool on) { switches.book.store(on); });
+  connect(CheckBox2, &QCheckBox::toggled, this, [this](bool on) { switches.delay.store(on); });
   connect(CheckBox3, &QCheckBox::toggled, this, [this](bool on) {
-    thinkingChecked_.store(on);
+    switches.thinking.store(on);
     if (!on) stopBackgroundThinking();
   });
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
@@ -326,43 +322,50 @@ void TMainForm::connectHandlers() {
 // --- Engine calls ---
 
 int32_t TMainForm::inst(uint32_t code, int32_t a, int32_t b) const {
-  return binding_.inst(engine, code, a, b);
+  return engine_.inst(code, a, b);
 }
 
 int32_t TMainForm::p0(uint32_t code, int32_t row, int32_t column, int32_t colour) const {
-  return binding_.instP0(engine, code, row, column, colour);
+  return engine_.p0(code, row, column, colour);
 }
 
 int32_t TMainForm::pp(uint32_t code) const {
-  return binding_.instPp(engine, code);
+  return engine_.pp(code);
 }
 
 int32_t TMainForm::filePp(uint32_t code, const QString& path) const {
-  const QByteArray encoded = QFile::encodeName(path);
-  return binding_.filePp(engine, code, encoded.constData());
+  return engine_.filePp(code, path);
 }
 
-// --- Workers ---
+// --- The worker ---
 
 bool TMainForm::hasLiveWorker() const {
-  return std::any_of(workers_.begin(), workers_.end(),
-                     [](const std::unique_ptr<TavrinThread>& w) { return !w->done(); });
+  return worker && !worker->done();
 }
 
-void TMainForm::releaseEndedWorkers() {
-  std::erase_if(workers_, [](const std::unique_ptr<TavrinThread>& w) {
-    if (!w->done()) return false;
-    w->wait();
-    return true;
-  });
+TavrinThread::Phase TMainForm::livePhase() const {
+  return hasLiveWorker() ? worker->phase() : TavrinThread::Idle;
 }
 
-void TMainForm::StartWorker(int task) {
-  releaseEndedWorkers();
-  auto thread = std::make_unique<TavrinThread>(this, clock_);
-  thread->task = task;
-  worker = thread.get();
-  workers_.push_back(std::move(thread));
+void TMainForm::StartWorker(TavrinThread::Task task) {
+  // At most one worker lives at a time: an earlier one (background thinking, or the
+  // end of its task) is ended and waited for before the next is made.
+  stopBackgroundThinking();
+  waitForWorkers(false);
+  Q_ASSERT(!hasLiveWorker());
+  if (worker) worker->wait();
+  worker = std::make_unique<TavrinThread>(engine_, switches, clock_, task);
+  // Queued: the worker's requests are served on this thread by the controls' own slots.
+  connect(worker.get(), &TavrinThread::boardChanged, Plansza, qOverload<>(&QWidget::update),
+          Qt::QueuedConnection);
+  connect(worker.get(), &TavrinThread::evaluationChanged, Ocena, qOverload<>(&QWidget::update),
+          Qt::QueuedConnection);
+  connect(worker.get(), &TavrinThread::reportReady, Label8, &QLabel::setText,
+          Qt::QueuedConnection);
+  // Blocking: the worker goes on only once the button shows. The waits on this thread
+  // serve events, so this never deadlocks.
+  connect(worker.get(), &TavrinThread::nextMoveNeeded, Button2, &QWidget::show,
+          Qt::BlockingQueuedConnection);
   worker->start();
   // Forces one look after the start, also for a worker that ends before the first tick.
   lastWorkerState_ = -1;
@@ -371,73 +374,50 @@ void TMainForm::StartWorker(int task) {
 }
 
 int TMainForm::workerState() const {
-  int state = 0;
-  for (const auto& w : workers_) {
-    if (w->done()) continue;
-    state = std::max(state, w->phase() == TavrinThread::Searching ? 2 : 1);
-  }
-  return state;
+  if (!hasLiveWorker()) return 0;
+  return worker->phase() == TavrinThread::Searching ? 2 : 1;
 }
 
 void TMainForm::waitForWorkers(bool cutSearches) {
-  // Every worker, not only the latest: an older one may still be inside background
-  // thinking after a newer one has come and gone.
   if (!hasLiveWorker()) return;
   ++waitDepth_;
-  thinkingAllowed.store(0);
+  switches.thinkingAllowed.store(0);
   QElapsedTimer sinceStop;
   sinceStop.start();
-  for (;;) {
-    TavrinThread* running = nullptr;
-    for (const auto& w : workers_) {
-      if (!w->done()) {
-        running = w.get();
-        break;
-      }
-    }
-    if (running == nullptr) break;
-    // A worker may be blocked in a call that only this thread can serve.
+  while (!worker->done()) {
+    // The worker may be blocked in a call that only this thread can serve.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    running->wait(QDeadlineTimer(10));
-    if (sinceStop.elapsed() >= kStopRepeatMs) {
-      for (const auto& w : workers_) {
-        if (w->done()) continue;
-        if (w->phase() == TavrinThread::Thinking) {
-          inst(ZEDARE_STOP_PONDERING);
-        } else if (cutSearches && w->phase() == TavrinThread::Searching) {
-          inst(ZEDARE_STOP_SEARCH);
-        }
+    worker->wait(QDeadlineTimer(10));
+    if (sinceStop.elapsed() >= kStopRepeatMs && !worker->done()) {
+      if (worker->phase() == TavrinThread::Thinking) {
+        inst(ZEDARE_STOP_PONDERING);
+      } else if (cutSearches && worker->phase() == TavrinThread::Searching) {
+        inst(ZEDARE_STOP_SEARCH);
       }
       sinceStop.restart();
     }
   }
-  if (--waitDepth_ == 0) thinkingAllowed.store(1);
+  if (--waitDepth_ == 0) switches.thinkingAllowed.store(1);
 }
 
 void TMainForm::stopBackgroundThinking() {
-  // A worker publishes its Thinking phase before it reads the check box (see
+  // The worker publishes its Thinking phase before it reads the check box (see
   // TavrinThread::think), so one that is about to think either sees the box clear or is
   // seen here. The stop is repeated while it thinks: the engine may raise its flag
   // only after the first stop was sent. A move search that runs is left alone.
-  auto thinking = [this] {
-    for (const auto& w : workers_) {
-      if (!w->done() && w->phase() == TavrinThread::Thinking) return w.get();
-    }
-    return static_cast<TavrinThread*>(nullptr);
-  };
-  while (TavrinThread* thinker = thinking()) {
+  while (livePhase() == TavrinThread::Thinking) {
     inst(ZEDARE_STOP_PONDERING);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    thinker->wait(QDeadlineTimer(10));
+    worker->wait(QDeadlineTimer(10));
   }
 }
 
 void TMainForm::StopWorker() {
   if (inst(ZEDARE_IS_SEARCHING) != 0) {
     inst(ZEDARE_STOP_SEARCH);
-    thinkingAllowed.store(0);
+    switches.thinkingAllowed.store(0);
     waitForWorkers(true);
-    thinkingAllowed.store(1);
+    switches.thinkingAllowed.store(1);
   }
   if (inst(ZEDARE_IS_PONDERING) != 0) {
     inst(ZEDARE_STOP_PONDERING);
@@ -446,31 +426,6 @@ void TMainForm::StopWorker() {
   // A worker between two engine calls has neither flag up, yet it must not go on
   // while the caller changes the game.
   waitForWorkers(true);
-}
-
-// The worker's requests go to the controls' own slots by name, so that the call and
-// its argument are built and run inside Qt. A functor built by the worker and run on
-// the user-interface thread would be handed over through Qt's internal locks, which
-// the thread sanitizer does not see (Debian's Qt is not built with it), and it would
-// report the hand-over as a race.
-void TMainForm::requestBoardRepaint() {
-  QMetaObject::invokeMethod(Plansza, "update", Qt::QueuedConnection);
-}
-
-void TMainForm::requestBarRepaint() {
-  QMetaObject::invokeMethod(Ocena, "update", Qt::QueuedConnection);
-}
-
-void TMainForm::setReport(const QString& text) {
-  QMetaObject::invokeMethod(Label8, "setText", Qt::QueuedConnection, Q_ARG(QString, text));
-}
-
-void TMainForm::showNextMoveButton() {
-  if (QThread::currentThread() == thread()) {
-    Button2->show();
-    return;
-  }
-  QMetaObject::invokeMethod(Button2, "show", Qt::BlockingQueuedConnection);
 }
 
 // --- Window operations and handlers ---
@@ -578,9 +533,9 @@ void TMainForm::Button12Click() {
     // Cut the running search short: its move is still played and shown, but that
     // worker does not go on to think in the background; a new one resumes it.
     inst(ZEDARE_STOP_SEARCH);
-    thinkingAllowed.store(0);
+    switches.thinkingAllowed.store(0);
     waitForWorkers(true);
-    thinkingAllowed.store(1);
+    switches.thinkingAllowed.store(1);
     StartWorker(TavrinThread::ResumeThinking);
   } else {
     if (inst(ZEDARE_IS_PONDERING) != 0) inst(ZEDARE_STOP_PONDERING);
@@ -778,9 +733,7 @@ QString TMainForm::statusText() const {
         .arg(colourName(human));
   }
   const bool working = hasLiveWorker();
-  const bool searching = std::any_of(workers_.begin(), workers_.end(), [](const auto& w) {
-    return !w->done() && w->phase() == TavrinThread::Searching;
-  });
+  const bool searching = livePhase() == TavrinThread::Searching;
   if (side == computer) {
     if (working) {
       return QStringLiteral("Ruch komputera (%1): komputer myśli…").arg(colourName(side));

@@ -2,7 +2,7 @@
 // position goes to the engine instance it created, and every option reaches the engine
 // as a command code. The board is on the left; options, navigation, score and the
 // evaluation bar are in the column on the right. Long engine calls run on workers
-// (TavrinThread); the window stops them through the engine's flags and waits for them
+// (TavrinThread), at most one at a time; the window stops them through the engine's flags and waits for them
 // while it keeps serving events, so a worker's blocking call never deadlocks.
 #ifndef TAVRIN_MAIN_WINDOW_H
 #define TAVRIN_MAIN_WINDOW_H
@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine_binding.h"
+#include "engine_client.h"
 #include "file_dialog.h"
 #include "tavrin_thread.h"
 
@@ -62,7 +62,9 @@ class TMainForm : public QWidget {
 
   // --- Window operations ---
   void StopWorker();
-  void StartWorker(int task);
+  // Ends the worker still alive (stopping its background thinking, waiting for the
+  // rest of its task), then starts one for `task`.
+  void StartWorker(TavrinThread::Task task);
   void SyncWithRecord();
 
   // --- Event handlers ---
@@ -89,16 +91,7 @@ class TMainForm : public QWidget {
   void WynikPaint(QPainter& painter);
   void OcenaPaint(QPainter& painter);
 
-  // --- Services for the worker (safe from any thread) ---
-  bool bookChecked() const { return bookChecked_.load(); }
-  bool delayChecked() const { return delayChecked_.load(); }
-  bool thinkingChecked() const { return thinkingChecked_.load(); }
-  void requestBoardRepaint();
-  void requestBarRepaint();
-  void setReport(const QString& text);
-  void showNextMoveButton();  // returns after the user-interface thread has done it
-
-  // True while any worker that this window started has not ended.
+  // True while the worker has not ended.
   bool hasLiveWorker() const;
 
   // The status line: whose move it is, a pass and how the game goes on, who won.
@@ -145,10 +138,9 @@ class TMainForm : public QWidget {
   FileDialog SaveDialog1;
 
   // --- State ---
-  ZedareHandle engine = nullptr;
-  TavrinThread* worker = nullptr;  // the most recently started worker
-  // 0 while the window waits for workers to end, so that none starts background thinking.
-  std::atomic<int> thinkingAllowed{1};
+  // The only worker, the most recently started one (empty before the first).
+  std::unique_ptr<TavrinThread> worker;
+  WorkerSwitches switches;
   int clickColumn = 0;
   int clickRow = 0;
   // The keyboard cursor on the board, a screen square (1..8 from the left and the top);
@@ -187,34 +179,30 @@ class TMainForm : public QWidget {
   void connectHandlers();
   void newGame(bool startWorker);
   void navigate(uint32_t code);
-  // Waits, serving events, until every worker has ended. Meanwhile thinkingAllowed is 0,
+  // Waits, serving events, until the worker has ended. Meanwhile thinkingAllowed is 0,
   // and a worker found still thinking (or, with cutSearches, still searching) after a
   // while gets the stop again: a stop sent before the engine raised its flag is lost.
   void waitForWorkers(bool cutSearches);
-  void releaseEndedWorkers();
+  // The live worker's phase; Idle when none lives.
+  TavrinThread::Phase livePhase() const;
   // Ends background thinking now running, and leaves a running move search alone.
   void stopBackgroundThinking();
   // Both file dialogs start next time in the folder of `fileName`.
   void rememberFolder(const QString& fileName);
 
-  EngineBinding binding_;
+  EngineClient engine_;
   FileDialogRunner fileDialogs_;
   MessagePresenter messages_;
   WorkerClock clock_;
-  std::vector<std::unique_ptr<TavrinThread>> workers_;
-  // While workers run, this timer looks every 50 ms whether one has started or ended
-  // a search or has ended, and then brings the status line up to date. The workers do
-  // not post to the window themselves: the hand-over inside Qt is invisible to the
-  // thread sanitizer, while the workers' phase and end are atomics it sees.
+  // While the worker runs, this timer looks every 50 ms whether it has started or ended
+  // a search or has ended, and then brings the status line up to date: the worker's
+  // phase and end are atomics, which the thread sanitizer sees.
   QTimer* statusTimer_ = nullptr;
   int lastWorkerState_ = 0;
   int workerState() const;
   // Where the buttons below the score stand in the designed one-column layout.
   std::vector<std::pair<QPushButton*, QPoint>> designedButtonPlaces_;
   int waitDepth_ = 0;
-  std::atomic<bool> bookChecked_{true};
-  std::atomic<bool> delayChecked_{true};
-  std::atomic<bool> thinkingChecked_{true};
 };
 
 #endif

@@ -6,8 +6,6 @@
 #include <ctime>
 #include <thread>
 
-#include "main_window.h"
-
 WorkerClock wallClock() {
   WorkerClock clock;
   clock.nowSeconds = [] { return static_cast<int64_t>(std::time(nullptr)); };
@@ -17,8 +15,9 @@ WorkerClock wallClock() {
   return clock;
 }
 
-TavrinThread::TavrinThread(TMainForm* form, WorkerClock clock)
-    : form_(form), clock_(std::move(clock)) {}
+TavrinThread::TavrinThread(const EngineClient& engine, const WorkerSwitches& switches,
+                           WorkerClock clock, Task task)
+    : engine_(engine), switches_(switches), clock_(std::move(clock)), task_(task) {}
 
 QString TavrinThread::reportText(double evaluation, int64_t positions, int64_t seconds) {
   // A general number in its shortest form with at most 15 significant digits, in the
@@ -37,7 +36,7 @@ void TavrinThread::run() {
 }
 
 void TavrinThread::Execute() {
-  switch (task) {
+  switch (task_) {
     case ComputerMove:
       computerMove();
       break;
@@ -55,16 +54,16 @@ void TavrinThread::Execute() {
 void TavrinThread::searchAndShowMove(uint32_t code) {
   const int64_t start = clock_.nowSeconds();
   phase_.store(Searching);
-  form_->inst(code, form_->bookChecked() ? 1 : 0, 0);
+  engine_.inst(code, switches_.book.load() ? 1 : 0, 0);
   phase_.store(Idle);
   const int64_t duration = clock_.nowSeconds() - start;
   // A quick move would otherwise appear the instant the human's move is drawn.
-  if (form_->delayChecked() && duration < 1) clock_.sleep(500);
-  form_->requestBoardRepaint();
-  evaluation = form_->inst(ZEDARE_BEST_VALUE) * 0.001;
-  form_->requestBarRepaint();
-  const int64_t positions = static_cast<int64_t>(form_->inst(ZEDARE_EXACT_COUNT)) + form_->inst(ZEDARE_EVAL_COUNT);
-  form_->setReport(reportText(evaluation, positions, duration));
+  if (switches_.delay.load() && duration < 1) clock_.sleep(500);
+  emit boardChanged();
+  const double evaluation = engine_.inst(ZEDARE_BEST_VALUE) * 0.001;
+  emit evaluationChanged();
+  const int64_t positions = static_cast<int64_t>(engine_.inst(ZEDARE_EXACT_COUNT)) + engine_.inst(ZEDARE_EVAL_COUNT);
+  emit reportReady(reportText(evaluation, positions, duration));
 }
 
 void TavrinThread::think() {
@@ -75,41 +74,41 @@ void TavrinThread::think() {
   // The same holds for "myślenie w tle": the window clears its mirror before it looks
   // for a thinking worker.
   phase_.store(Thinking);
-  if (form_->thinkingAllowed.load() != 0 && form_->thinkingChecked()) form_->inst(ZEDARE_THINK_IN_BACKGROUND);
+  if (switches_.thinkingAllowed.load() != 0 && switches_.thinking.load()) engine_.inst(ZEDARE_THINK_IN_BACKGROUND);
   phase_.store(Idle);
 }
 
 void TavrinThread::computerMove() {
-  if (form_->inst(ZEDARE_IS_COMPUTER_TO_MOVE) == 0) return;
-  if (form_->inst(ZEDARE_COMPUTER_CAN_MOVE) != 0) {
+  if (engine_.inst(ZEDARE_IS_COMPUTER_TO_MOVE) == 0) return;
+  if (engine_.inst(ZEDARE_COMPUTER_CAN_MOVE) != 0) {
     searchAndShowMove(ZEDARE_COMPUTER_MOVE);
   } else {
-    form_->p0(ZEDARE_PASS);
+    engine_.p0(ZEDARE_PASS);
   }
-  if (form_->inst(ZEDARE_HUMAN_CAN_MOVE) != 0) {
-    if (form_->thinkingChecked()) think();
-  } else if (form_->inst(ZEDARE_COMPUTER_CAN_MOVE) != 0) {
-    form_->p0(ZEDARE_PASS);
-    form_->showNextMoveButton();
+  if (engine_.inst(ZEDARE_HUMAN_CAN_MOVE) != 0) {
+    if (switches_.thinking.load()) think();
+  } else if (engine_.inst(ZEDARE_COMPUTER_CAN_MOVE) != 0) {
+    engine_.p0(ZEDARE_PASS);
+    emit nextMoveNeeded();
   } else {
-    form_->p0(ZEDARE_END_GAME);
+    engine_.p0(ZEDARE_END_GAME);
   }
-  form_->pp(ZEDARE_RECORD_STORE);
+  engine_.pp(ZEDARE_RECORD_STORE);
 }
 
 void TavrinThread::moveForHuman() {
-  if (form_->inst(ZEDARE_IS_HUMAN_TO_MOVE) == 0) return;
-  if (form_->inst(ZEDARE_HUMAN_CAN_MOVE) != 0) {
+  if (engine_.inst(ZEDARE_IS_HUMAN_TO_MOVE) == 0) return;
+  if (engine_.inst(ZEDARE_HUMAN_CAN_MOVE) != 0) {
     searchAndShowMove(ZEDARE_HUMAN_MOVE);
   } else {
-    form_->p0(ZEDARE_PASS);
+    engine_.p0(ZEDARE_PASS);
   }
-  if (form_->inst(ZEDARE_COMPUTER_CAN_MOVE) == 0) {
-    form_->p0(form_->inst(ZEDARE_HUMAN_CAN_MOVE) != 0 ? ZEDARE_PASS : ZEDARE_END_GAME);
+  if (engine_.inst(ZEDARE_COMPUTER_CAN_MOVE) == 0) {
+    engine_.p0(engine_.inst(ZEDARE_HUMAN_CAN_MOVE) != 0 ? ZEDARE_PASS : ZEDARE_END_GAME);
   }
-  form_->pp(ZEDARE_RECORD_STORE);
+  engine_.pp(ZEDARE_RECORD_STORE);
 }
 
 void TavrinThread::resumeThinking() {
-  if (form_->inst(ZEDARE_HUMAN_CAN_MOVE) != 0 && form_->thinkingChecked()) think();
+  if (engine_.inst(ZEDARE_HUMAN_CAN_MOVE) != 0 && switches_.thinking.load()) think();
 }

@@ -4,8 +4,10 @@
 # Two known upward edges are listed by file, so that no other can creep in: the engine
 # instance (api/engine.h) still carries the search's tree and flags, so search includes
 # it, and it holds the game record (records/game_record.h).
+# The window's files are checked too (see the end).
 # Run: cmake -DROOT=<source dir> -P tests/check_layers.cmake; fails listing every
 # forbidden include.
+cmake_policy(SET CMP0057 NEW)
 set(allowed_board board)
 set(allowed_matrix matrix)
 set(allowed_eval board matrix eval)
@@ -37,6 +39,24 @@ foreach(source ${sources})
     endif()
   endforeach()
 endforeach()
+
+# The window (app/) sees the engine only through its public header, and the files below
+# the window (the engine client, the worker, the dialogs, the paint box) do not include
+# the window's header, so that no include cycle forms among them.
+set(window_side main_window.cpp board_painter.cpp startup.h startup.cpp main.cpp)
+file(GLOB app_sources RELATIVE ${ROOT}/app ${ROOT}/app/*.h ${ROOT}/app/*.cpp)
+foreach(source ${app_sources})
+  file(STRINGS ${ROOT}/app/${source} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  foreach(line ${lines})
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" header "${line}")
+    if(NOT EXISTS ${ROOT}/app/${header} AND NOT header STREQUAL "zedare.h")
+      string(APPEND faults "  app/${source}: includes \"${header}\" (the window sees only zedare.h of the engine)\n")
+    elseif(header STREQUAL "main_window.h" AND NOT source IN_LIST window_side)
+      string(APPEND faults "  app/${source}: includes \"main_window.h\" (only the window's own files may)\n")
+    endif()
+  endforeach()
+endforeach()
+
 if(faults)
   message(FATAL_ERROR "Forbidden includes:\n${faults}")
 endif()

@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     int row = 0, column = 0;
     double value = 0;
     std::string why;
-    if (lines == 0 || !zedare::parseBookLine(last.c_str(), e.gameBoard, row, column, value, why)) {
+    if (lines == 0 || !zedare::parseBookLine(last.c_str(), e.gameBoard, row, column, value, zedare::TextStrictness::Strict, &why)) {
       std::fprintf(stderr, "book_probe: %s: no readable last line %s\n", b.path, why.c_str());
       status = 1;
       continue;

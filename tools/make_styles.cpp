@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "eval/model.h"
+#include "eval/weight_rows.h"
 #include "matrix/matrix.h"
 
 namespace {
@@ -40,8 +41,10 @@ double at(const Curve& curve, int s) {
   return curve.back().second;
 }
 
+using zedare::WeightRow;
+
 struct RowChange {
-  int row;
+  WeightRow row;
   double scale;  // applied to the fitted weight
   Curve shift;   // added after scaling
 };
@@ -60,30 +63,42 @@ const Style kStyles[7] = {
     {"mistrzowski", {}},
     // Gives discs away in the opening and middle game for mobility: a negative weight on
     // the disc difference until move 32, mobility and a small frontier weighted up.
-    {"gambitowy", {{4, 1.0, early(-1.0, 36, 48)}, {6, 1.8, early(0.5, 40, 56)}, {5, 1.2, {}}}},
+    {"gambitowy",
+     {{WeightRow::DiscDifference, 1.0, early(-1.0, 36, 48)},
+      {WeightRow::Mobility, 1.8, early(0.5, 40, 56)},
+      {WeightRow::Frontier, 1.2, {}}}},
     // Leans on the pattern terms: corner, edge and diagonal patterns weighted up,
     // mobility down.
     {"pozycyjny",
-     {{15, 2.0, early(0.3, 44, 60)},
-      {16, 2.0, {}},
-      {17, 2.0, {}},
-      {18, 2.0, {}},
-      {10, 2.0, {}},
-      {6, 0.8, {}}}},
+     {{WeightRow::CornerPatterns, 2.0, early(0.3, 44, 60)},
+      {WeightRow::EdgeLine1, 2.0, {}},
+      {WeightRow::EdgeLine2, 2.0, {}},
+      {WeightRow::EdgeLine3, 2.0, {}},
+      {WeightRow::DiagonalPatterns, 2.0, {}},
+      {WeightRow::Mobility, 0.8, {}}}},
     // Mobility and corner threats: mobility weighted up two and a half times and
     // shifted, and every corner held or takeable (+-10 units) worth ten discs more.
-    {"kombinacyjny", {{6, 2.5, early(1.0, 40, 56)}, {14, 1.0, early(1.0, 40, 60)}}},
+    {"kombinacyjny",
+     {{WeightRow::Mobility, 2.5, early(1.0, 40, 56)},
+      {WeightRow::CornerThreat, 1.0, early(1.0, 40, 60)}}},
     // Stable discs and edges: every stable disc worth about three discs more, and
     // corners (which anchor the stable discs of an edge) held dear, X-squares next to
     // an empty corner avoided. Raising the edge pattern rows instead was tried: in
     // self-play its choices then leaned less towards edge discs than style 0's.
-    {"solidny", {{7, 2.0, early(3.0, 48, 62)}, {8, 1.0, early(3.0, 44, 60)}}},
+    {"solidny",
+     {{WeightRow::StableDiscs, 2.0, early(3.0, 48, 62)},
+      {WeightRow::CornersAndXSquares, 1.0, early(3.0, 44, 60)}}},
     // A small frontier and safe corners: the frontier weight raised, corners held and
     // X-squares next to an empty corner made dearer.
-    {"ostrożny", {{5, 2.0, early(-0.6, 44, 60)}, {8, 1.0, early(5.0, 44, 60)}}},
+    {"ostrożny",
+     {{WeightRow::Frontier, 2.0, early(-0.6, 44, 60)},
+      {WeightRow::CornersAndXSquares, 1.0, early(5.0, 44, 60)}}},
     // Takes discs: a positive weight on the disc difference from the start, mobility and
     // frontier weighted down.
-    {"zachłanny", {{4, 1.0, early(0.7, 44, 60)}, {6, 0.8, {}}, {5, 0.8, {}}}},
+    {"zachłanny",
+     {{WeightRow::DiscDifference, 1.0, early(0.7, 44, 60)},
+      {WeightRow::Mobility, 0.8, {}},
+      {WeightRow::Frontier, 0.8, {}}}},
 };
 
 }  // namespace
@@ -98,7 +113,8 @@ int main(int argc, char** argv) {
   for (int n = 0; n < 7; ++n) {
     zedare::matrix w = base;
     for (const RowChange& c : kStyles[n].changes) {
-      for (int s = 1; s <= w.cols(); ++s) w(c.row, s) = c.scale * w(c.row, s) + at(c.shift, s);
+      for (int s = 1; s <= w.cols(); ++s)
+        w(zedare::rowOf(c.row), s) = c.scale * w(zedare::rowOf(c.row), s) + at(c.shift, s);
     }
     const std::string path = zedare::parameterPath(argv[2], "parametry9_i15", n);
     w.writetxt(path.c_str(), zedare::Comma);

@@ -22,7 +22,8 @@
 #   books     opening books to ply 10 for both colours (symmetrized) and continuation
 #             books for moves 11 to 30, with the final style 0
 #   install   copies the model into modele/, the books into otwarcia/, and writes
-#             modele/README.md with the figures of the run
+#             modele/README.md with the figures of the run and data-manifest.txt (the
+#             commit, dirty flag, build type, compiler and every file's SHA-256)
 #
 # Usage: tools/pipeline.sh WORK_FOLDER [PHASE...]     (default: every phase in order)
 # Every step writes its output under a temporary name and renames it when done; a step
@@ -116,6 +117,15 @@ timed() {
 # done_or NAME: true when the step NAME already finished (its marker exists).
 finished() { [ -e "$work/.done/$1" ]; }
 mark() { mkdir -p "$work/.done"; touch "$work/.done/$1"; }
+# wait_all PID...: waits for every one of the background jobs, then fails when any of
+# them failed (their standard error is in the step's log).
+wait_all() {
+  local pid failed=0
+  for pid in "$@"; do
+    wait "$pid" || failed=$((failed + 1))
+  done
+  [ "$failed" -eq 0 ] || { log "$failed background job(s) failed"; return 1; }
+}
 copy_tables() { for f in "$1"/wzorce9_i15_*.dat; do cp "$f" "$2/"; done; }
 
 # ---- starter ----
@@ -152,11 +162,13 @@ match() {
   if [ ! -e "$dir/score" ]; then
     rm -rf "$dir"
     mkdir -p "$dir"
+    local pids=()
     for c in -1 1; do
       "$tool" match --name "$dir/m" --depth "$MATCH_DEPTH" --level "$5" --model-dir "$1" \
-        --style "$2" --model-dir2 "$3" --style2 "$4" --computer-colour "$c" 2>/dev/null &
+        --style "$2" --model-dir2 "$3" --style2 "$4" --computer-colour "$c" 2>"$dir/m_$c.log" &
+      pids+=($!)
     done
-    wait
+    wait_all "${pids[@]}" || return 1
     rm -f "$dir"/*.gam
     # the feature records are kept only where the style statistics read them
     case "$6" in style0-vs-style*) ;; *) rm -f "$dir"/*_oceny.txt ;; esac
@@ -279,14 +291,19 @@ phase_stats() {
   selfplay() {
     [ -e "$work/stats/self_$1.txt" ] && return 0
     "$tool" dump --model-dir "$work/final" --style "$1" --level 2 --depth "$STATS_DEPTH" \
-      --out "$work/stats/self_$1.part" 2>/dev/null
+      --out "$work/stats/self_$1.part" 2>"$work/stats/self_$1.log"
     mv "$work/stats/self_$1.part" "$work/stats/self_$1.txt"
   }
+  local pids=()
   for n in 0 1 2 3 4 5 6; do
     selfplay "$n" &
-    if [ $((n % 2)) -eq 1 ]; then wait; fi
+    pids+=($!)
+    if [ $((n % 2)) -eq 1 ]; then
+      wait_all "${pids[@]}" || return 1
+      pids=()
+    fi
   done
-  wait
+  wait_all "${pids[@]}" || return 1
   # Averages and the leaning of the choices (tools/style_stats); its endgame threshold
   # is that of level 2, where the solvers take over from the style.
   for n in 0 1 2 3 4 5 6; do
@@ -312,15 +329,15 @@ book() {
   [ -e "$b/kontynuacje9_i15_$x.dat" ] && return 0
   if [ ! -e "$b/raw_$x.dat" ]; then
     timed "book $x (ply $BOOK_PLY)" "$tool" book --model-dir "$work/final" --style 0 \
-      --max-ply "$BOOK_PLY" --colour "$k" --out "$b/raw_$x.part" 2>/dev/null
+      --max-ply "$BOOK_PLY" --colour "$k" --out "$b/raw_$x.part" 2>"$b/raw_$x.log"
     mv "$b/raw_$x.part" "$b/raw_$x.dat"
   fi
-  "$tool" symmetrize --in "$b/raw_$x.dat" --out "$b/otwarcia9_i15_$x.dat" 2>/dev/null
+  "$tool" symmetrize --in "$b/raw_$x.dat" --out "$b/otwarcia9_i15_$x.dat" 2>"$b/symmetrize_$x.log"
   # The last move number of the colour inside the book: 9 for black, 10 for white.
   m=$((k < 0 ? BOOK_PLY - 1 : BOOK_PLY))
   timed "continuations $x (level $CONT_LEVEL)" "$tool" continuations --model-dir "$work/final" \
     --style 0 --level "$CONT_LEVEL" --in "$b/raw_$x.dat" --move "$m" --last-move "$CONT_LAST" \
-    --colour "$k" --threshold "$CONT_THRESHOLD" --out "$b/kont_$x.part" 2>/dev/null
+    --colour "$k" --threshold "$CONT_THRESHOLD" --out "$b/kont_$x.part" 2>"$b/kont_$x.log"
   mv "$b/kont_$x.part" "$b/kontynuacje9_i15_$x.dat"
 }
 
@@ -329,9 +346,12 @@ phase_books() {
   mkdir -p "$b"
   export -f book timed now log
   export tool work BOOK_PLY CONT_LEVEL CONT_LAST CONT_THRESHOLD times
+  local pids=()
   book -1 c &
+  pids+=($!)
   book 1 b &
-  wait
+  pids+=($!)
+  wait_all "${pids[@]}" || return 1
   # The cost of one look-up in the finished books, as the engine makes it.
   need book_probe
   mkdir -p "$b/probe/otwarcia"
@@ -342,13 +362,17 @@ phase_books() {
 }
 
 phase_install() {
-  local f
+  local f dirty=0
+  # The state of the code that made the data, before the new files change the tree.
+  [ -z "$(git -C "$repo" status --porcelain)" ] || dirty=1
   for f in "$work"/final/*.dat; do cp "$f" "$repo/modele/"; done
   mkdir -p "$repo/otwarcia"
   for f in otwarcia9_i15_c otwarcia9_i15_b kontynuacje9_i15_c kontynuacje9_i15_b; do
     cp "$work/books/$f.dat" "$repo/otwarcia/"
   done
   WORK="$work" STATS_DEPTH="$STATS_DEPTH" tools/pipeline_readme.sh >"$repo/modele/README.md"
+  # Provenance and checksums of the installed files; the test DataManifest checks them.
+  DIRTY="$dirty" tools/write_manifest.sh "$build" >"$repo/data-manifest.txt"
 }
 
 for p in "${phases[@]}"; do

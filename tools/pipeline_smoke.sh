@@ -48,10 +48,25 @@ echo "work folder: $work"
 cp modele/parametry9_i15_0.dat "$work/parametry9_i15_0.dat"
 
 half=$(( $("$tool" lines --depth "$depth") / 2 ))
-step "dump depth $depth, level 1, 2 halves" bash -c "
-  '$tool' dump --out '$work/pos_1.txt' --depth $depth --level 1 --first 1 --last $half &
-  '$tool' dump --out '$work/pos_2.txt' --depth $depth --level 1 --first $((half + 1)) &
-  wait"
+# The two halves run in the background, each with its standard error in its log; both
+# statuses are checked.
+dump_halves() {
+  local a b failed=0
+  "$tool" dump --out "$work/pos_1.txt" --depth "$depth" --level 1 --first 1 --last "$half" \
+    2>"$work/pos_1.log" &
+  a=$!
+  "$tool" dump --out "$work/pos_2.txt" --depth "$depth" --level 1 --first $((half + 1)) \
+    2>"$work/pos_2.log" &
+  b=$!
+  wait "$a" || failed=1
+  wait "$b" || failed=1
+  if [ "$failed" -ne 0 ]; then
+    echo "a dump failed; its messages:" >&2
+    tail -n 5 "$work/pos_1.log" "$work/pos_2.log" >&2
+    return 1
+  fi
+}
+step "dump depth $depth, level 1, 2 halves" dump_halves
 step "merge" "$tool" merge --base "$work/pos" --count 2
 step "finals" "$tool" finals --in "$work/pos.txt" --out "$work/finals.txt"
 step "pattern-stats" "$tool" pattern-stats --positions "$work/pos.txt" --finals "$work/finals.txt" \

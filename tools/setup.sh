@@ -4,6 +4,8 @@
 #   test      build and run every test, print CTest's summary
 #   sanitize  the tests again in build-asan with AddressSanitizer + UndefinedBehaviorSanitizer
 #   tsan      the threading tests in build-tsan with ThreadSanitizer
+#   debug     the engine's tests in build-debug, a Debug build in which the search checks
+#             every board it plays (ZEDARE_CHECK_TREE; the window is not built)
 #   fuzz      the fuzz targets in build-fuzz (clang, libFuzzer), each for a bounded time
 #             (seconds per target: FUZZ_SECONDS, default 45)
 #   package   the Debian package in build-deb, installed, started and removed again
@@ -63,6 +65,10 @@ case "$mode" in
     TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
       ctest --test-dir build-tsan --output-on-failure -L threads -j "$jobs"
     ;;
+  debug)
+    build build-debug -DCMAKE_BUILD_TYPE=Debug -DZEDARE_CHECK_TREE=ON -DZEDARE_BUILD_APP=OFF
+    ctest --test-dir build-debug --output-on-failure -j "$jobs"
+    ;;
   fuzz)
     bash tools/fuzz.sh "${FUZZ_SECONDS:-45}"
     ;;
@@ -70,7 +76,7 @@ case "$mode" in
     bash tools/package.sh
     ;;
   *)
-    echo "usage: $0 play|test|sanitize|tsan|fuzz|package" >&2
+    echo "usage: $0 play|test|sanitize|tsan|debug|fuzz|package" >&2
     exit 2
     ;;
 esac

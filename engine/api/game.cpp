@@ -35,6 +35,23 @@ void Engine::setBestMove(const MoveEntry& move) {
   bestMove = move;
 }
 
+namespace {
+
+// The deepening schedule of the engine's algorithm up to leaf depth `last`: minimax
+// searches at `last` only, alpha-beta at every depth from 1, MTD(f) at every second
+// depth from `first` (none when first > last). Other algorithm values search nothing.
+void deepen(Engine& engine, int first, int last) {
+  if (engine.algorithm == 0) {
+    searchAt(engine, last);
+  } else if (engine.algorithm == 1) {
+    for (int k = 1; k <= last; ++k) searchAt(engine, k);
+  } else if (engine.algorithm == 2) {
+    for (int k = first; k <= last; k += 2) searchAt(engine, k);
+  }
+}
+
+}  // namespace
+
 void Engine::chooseMove(int bookAllowed) {
   exactCount = 0;
   evalCount = 0;
@@ -52,13 +69,7 @@ void Engine::chooseMove(int bookAllowed) {
     const int finalMode = empties > exactEmpties ? 2 : 1;
     if (algorithm >= 0 && algorithm <= 2) {
       searchMode = 0;
-      if (algorithm == 0) {
-        searchAt(*this, m);
-      } else if (algorithm == 1) {
-        for (int d = 1; d <= m; ++d) searchAt(*this, d);
-      } else {
-        for (int d = std::min(depth, 6); d <= m; d += 2) searchAt(*this, d);
-      }
+      deepen(*this, std::min(depth, 6), m);
       searchMode = finalMode;
       searchAt(*this, empties);
     }
@@ -75,17 +86,7 @@ void Engine::chooseMove(int bookAllowed) {
     searchMode = 0;
     const int d = empties <= wldEmpties + 2 ? depth + 2 : depth;
     keptDepth = std::max(d - 4, 4);
-    if (algorithm == 0) {
-      searchAt(*this, d);
-    } else if (algorithm == 1) {
-      for (int k = 1; k <= d; ++k) searchAt(*this, k);
-    } else if (algorithm == 2) {
-      int k = std::min(d, 6);
-      do {
-        searchAt(*this, k);
-        k += 2;
-      } while (k <= d);
-    }
+    deepen(*this, std::min(d, 6), d);
   }
   searching.store(0, std::memory_order_relaxed);
   if (root->moveCount > 0) {
@@ -113,14 +114,8 @@ void Engine::ponder() {
   const int d = empties - 1 <= wldEmpties + 2 ? depth + 2 : depth;
   keptDepth = std::max(d - 3, 4);
   const int last = std::min(empties, d + 1);
-  if (algorithm == 0) {
-    searchAt(*this, last);
-  } else if (algorithm == 1) {
-    for (int k = 1; k <= last; ++k) searchAt(*this, k);
-  } else if (algorithm == 2) {
-    for (int k = std::min(d + 1, 7); k <= last; k += 2) searchAt(*this, k);
-    if (empties == d) searchAt(*this, empties);
-  }
+  deepen(*this, std::min(d + 1, 7), last);
+  if (algorithm == 2 && empties == d) searchAt(*this, empties);
   pondering.store(0, std::memory_order_relaxed);
 }
 

@@ -17,8 +17,19 @@
 //   codes 25 to 28 (the stop flags; clearing one ends that search soon) and the reads
 //   of the game board: TavrinInst codes 3 to 7, 10 to 13, 20 to 22 and 24, and
 //   TavrinInst_p0 codes 0 to 2. Any other call must wait until the search has returned.
+//   A stop sent before the search has raised its flag is lost: send it again while
+//   the search has not returned.
 // - Apart from that, one thread at a time per instance, and TavrinDestroy only when no
 //   other call on the instance runs.
+//
+// The error hook: a failed internal precondition (a damaged model file, data of the
+// wrong shape) writes a three-line text (each line ended by "\n") to standard output
+// and ends the process with exit status 1. A program that defines and exports, with C
+// linkage,
+//     void TavrinMatrixErrorHook(const char* text);
+// is called with that text first (the engine finds it with dlsym in the whole process;
+// a desktop program shows it in a message box there); the hook may end the process
+// itself.
 #ifndef ZEDARE_API_ZEDARE_H
 #define ZEDARE_API_ZEDARE_H
 

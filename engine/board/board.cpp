@@ -4,6 +4,7 @@
 #include "board/board.h"
 
 #include <bit>
+#include <cerrno>
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
@@ -344,23 +345,34 @@ void Board::writeLine(std::FILE* stream, const char* trailer) const {
   std::fputs(trailer, stream);
 }
 
-bool Board::parseText(const char*& cursor) {
+bool readBoundedInteger(const char*& p, long long low, long long high, long long& out) {
+  char* end = nullptr;
+  errno = 0;
+  const long long v = std::strtoll(p, &end, 10);  // skips leading white space
+  if (end == p || errno == ERANGE || v < low || v > high) return false;
+  out = v;
+  p = end;
+  return true;
+}
+
+bool Board::parseText(const char*& cursor, TextStrictness strictness, std::string* why) {
   const char* p = cursor;
-  auto readInt = [&p](int& out) {
-    while (*p == ' ' || *p == '\t' || *p == '\r') ++p;
-    char* end = nullptr;
-    const long v = std::strtol(p, &end, 10);
-    if (end == p || v < -1000 || v > 1000) return false;
-    out = static_cast<int>(v);
-    p = end;
-    return true;
-  };
-  int values[64];
-  for (int& v : values) {
-    if (!readInt(v)) return false;
+  const long long squareLimit = strictness == TextStrictness::Strict ? 1 : 1000;
+  long long values[64];
+  for (int i = 0; i < 64; ++i) {
+    if (!readBoundedInteger(p, -squareLimit, squareLimit, values[i])) {
+      if (why) {
+        *why = "square " + std::to_string(i / 8 + 1) + "," + std::to_string(i % 8 + 1) +
+               " is not -1, 0 or 1";
+      }
+      return false;
+    }
   }
-  int side;
-  if (!readInt(side) || side < -1 || side > 1) return false;
+  long long side;
+  if (!readBoundedInteger(p, -1, 1, side)) {
+    if (why) *why = "the side to move is missing or not -1, 0 or 1";
+    return false;
+  }
   for (int i = 0; i < 64; ++i) {
     setSquare(i / 8 + 1, i % 8 + 1, values[i] == 0 ? 0 : (values[i] == -1 ? -1 : 1));
   }

@@ -46,6 +46,14 @@ namespace zedare {
 constexpr float kNoValue = -9999.0f;
 constexpr int kMaxMoves = 60;
 
+
+// How strictly a text form is read (see Board::parseText).
+enum class TextStrictness { Lenient, Strict };
+
+// One decimal integer after optional white space, in low..high; false, with `p`
+// unmoved, when there is none or it is out of range.
+bool readBoundedInteger(const char*& p, long long low, long long high, long long& out);
+
 struct Board;
 
 struct MoveEntry {
@@ -164,12 +172,15 @@ struct Board {
   void writeLine(std::FILE* stream, const char* trailer) const;
   bool readLine(std::FILE* stream, const char* trailer);
   std::string toLine() const;  // the text form without trailer
-  // Strict parse of the text form from a string (one line): 64 integers and the side
-  // to move, separated by blanks or tabs. Returns false, leaving the board unchanged,
-  // when a number is missing or the side to move is not -1, 0 or +1; on success the
-  // cursor is left after the side to move. Square values: 0 empty, -1 black, any
-  // other value white, as the readers have always taken them.
-  bool parseText(const char*& cursor);
+  // Parse of the text form from a string: 64 integers and the side to move, -1, 0 or
+  // +1, after optional white space each. Returns false, leaving the board unchanged,
+  // when a number is missing or out of range; on success the cursor is left after the
+  // side to move. Lenient (the engine's own files: books, game records): square values
+  // 0 empty, -1 black, any other value up to 1000 in size white, as those readers have
+  // always taken them. Strict (the offline tools' inputs): every square -1, 0 or +1,
+  // and `why` (if given) says what is wrong.
+  bool parseText(const char*& cursor, TextStrictness strictness = TextStrictness::Lenient,
+                 std::string* why = nullptr);
 
   // ---- rules ----
   int isLegal(int row, int column, int colourValue) const;

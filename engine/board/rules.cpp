@@ -16,30 +16,12 @@
 #include <new>
 #include <string>
 
+#include "board/bits.h"
 #include "board/board.h"
 
 namespace zedare {
 
 namespace {
-
-constexpr uint64_t kNotColumn1 = ~0x0101010101010101ULL;  // after a shift towards column 8
-constexpr uint64_t kNotColumn8 = ~0x8080808080808080ULL;  // after a shift towards column 1
-constexpr uint64_t kXSquares =
-    squareBit(2, 2) | squareBit(2, 7) | squareBit(7, 2) | squareBit(7, 7);
-
-// One step in a direction, as (row step, column step), without wrapping round the edge.
-template <int dr, int dc>
-constexpr uint64_t step(uint64_t m) {
-  constexpr int shift = dr * 8 + dc;
-  if constexpr (shift > 0) {
-    m <<= shift;
-  } else {
-    m >>= -shift;
-  }
-  if constexpr (dc > 0) m &= kNotColumn1;
-  if constexpr (dc < 0) m &= kNotColumn8;
-  return m;
-}
 
 // The eight directions as (row step, column step): the four that raise the bit index
 // first (E, SE, S, SW), then their opposites (W, NW, N, NE).
@@ -119,8 +101,8 @@ inline uint64_t legalSquares(uint64_t player, uint64_t opponent, uint64_t empty)
 
 // Empty squares with at least one disc among their eight neighbours.
 inline uint64_t neighbours(uint64_t m) {
-  const uint64_t h = m | step<0, 1>(m) | step<0, -1>(m);
-  return h | step<1, 0>(h) | step<-1, 0>(h);
+  const uint64_t h = m | shift<0, 1>(m) | shift<0, -1>(m);
+  return h | shift<1, 0>(h) | shift<-1, 0>(h);
 }
 
 }  // namespace

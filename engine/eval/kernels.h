@@ -26,6 +26,7 @@
 #include <cstdint>
 
 #include "eval/context.h"
+#include "board/bits.h"
 #include "board/board.h"
 #include "eval/features.h"
 #include "matrix/matrix.h"
@@ -33,13 +34,9 @@
 namespace zedare::kernels {
 
 constexpr uint64_t kAll = ~uint64_t{0};
-constexpr uint64_t kColumn1 = 0x0101010101010101ULL;
-constexpr uint64_t kColumn8 = 0x8080808080808080ULL;
 constexpr uint64_t kDiagonal = 0x8040201008040201ULL;      // (1,1) .. (8,8)
 constexpr uint64_t kAntiDiagonal = 0x0102040810204080ULL;  // (1,8) .. (8,1)
 constexpr uint64_t kCorners = squareBit(1, 1) | squareBit(1, 8) | squareBit(8, 1) | squareBit(8, 8);
-constexpr uint64_t kXSquares =
-    squareBit(2, 2) | squareBit(2, 7) | squareBit(7, 2) | squareBit(7, 7);
 
 // Frontier squares: the 16 edge squares in rows or columns 3..6, split by the edge
 // they lie on, and the 32 inner squares (rows 3..6 x columns 2..7, rows 2 and 7 x
@@ -47,20 +44,6 @@ constexpr uint64_t kXSquares =
 constexpr uint64_t kFrontierEdgeColumns = 0x0000818181810000ULL;  // (3..6, 1), (3..6, 8)
 constexpr uint64_t kFrontierEdgeRows = 0x3C0000000000003CULL;     // (1, 3..6), (8, 3..6)
 constexpr uint64_t kFrontierInner = 0x003C7E7E7E7E3C00ULL;
-
-// One step of every square in direction (dr, dc); squares leaving the board vanish.
-template <int dr, int dc>
-constexpr uint64_t shift(uint64_t m) {
-  constexpr int by = dr * 8 + dc;
-  if constexpr (by > 0) {
-    m <<= by;
-  } else if constexpr (by < 0) {
-    m >>= -by;
-  }
-  if constexpr (dc > 0) m &= ~kColumn1;
-  if constexpr (dc < 0) m &= ~kColumn8;
-  return m;
-}
 
 // n steps of every square in direction (dr, dc) at once; squares leaving the board
 // vanish.

@@ -16,30 +16,14 @@
 #include <utility>
 #include <vector>
 
+#include "matrix/checks.h"
 #include "matrix/matrix.h"
 
 namespace zedare {
 
 namespace {
 
-constexpr const char* kDimensionsDiffer = "niezgodne wymiary macierzy";
-
-[[noreturn]] void stop(const char* signature, const char* message) {
-  matrixError(signature, message, "");
-}
-
-bool isVector(const matrix& v) {
-  return v.rowCount == 1 || v.colCount == 1;
-}
-int vectorLength(const matrix& v) {
-  return v.colCount == 1 ? v.rowCount : v.colCount;
-}
-double& vectorAt(matrix& v, int i) {
-  return v.colCount == 1 ? v.data[i - 1][0] : v.data[0][i - 1];
-}
-double vectorGet(const matrix& v, int i) {
-  return v.colCount == 1 ? v.data[i - 1][0] : v.data[0][i - 1];
-}
+using namespace matrix_checks;
 
 // A strict total order on doubles for the sorts: NaN after every number, so that a
 // NaN in the data cannot break the sort's ordering requirement.
@@ -117,14 +101,14 @@ double scalarmultipl(const matrix& a, const matrix& b) {
   const int n = vectorLength(a);
   if (n != vectorLength(b)) stop(signature, "niezgodna dlugosc wektorow wejsciowych");
   double sum = 0.0;
-  for (int i = 1; i <= n; ++i) sum += vectorGet(a, i) * vectorGet(b, i);
+  for (int i = 1; i <= n; ++i) sum += vectorAt(a, i) * vectorAt(b, i);
   return sum;
 }
 
 double scalarsqr(const matrix& v) {
   if (!isVector(v)) stop("double scalarsqr(matrix)", "argument musi byc wektorem");
   double sum = 0.0;
-  for (int i = 1; i <= vectorLength(v); ++i) sum += vectorGet(v, i) * vectorGet(v, i);
+  for (int i = 1; i <= vectorLength(v); ++i) sum += vectorAt(v, i) * vectorAt(v, i);
   return sum;
 }
 

@@ -4,6 +4,7 @@
 // Each operation checks its preconditions first and stops through matrixError with its
 // own signature text; only then does it touch storage. Loops run row by row over the
 // row blocks.
+#include "matrix/checks.h"
 #include "matrix/matrix.h"
 
 #include <algorithm>
@@ -16,27 +17,7 @@ namespace zedare {
 
 namespace {
 
-constexpr const char* kIndexOutOfRange = "indeks poza zakresem";
-constexpr const char* kDimensionsDiffer = "niezgodne wymiary macierzy";
-constexpr const char* kNotSquare = "macierz powinna byc kwadratowa";
-constexpr const char* kRowsDiffer = "niezgodna liczba wierszy";
-constexpr const char* kColumnsDiffer = "niezgodna liczba kolumn";
-constexpr const char* kBadCondition = "wektor warunkowy ma nieprawidlowe wymiary";
-
-[[noreturn]] void stop(const char* signature, const char* message) {
-  matrixError(signature, message, "");
-}
-
-bool isVector(const matrix& v) {
-  return v.rowCount == 1 || v.colCount == 1;
-}
-int vectorLength(const matrix& v) {
-  return v.colCount == 1 ? v.rowCount : v.colCount;
-}
-// Element i (1-based) of a vector, unchecked.
-double vectorAt(const matrix& v, int i) {
-  return v.colCount == 1 ? v.data[i - 1][0] : v.data[0][i - 1];
-}
+using namespace matrix_checks;
 
 // An index held in a double: its integer part (toward zero) when that lies in 1..limit,
 // otherwise 0. Range is tested on the double first so that no out-of-range or NaN value

@@ -16,26 +16,40 @@
 
 namespace zedare {
 
-namespace {
-
-// Parses "row column  value" after the position; false when it does not parse.
-bool parseMove(const char* p, int& row, int& column, double& value) {
-  char* end;
-  const long r = std::strtol(p, &end, 10);
-  if (end == p) return false;
-  p = end;
-  const long c = std::strtol(p, &end, 10);
-  if (end == p) return false;
-  p = end;
-  value = std::strtod(p, &end);
-  if (end == p) return false;
-  if (r < 1 || r > 8 || c < 1 || c > 8) return false;
+bool parseBookLine(const char* text, Board& board, int& row, int& column, double& value,
+                   TextStrictness strictness, std::string* why) {
+  const char* p = text;
+  if (!board.parseText(p, strictness, why)) return false;
+  long long r, c;
+  if (!readBoundedInteger(p, 1, 8, r) || !readBoundedInteger(p, 1, 8, c)) {
+    if (why) *why = "expected the move's row and column (1 to 8) after the position";
+    return false;
+  }
+  char* end = nullptr;
+  const double v = std::strtod(p, &end);
+  if (end == p) {
+    if (why) *why = "expected the move's value after its row and column";
+    return false;
+  }
+  if (strictness == TextStrictness::Strict) {
+    while (*end == ' ' || *end == '\t' || *end == '\r' || *end == '\n') ++end;
+    if (*end != '\0') {
+      if (why) *why = "unexpected text after the move's value";
+      return false;
+    }
+  }
+  board.rebuildCandidates();
   row = static_cast<int>(r);
   column = static_cast<int>(c);
+  value = v;
   return true;
 }
 
-}  // namespace
+std::string bookLine(const Board& board, int row, int column, double value) {
+  char move[64];
+  std::snprintf(move, sizeof move, "\t%i %i  %g\n", row, column, value);
+  return board.toLine() + move;
+}
 
 int bookLookup(Engine& e, const char* blackFile, const char* whiteFile) {
   std::FILE* f = std::fopen(e.gameBoard.sideToMove == -1 ? blackFile : whiteFile, "r");
@@ -45,12 +59,10 @@ int bookLookup(Engine& e, const char* blackFile, const char* whiteFile) {
   int found = 0;
   MoveEntry candidate = e.bestMove;  // published once at the end
   while (!found && readTextLine(f, line)) {
-    const char* cursor = line.c_str();
     int row, column;
     double value;
     // A line that does not parse ends the look-up: the rest of the file is a miss.
-    if (!stored.parseText(cursor) || !parseMove(cursor, row, column, value)) break;
-    stored.rebuildCandidates();
+    if (!parseBookLine(line.c_str(), stored, row, column, value, TextStrictness::Lenient)) break;
     for (int t = 0; t < 4; ++t) {
       stored.copyTransformed(transformed, t);
       int r, c;

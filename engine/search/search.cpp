@@ -21,6 +21,12 @@
 // search leaves the kept tree as it found it apart from the values it has improved.
 #include "search/search.h"
 
+#ifdef ZEDARE_CHECK_TREE
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#endif
+
 #include "api/engine.h"
 #include "eval/evaluate.h"
 
@@ -101,6 +107,16 @@ struct ChildMaker {
 
   // Prepares the child of entry m (flag 1, or flag 2 without child): 2 if legal. After
   // a failed allocation the entry is left untried and the search is stopped.
+#ifdef ZEDARE_CHECK_TREE
+  static void checkPlayed(const Board& child) {
+    const std::string fault = child.checkConsistency();
+    if (!fault.empty()) {
+      std::fprintf(stderr, "search: inconsistent board after a move: %s\n", fault.c_str());
+      std::abort();
+    }
+  }
+#endif
+
   void prepare(MoveEntry& m) {
     const int side = b.sideToMove;
     // The flips are found once: they tell whether the move is legal and are then played.
@@ -115,6 +131,9 @@ struct ChildMaker {
       if (Board* child = e.tree.acquire(b.listSizeAfter(m.row, m.column), ply >= kPlySlots,
                                         budgetShare(e, ply))) {
         child->playFrom(b, m.row, m.column, side, flips);
+#ifdef ZEDARE_CHECK_TREE
+        checkPlayed(*child);
+#endif
         m.flag = 2;
         m.child = child;
         return;
@@ -131,6 +150,9 @@ struct ChildMaker {
       slot.playSquaresFrom(b, m.row, m.column, side, flips);
     } else {
       slot.playFrom(b, m.row, m.column, side, flips);
+#ifdef ZEDARE_CHECK_TREE
+      checkPlayed(slot);  // not at the leaf ply: a leaf child has no list to check
+#endif
     }
     m.flag = 2;
     m.child = &slot;

@@ -9,6 +9,10 @@
 #ifndef ZEDARE_SEARCH_SEARCH_H
 #define ZEDARE_SEARCH_SEARCH_H
 
+#include <string>
+
+#include "board/board.h"
+
 namespace zedare {
 
 struct Engine;
@@ -33,6 +37,16 @@ float runRootSearch(Engine& engine);
 int openingBookLookup(Engine& engine);
 int continuationBookLookup(Engine& engine);
 int bookLookup(Engine& engine, const char* blackFile, const char* whiteFile);
+
+// Book line: a position in the board text form, a tab, then "row column  value".
+// Parses into board (with a rebuilt candidate list) and the move; false when it does
+// not parse. Lenient (the look-up): the board text leniently, and text after the value
+// is ignored. Strict (the offline tools): the board text strictly, nothing but blanks
+// after the value, and `why` (if given) says what is wrong.
+bool parseBookLine(const char* text, Board& board, int& row, int& column, double& value,
+                   TextStrictness strictness, std::string* why = nullptr);
+// The book line written, ended by "\n".
+std::string bookLine(const Board& board, int row, int column, double value);
 
 }  // namespace zedare
 

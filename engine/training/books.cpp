@@ -121,7 +121,7 @@ int Engine::generateContinuations(const char* input, int moveNumber, const char*
     if (offlineStopRequested()) return out.finish(kOfflineInterrupted);
     int row, column;
     double value;
-    if (!parseBookLine(lines.text(), entry, row, column, value, why)) {
+    if (!parseBookLine(lines.text(), entry, row, column, value, TextStrictness::Strict, &why)) {
       lines.reject(why);
       return out.finish(kOfflineBadInput);
     }
@@ -194,7 +194,7 @@ int Engine::symmetrizeBook(const char* input, const char* output) {
     if (offlineStopRequested()) return out.finish(kOfflineInterrupted);
     int row, column;
     double value;
-    if (!parseBookLine(lines.text(), entry, row, column, value, why)) {
+    if (!parseBookLine(lines.text(), entry, row, column, value, TextStrictness::Strict, &why)) {
       lines.reject(why);
       return out.finish(kOfflineBadInput);
     }

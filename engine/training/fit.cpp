@@ -33,6 +33,7 @@
 
 #include "api/engine.h"
 #include "eval/model.h"
+#include "eval/weight_rows.h"
 #include "matrix/matrix.h"
 #include "training/offline.h"
 
@@ -208,9 +209,9 @@ std::vector<double> fitColumns(const matrix& x, const matrix& y) {
 }
 
 bool breaksSignRule(int k, double coefficient, double score) {
-  if (k == 4) return coefficient * score < 0;
-  if (k == 5) return coefficient > 0;
-  if (k > 5) return coefficient < 0;
+  if (k == rowOf(WeightRow::DiscDifference)) return coefficient * score < 0;
+  if (k == rowOf(WeightRow::Frontier)) return coefficient > 0;
+  if (k > rowOf(WeightRow::Frontier)) return coefficient < 0;
   return false;
 }
 
@@ -218,11 +219,13 @@ bool breaksSignRule(int k, double coefficient, double score) {
 std::vector<double> fitStage(matrix& x, const matrix& y, bool allColumns, double& error) {
   if (!allColumns) {
     for (int k = 1; k <= kFeatureColumns; ++k)
-      if (k != 5 && k != 8) zeroColumn(x, k);
+      if (k != rowOf(WeightRow::Frontier) && k != rowOf(WeightRow::CornersAndXSquares)) {
+        zeroColumn(x, k);
+      }
   }
   std::vector<double> score(kFeatureColumns + 1, 0.0);
-  for (int k = 4; k <= 18; ++k) {
-    if (k == 13) continue;
+  for (int k = rowOf(WeightRow::DiscDifference); k <= kWeightRows; ++k) {
+    if (k == rowOf(WeightRow::SideToMove)) continue;
     const ColumnStats s = columnStats(x, k);
     if (s.max != s.min && s.nonZero >= kMinNonZero) score[k] = correlation(x, k, y);
   }
@@ -321,10 +324,10 @@ int Engine::fitWeights(const char* rowFile, const char* outputName, int allColum
     if (!firstFitted) firstFitted = s;
   }
 
-  matrix weights(18, kStages);
-  copy(coefficients, 1, 1, 18, kStages, weights, 1, 1);
+  matrix weights(kWeightRows, kStages);
+  copy(coefficients, 1, 1, kWeightRows, kStages, weights, 1, 1);
   // The stages before the first one with enough data take its weights.
-  for (int s = 5; s < firstFitted; ++s) copy(weights, 1, firstFitted, 18, 1, weights, 1, s);
+  for (int s = 5; s < firstFitted; ++s) copy(weights, 1, firstFitted, kWeightRows, 1, weights, 1, s);
   weights.writetxt(weightPath.c_str(), Comma);
   errors.writetxt(errorFile, Comma);
   return kOfflineDone;
@@ -349,7 +352,7 @@ int Engine::smoothWeights(const char* input, int first, int last, int points, co
   if (!writable(output)) return kOfflineCannotOpen;
   matrix w = m;
   for (int r = 1; r <= m.rows(); ++r) {
-    if (r == 12) continue;  // region parity is left as fitted
+    if (r == rowOf(WeightRow::RegionParity)) continue;  // left as fitted
     const double* in = m.rowData(r);
     double* out = w.rowData(r);
     for (int j = first; j <= last;) {

@@ -24,17 +24,8 @@ void skipBlanks(const char*& p) {
   while (isBlank(*p)) ++p;
 }
 
-// One decimal integer after optional blanks; false when there is none or it is out of
-// [low, high].
 bool readInteger(const char*& p, long long low, long long high, long long& out) {
-  skipBlanks(p);
-  char* end = nullptr;
-  errno = 0;
-  const long long v = std::strtoll(p, &end, 10);
-  if (end == p || errno == ERANGE || v < low || v > high) return false;
-  out = v;
-  p = end;
-  return true;
+  return readBoundedInteger(p, low, high, out);
 }
 
 bool onlyBlanksLeft(const char* p) {
@@ -98,32 +89,6 @@ long long fileSize(std::FILE* stream) {
   return static_cast<long long>(s.st_size);
 }
 
-bool parseBoardText(const char*& cursor, Board& board, std::string& why) {
-  const char* p = cursor;
-  uint64_t occupancy = 0, white = 0;
-  for (int sq = 0; sq < 64; ++sq) {
-    long long v;
-    if (!readInteger(p, -1, 1, v)) {
-      why = "square " + std::to_string(sq / 8 + 1) + "," + std::to_string(sq % 8 + 1) +
-            " is not -1, 0 or 1";
-      return false;
-    }
-    if (v != 0) occupancy |= uint64_t{1} << sq;
-    if (v == 1) white |= uint64_t{1} << sq;
-  }
-  long long side;
-  if (!readInteger(p, -1, 1, side)) {
-    why = "the side to move is missing or not -1, 0 or 1";
-    return false;
-  }
-  board.occupancy = occupancy;
-  board.colour = white;
-  board.sideToMove = static_cast<int8_t>(side);
-  board.rebuildCandidates();
-  cursor = p;
-  return true;
-}
-
 bool parsePositionLine(const char* text, int& game, int& discs, Board& board, std::string& why) {
   const char* p = text;
   long long g, d;
@@ -131,39 +96,14 @@ bool parsePositionLine(const char* text, int& game, int& discs, Board& board, st
     why = "expected a game number and a disc count before the position";
     return false;
   }
-  if (!parseBoardText(p, board, why)) return false;
+  if (!board.parseText(p, TextStrictness::Strict, &why)) return false;
+  board.rebuildCandidates();
   if (!onlyBlanksLeft(p)) {
     why = "unexpected text after the side to move";
     return false;
   }
   game = static_cast<int>(g);
   discs = static_cast<int>(d);
-  return true;
-}
-
-bool parseBookLine(const char* text, Board& board, int& row, int& column, double& value,
-                   std::string& why) {
-  const char* p = text;
-  if (!parseBoardText(p, board, why)) return false;
-  long long r, c;
-  if (!readInteger(p, 1, 8, r) || !readInteger(p, 1, 8, c)) {
-    why = "expected the move's row and column (1 to 8) after the position";
-    return false;
-  }
-  skipBlanks(p);
-  char* end = nullptr;
-  const double v = std::strtod(p, &end);
-  if (end == p) {
-    why = "expected the move's value after its row and column";
-    return false;
-  }
-  if (!onlyBlanksLeft(end)) {
-    why = "unexpected text after the move's value";
-    return false;
-  }
-  row = static_cast<int>(r);
-  column = static_cast<int>(c);
-  value = v;
   return true;
 }
 
@@ -181,12 +121,6 @@ bool parseFeatureRow(const char* text, long long values[], int count, std::strin
     return false;
   }
   return true;
-}
-
-std::string bookLine(const Board& board, int row, int column, double value) {
-  char move[64];
-  std::snprintf(move, sizeof move, "\t%i %i  %g\n", row, column, value);
-  return board.toLine() + move;
 }
 
 }  // namespace zedare

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "records/offline_run.h"
+#include "search/search.h"
 
 namespace zedare {
 
@@ -92,20 +93,12 @@ class InputFile {
 long long fileSize(std::FILE* stream);
 
 // ---- line formats ----
-// Board text form: 64 squares (-1, 0, +1) then the side to move (-1, 0, +1), blank or
-// tab separated. Parses from cursor into board (squares, side to move, recounted discs
-// and a rebuilt candidate list) and leaves cursor after the side to move.
-bool parseBoardText(const char*& cursor, Board& board, std::string& why);
+// The board text form is read by Board::parseText (strict here), the book line by
+// parseBookLine (search/search.h).
 // Position line: "%i\t%i\t" (game number, disc count), then the board text.
 bool parsePositionLine(const char* text, int& game, int& discs, Board& board, std::string& why);
-// Book line: the board text, a tab, then "row column  value".
-bool parseBookLine(const char* text, Board& board, int& row, int& column, double& value,
-                   std::string& why);
 // Feature row: exactly kFeatureColumns integers.
 bool parseFeatureRow(const char* text, long long values[], int count, std::string& why);
-
-// The book line written, ended by "\n" (positionLine is with the offline run).
-std::string bookLine(const Board& board, int row, int column, double value);
 
 }  // namespace zedare
 

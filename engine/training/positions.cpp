@@ -35,6 +35,22 @@ int forEachPosition(InputFile& in, const char* path, long long& positions, Each 
   return lines.tooLong() ? kOfflineBadInput : kOfflineDone;
 }
 
+// Reads every position of `input` and hands it to `each`, which writes what it makes of
+// it to `output`.
+template <typename Each>
+int rewritePositions(const char* input, const char* output, Each each) {
+  InputFile in;
+  if (!in.open(input)) return kOfflineCannotOpen;
+  OutputFile out;
+  if (!out.open(output)) return kOfflineCannotOpen;
+  long long positions = 0;
+  const int status =
+      forEachPosition(in, input, positions, [&out, &each](int game, int discs, const Board& board) {
+        return each(out, game, discs, board);
+      });
+  return out.finish(status);
+}
+
 }  // namespace
 
 int Engine::mergePositionFiles(const char* baseName, int count) {
@@ -61,40 +77,29 @@ int Engine::mergePositionFiles(const char* baseName, int count) {
 }
 
 int Engine::extractFinalPositions(const char* input, const char* output) {
-  InputFile in;
-  if (!in.open(input)) return kOfflineCannotOpen;
-  OutputFile out;
-  if (!out.open(output)) return kOfflineCannotOpen;
-  long long positions = 0;
-  const int status =
-      forEachPosition(in, input, positions, [&out](int game, int discs, const Board& board) {
-        if (board.sideToMove == 0) out.write(positionLine(game, discs, board));
-        return kOfflineDone;
-      });
-  return out.finish(status);
+  return rewritePositions(input, output,
+                          [](OutputFile& out, int game, int discs, const Board& board) {
+                            if (board.sideToMove == 0) out.write(positionLine(game, discs, board));
+                            return kOfflineDone;
+                          });
 }
 
 int Engine::writeFeatureRows(const char* input, const char* output) {
-  InputFile in;
-  if (!in.open(input)) return kOfflineCannotOpen;
-  OutputFile out;
-  if (!out.open(output)) return kOfflineCannotOpen;
-  long long positions = 0;
-  const int status =
-      forEachPosition(in, input, positions, [this, &out](int game, int, const Board& board) {
-        // Column 2 is the disc count recounted from the squares, not the one on the line.
-        int row[kFeatureColumns];
-        featureRow(*this, board, game, row);
-        char text[kFeatureColumns * 12 + 2];
-        int n = 0;
-        for (int i = 0; i < kFeatureColumns; ++i) {
-          n += std::snprintf(text + n, sizeof text - n, i + 1 < kFeatureColumns ? "%i\t" : "%i\n",
-                             row[i]);
-        }
-        out.write(std::string(text, n));
-        return kOfflineDone;
-      });
-  return out.finish(status);
+  return rewritePositions(input, output,
+                          [this](OutputFile& out, int game, int, const Board& board) {
+                            // Column 2 is the disc count recounted from the squares, not the one on
+                            // the line.
+                            int row[kFeatureColumns];
+                            featureRow(*this, board, game, row);
+                            char text[kFeatureColumns * 12 + 2];
+                            int n = 0;
+                            for (int i = 0; i < kFeatureColumns; ++i) {
+                              n += std::snprintf(text + n, sizeof text - n,
+                                                 i + 1 < kFeatureColumns ? "%i\t" : "%i\n", row[i]);
+                            }
+                            out.write(std::string(text, n));
+                            return kOfflineDone;
+                          });
 }
 
 }  // namespace zedare

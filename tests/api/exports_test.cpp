@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "scratch.h"
 #include "../board/oracle.h"
 
 namespace {
@@ -130,7 +131,7 @@ TEST_F(Exports, UnknownCodesAndBadArgumentsChangeNothing) {
   EXPECT_EQ(inst(29, 1, 1), 0);
   EXPECT_EQ(p0(5, 1, 1, 1), 0);
   EXPECT_EQ(pp(9), 0);
-  const std::string path = ::testing::TempDir() + "zedare_code2.gam";
+  const std::string path = scratchPath("zedare_code2.gam");
   std::remove(path.c_str());
   EXPECT_EQ(lib().file(engine, 2, path.c_str()), 0);
   EXPECT_FALSE(std::ifstream(path).good());
@@ -247,7 +248,7 @@ TEST_F(Exports, RandomGamesAgreeWithTheOracle) {
 }
 
 TEST_F(Exports, SavedGameLoadsBackThroughTheFileCodes) {
-  const std::string path = ::testing::TempDir() + "zedare_exports.gam";
+  const std::string path = scratchPath("zedare_exports.gam");
   inst(0, 1);
   inst(15, 3, 4);
   pp(0);

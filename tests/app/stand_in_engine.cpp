@@ -102,14 +102,14 @@ int32_t TavrinInst(ZedareHandle, uint32_t code, int32_t a, int32_t b) {
   const std::string entry = format("I", code, {a, b});
   record(entry);
   switch (code) {
-    case 14:
-    case 15:
+    case ZEDARE_HUMAN_MOVE:
+    case ZEDARE_COMPUTER_MOVE:
       if (b == 0 && script().searchBlocks) {
         blockOn(searching);
         record(entry + " end");
       }
       return answer(kStandInInst, code);
-    case 16:
+    case ZEDARE_THINK_IN_BACKGROUND:
       if (script().thinkingBlocks) {
         // The real engine raises its flag on entry, over any stop sent just before.
         std::this_thread::sleep_for(std::chrono::milliseconds(script().raiseDelayMs.load()));
@@ -118,17 +118,17 @@ int32_t TavrinInst(ZedareHandle, uint32_t code, int32_t a, int32_t b) {
         record(entry + " end");
       }
       return 0;
-    case 25:
+    case ZEDARE_IS_SEARCHING:
       return searching.load();
-    case 26:
+    case ZEDARE_STOP_SEARCH:
       searching.store(0);
       return 0;
-    case 27:
+    case ZEDARE_IS_PONDERING:
       return pondering.load();
-    case 28:
+    case ZEDARE_STOP_PONDERING:
       pondering.store(0);
       return 0;
-    case 30:
+    case ZEDARE_LOAD_MODEL:
       if (b == script().failingStyle) {
         using Hook = void (*)(const char*);
         if (auto hook = reinterpret_cast<Hook>(dlsym(RTLD_DEFAULT, "TavrinMatrixErrorHook"))) {
@@ -144,18 +144,18 @@ int32_t TavrinInst(ZedareHandle, uint32_t code, int32_t a, int32_t b) {
 
 int32_t TavrinInst_p0(ZedareHandle, uint32_t code, int32_t row, int32_t column, int32_t colour) {
   record(format("P", code, {row, column, colour}));
-  if (code <= 2 && !onBoard(row, column)) {
+  if (code <= ZEDARE_IS_LEGAL && !onBoard(row, column)) {
     record("bad square");
     return 0;
   }
   Script& s = script();
   std::lock_guard<std::mutex> lock(s.mutex);
   switch (code) {
-    case 0:
+    case ZEDARE_SQUARE_COLOUR:
       return s.colour[row - 1][column - 1];
-    case 1:
+    case ZEDARE_SQUARE_STATE:
       return s.state[row - 1][column - 1];
-    case 2:
+    case ZEDARE_IS_LEGAL:
       return colour != 0 && s.legalFor[row - 1][column - 1] == colour ? 1 : 0;
     default:
       return 0;

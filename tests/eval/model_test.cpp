@@ -1,8 +1,10 @@
 // Loading the model (through code 30 of the C interface and directly), refusing damaged
 // model files, the feature rows and record lines, the row converter file, and the
 // starter model shipped in modele/.
+#include "scratch.h"
 #include "eval/model.h"
 
+#include <memory>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -50,11 +52,10 @@ class ModelFiles : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_EQ(chdir(ZEDARE_SOURCE_DIR), 0);
-    char pattern[] = "/tmp/zedare-model-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir = pattern;
+    scratch_ = std::make_unique<ScratchDir>("zedare-model");
+    dir = scratch_->path();
   }
-  void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+  void TearDown() override { scratch_.reset(); }
 
   void write(const std::string& name, const std::string& text) {
     std::ofstream(dir + "/" + name) << text;
@@ -72,6 +73,7 @@ class ModelFiles : public ::testing::Test {
     }
   }
   std::string dir;
+  std::unique_ptr<ScratchDir> scratch_;
 };
 
 TEST_F(ModelFiles, PathsAreBuiltWithDoubleSlashes) {

@@ -16,7 +16,7 @@ void checkBoardReadsBack(const zedare::Board& b) {
   const char* cursor = text.c_str();
   zedare::Board again;
   std::string why;
-  FUZZ_REQUIRE(zedare::parseBoardText(cursor, again, why), "a board's text parses");
+  FUZZ_REQUIRE(again.parseText(cursor, zedare::TextStrictness::Strict, &why), "a board's text parses");
   FUZZ_REQUIRE(again.toLine() == text, "a board's text reads back the same");
 }
 
@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   int game, discs, row, column;
   double value;
   if (zedare::parsePositionLine(text.c_str(), game, discs, board, why)) checkBoardReadsBack(board);
-  if (zedare::parseBookLine(text.c_str(), board, row, column, value, why)) {
+  if (zedare::parseBookLine(text.c_str(), board, row, column, value, zedare::TextStrictness::Strict, &why)) {
     checkBoardReadsBack(board);
     FUZZ_REQUIRE(row >= 1 && row <= 8 && column >= 1 && column <= 8, "a book move is on the board");
   }

@@ -14,6 +14,7 @@
 #include <string>
 #include <thread>
 
+#include "scratch.h"
 #include "matrix/matrix.h"
 #include "matrix_test_support.h"
 
@@ -49,8 +50,12 @@ struct FailureCase {
 };
 
 std::string scratchFile(const char* name) {
-  return (std::filesystem::temp_directory_path() / name).string();
+  return scratchPath(name);
 }
+
+// The scratch folder is made when the program starts, before any death test forks: the
+// child ends with _Exit, so a folder made there would be left behind.
+[[maybe_unused]] const std::string kScratchFolder = scratchPath("");
 
 void writeScratch(const char* name, const std::string& text) {
   matrix_test::writeFile(scratchFile(name), text);

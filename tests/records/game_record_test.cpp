@@ -1,5 +1,6 @@
 // The game record: storing by disc count, navigation, the game file's exact text, round
 // trips, and files that must be refused without touching the record.
+#include "scratch.h"
 #include "records/game_record.h"
 
 #include <gtest/gtest.h>
@@ -33,7 +34,7 @@ void writeFile(const std::string& path, const std::string& text) {
 }
 
 std::string temp(const char* name) {
-  return ::testing::TempDir() + name;
+  return scratchPath(name);
 }
 
 }  // namespace
@@ -220,7 +221,7 @@ TEST(GameRecordFile, FailedSaveKeepsTheOldFile) {
   const std::string before = readFile(path);
   // A target inside a folder that does not exist cannot be written; the temporary file
   // beside it cannot either, and nothing else is touched.
-  EXPECT_FALSE(rec.save((::testing::TempDir() + "no_such_folder/x.gam").c_str()));
+  EXPECT_FALSE(rec.save(scratchPath("no_such_folder/x.gam").c_str()));
   EXPECT_EQ(readFile(path), before);
   // Saving over a good file replaces it whole and leaves no temporary file behind.
   Board b;

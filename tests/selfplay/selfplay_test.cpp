@@ -2,6 +2,7 @@
 // line follows from the one before by a legal move), the opening lines by the known
 // number of positions reachable in the first plies, and the files by their layout.
 #include <climits>
+#include <filesystem>
 #include <map>
 #include <set>
 
@@ -209,7 +210,7 @@ TEST_F(SelfPlay, OutputsThatCannotBeOpenedPlayNothing) {
   EXPECT_EQ(e.startMatch(path("missing/m").c_str(), 1), zedare::kOfflineCannotOpen);
   // The results file opens but the evaluations file cannot (a folder has its name): the
   // first one is closed again and nothing is played.
-  ASSERT_EQ(std::system(("mkdir '" + path("m_B1_oceny.txt") + "'").c_str()), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(path("m_B1_oceny.txt")));
   EXPECT_EQ(e.startMatch(path("m").c_str(), 1), zedare::kOfflineCannotOpen);
   const std::string messages = testing::internal::GetCapturedStderr();
   EXPECT_NE(messages.find("missing/dump.txt"), std::string::npos);

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "scratch.h"
 #include "api/engine.h"
 #include "board/board.h"
 #include "training/offline.h"
@@ -119,15 +120,16 @@ class OfflineTest : public ::testing::Test {
   void SetUp() override {
     ASSERT_EQ(chdir(ZEDARE_SOURCE_DIR), 0);
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir = ::testing::TempDir() + "zedare_" + info->test_suite_name() + "_" + info->name();
-    std::system(("rm -rf '" + dir + "' && mkdir -p '" + dir + "'").c_str());
+    scratch_ = std::make_unique<ScratchDir>(std::string("zedare_") + info->test_suite_name() +
+                                            "_" + info->name());
+    dir = scratch_->path();
     zedare::clearOfflineStop();
     zedare::setOfflineProgressHook(nullptr, nullptr);
   }
   void TearDown() override {
     zedare::clearOfflineStop();
     zedare::setOfflineProgressHook(nullptr, nullptr);
-    std::system(("rm -rf '" + dir + "'").c_str());
+    scratch_.reset();
   }
 
   zedare::Engine& engine() {
@@ -141,6 +143,7 @@ class OfflineTest : public ::testing::Test {
   std::string path(const std::string& name) const { return dir + "/" + name; }
 
   std::string dir;
+  std::unique_ptr<ScratchDir> scratch_;
 
  private:
   std::unique_ptr<zedare::Engine> engine_;
