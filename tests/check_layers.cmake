@@ -40,7 +40,8 @@ foreach(source ${sources})
   endforeach()
 endforeach()
 
-# The window (app/) sees the engine only through its public header, and the files below
+# The window (app/) sees the engine only through its public header (and one format
+# module: the game-transcript codec, which converts files and holds no game), and the files below
 # the window (the engine client, the worker, the dialogs, the paint box) do not include
 # the window's header, so that no include cycle forms among them.
 set(window_side main_window.cpp board_painter.cpp startup.h startup.cpp main.cpp)
@@ -49,7 +50,8 @@ foreach(source ${app_sources})
   file(STRINGS ${ROOT}/app/${source} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
   foreach(line ${lines})
     string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" header "${line}")
-    if(NOT EXISTS ${ROOT}/app/${header} AND NOT header STREQUAL "zedare.h")
+    if(NOT EXISTS ${ROOT}/app/${header} AND NOT header STREQUAL "zedare.h"
+       AND NOT (source STREQUAL "game_transcripts.cpp" AND header STREQUAL "records/transcript.h"))
       string(APPEND faults "  app/${source}: includes \"${header}\" (the window sees only zedare.h of the engine)\n")
     elseif(header STREQUAL "main_window.h" AND NOT source IN_LIST window_side)
       string(APPEND faults "  app/${source}: includes \"main_window.h\" (only the window's own files may)\n")
