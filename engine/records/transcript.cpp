@@ -154,6 +154,18 @@ Board finalPosition(const Transcript& game) {
   return b;
 }
 
+namespace {
+
+// A pass is always forced, so one that ends a transcript (no move after it) says nothing
+// that its position does not: the side to move there has no legal move. Neither move text
+// (whose passes are found again from the move after them) nor a game record can hold it,
+// so the readers drop it, and every form reads back to the same moves.
+void dropTrailingPass(Transcript& game) {
+  if (!game.moves.empty() && game.moves.back().isPass()) game.moves.pop_back();
+}
+
+}  // namespace
+
 std::string parseMoveText(const std::string& text, Transcript& out) {
   if (text.size() > kMaxTranscriptText) return "move text: longer than any game";
   Transcript game;
@@ -171,6 +183,7 @@ std::string parseMoveText(const std::string& text, Transcript& out) {
     if (!why.empty()) return "move text at character " + std::to_string(i + 1) + ": " + why;
     i += 2;
   }
+  dropTrailingPass(game);
   out = game;
   return "";
 }
@@ -238,6 +251,7 @@ std::string parseGgf(const std::string& text, Transcript& out) {
     }
   }
   game.playerColour = game.white == "Gracz" && game.black != "Gracz" ? 1 : -1;
+  dropTrailingPass(game);
   out = game;
   return "";
 }

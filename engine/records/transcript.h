@@ -6,6 +6,8 @@
 //              forced, so it is usually left out and inferred; "PA" or "--" is accepted
 //              where the side to move has no legal move. Written in lower case without
 //              passes. Always from the standard start position.
+//   (Both readers drop a pass that ends the transcript: it is forced, so its position
+//   already says it, and neither move text nor a game record could carry it.)
 //   GGF        "(;GM[Othello]PC[..]DT[..]PB[..]PW[..]RE[..]TI[..]TY[8]BO[8 <64> <side>]
 //              B[f5]W[d6]...;)" one game, any 8x8 start position (BO: '-' empty, '*'
 //              black, 'O' white, the 64 squares row 1 first, a1..h1), passes as "PA", a
