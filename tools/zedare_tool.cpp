@@ -15,6 +15,7 @@
 // 130 stopped by Ctrl-C.
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cmath>
@@ -69,6 +70,9 @@ const Option kModelOptions[] = {
 };
 
 const Option kLevelOption = {"level", "N", "3", "engine level 1..7 (depth and endgame solving)"};
+const Option kExactFromOption = {
+    "exact-from", "E", nullptr,
+    "solve the end exactly from E empty squares (when the level solves from fewer)", true};
 const Option kComputerOption = {"computer-colour", "C", "1",
                                 "colour of the engine's computer side, -1 or 1"};
 
@@ -247,6 +251,13 @@ std::unique_ptr<Engine> engineWithModel(const std::map<std::string, std::string>
     std::exit(kExitFailed);
   }
   if (args.count("level")) e->setLevel(static_cast<int>(integerArg(args, "level", 1, 7)));
+  // Training games may solve the end exactly from more empty squares than their level
+  // does, so that a game's result is perfect play's from there on.
+  if (args.count("exact-from")) {
+    const int n = static_cast<int>(integerArg(args, "exact-from", 0, 60));
+    if (n > e->exactEmpties) e->exactEmpties = n;
+    if (n > e->wldEmpties) e->wldEmpties = n;
+  }
   if (args.count("computer-colour")) {
     const int c = colourArg(args, "computer-colour");
     e->computerColour = c;
@@ -307,6 +318,9 @@ int runDump(const Args& a) {
   const int depth = static_cast<int>(integerArg(a, "depth", 0, 30));
   const int first = static_cast<int>(integerArg(a, "first", 1, INT_MAX));
   const int last = static_cast<int>(integerArg(a, "last", 1, INT_MAX));
+  if (a.count("perfect-from")) {
+    e->dumpPerfectFrom = static_cast<int>(integerArg(a, "perfect-from", 0, 60));
+  }
   const int status = e->startDump(textArg(a, "out"), depth, first, last);
   if (e->dumpCounter > 0) {
     std::fprintf(stderr, "dump: %d fallback moves were played\n", e->dumpCounter);
@@ -428,6 +442,55 @@ int runPlay(const Args& a) {
   return finish("play", zedare::kOfflineDone);
 }
 
+int runSolvedSet(const Args& a) {
+  const int status =
+      zedare::writeSolvedSet(textArg(a, "in"), textArg(a, "out"),
+                             static_cast<int>(integerArg(a, "min", 1, 60)),
+                             static_cast<int>(integerArg(a, "max", 1, 60)));
+  return finish("solved-set", status, "positions");
+}
+
+// The evaluation error table: for each style, root mean squared and mean absolute error
+// of its static evaluation against the exact values, per empty-square count.
+int runEvalError(const Args& a) {
+  const int firstStyle = static_cast<int>(integerArg(a, "first-style", 0, INT_MAX));
+  const int lastStyle = static_cast<int>(integerArg(a, "last-style", firstStyle, INT_MAX));
+  std::vector<zedare::EvalErrors> tables;
+  for (int style = firstStyle; style <= lastStyle; ++style) {
+    Engine e;
+    if (!loadModel(e, 1, a.at("model-dir"), a.at("params"), a.at("patterns"), style)) {
+      return kExitFailed;
+    }
+    tables.emplace_back();
+    const int status = zedare::evaluationErrors(e, textArg(a, "set"), tables.back());
+    if (status != zedare::kOfflineDone) return finish("eval-error", status);
+  }
+  std::printf("# %s, styles %d-%d: RMS / mean absolute error in discs (positions)\n",
+              a.at("model-dir").c_str(), firstStyle, lastStyle);
+  std::printf("%-8s", "empties");
+  for (int style = firstStyle; style <= lastStyle; ++style) std::printf("  style %-9d", style);
+  std::printf("  positions\n");
+  auto row = [&](const char* label, auto pick) {
+    std::printf("%-8s", label);
+    for (const auto& t : tables) {
+      const zedare::EvalErrors::Row& r = pick(t);
+      std::printf("  %6.2f / %5.2f", r.rms(), r.meanAbs());
+    }
+    std::printf("  %lld\n", pick(tables.front()).count);
+  };
+  for (int n = 0; n <= 60; ++n) {
+    if (tables.front().byEmpties[n].count == 0) continue;
+    row(std::to_string(n).c_str(), [n](const zedare::EvalErrors& t) -> const auto& {
+      return t.byEmpties[n];
+    });
+  }
+  row("all", [](const zedare::EvalErrors& t) -> const auto& { return t.all; });
+  std::printf("%-8s", "slope");
+  for (const auto& t : tables) std::printf("  %6.3f %+7.2f", t.slope, t.intercept);
+  std::printf("  (exact = slope * evaluation + intercept)\n");
+  return finish("eval-error", zedare::kOfflineDone);
+}
+
 // A game from one file format into another, each chosen by the file's extension.
 int runTranscript(const Args& a) {
   char date[40];
@@ -478,6 +541,11 @@ const std::vector<Command>& commands() {
                              {"last", "N", "2147483647", "last game number to play"}},
                             true);
          o.push_back(kComputerOption);
+         o.push_back(kExactFromOption);
+         o.push_back({"perfect-from", "E", nullptr,
+                      "finish every game by perfect play (the exact solver, both sides) from E "
+                      "empty squares",
+                      true});
          return o;
        }(),
        runDump},
@@ -606,6 +674,34 @@ const std::vector<Command>& commands() {
        {{"in", "FILE", nullptr, "game to read", false, true},
         {"out", "FILE", nullptr, "game file to write", false, true}},
        runTranscript},
+      {"solved-set", "positions of self-play games with their exact values",
+       "Takes one position of every game of a position file, with MIN to MAX empty squares\n"
+       "(the game number chooses the count, so the games spread over the range) and a move\n"
+       "to play, solves it exactly and writes \"value<TAB>position line\", the value being the\n"
+       "final disc difference for the side to move under perfect play (empty squares of an\n"
+       "early end count for nobody).",
+       {{"in", "FILE", nullptr, "position file (a dump)"},
+        {"out", "FILE", nullptr, "solved set to write"},
+        {"min", "N", "16", "fewest empty squares"},
+        {"max", "N", "22", "most empty squares"}},
+       runSolvedSet},
+      {"eval-error", "error of each style's static evaluation against a solved set",
+       "Prints, per empty-square count, the root mean squared and the mean absolute error\n"
+       "in discs of the static evaluation (weight set 1 of each style, from the side to\n"
+       "move) against the exact values of a solved set, and the least-squares line of the\n"
+       "exact value on the evaluation (a slope of 1: the evaluation is in discs).",
+       [] {
+         auto o = withModel({{"set", "FILE", nullptr, "solved set (solved-set)"},
+                             {"first-style", "N", "0", "first style"},
+                             {"last-style", "N", "6", "last style"}},
+                            false);
+         // The styles are chosen by the two options above.
+         o.erase(std::remove_if(o.begin(), o.end(),
+                                [](const Option& x) { return std::strcmp(x.name, "style") == 0; }),
+                 o.end());
+         return o;
+       }(),
+       runEvalError},
       {"play", "one game of the loaded model against itself",
        "Loads the model as the game does (code 30), sets the level and plays one game from\n"
        "the start position, both sides by the engine; prints the moves and the final score.",

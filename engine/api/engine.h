@@ -90,6 +90,9 @@ struct Engine : EvalContext {
   std::FILE* resultsFile = nullptr;
   GameRecord matchRecord;
   int dumpCounter = 0;
+  // Offline only: a dump finishes its games by perfect play (the exact endgame solver,
+  // for both sides) from this many empty squares on; 0 never.
+  int dumpPerfectFrom = 0;
 
   matrix workMatrices[7];
 

@@ -9,11 +9,13 @@
 // Output is written a whole game at a time and flushed, and a stop request is honoured
 // only between games, so an interrupted run leaves complete games behind.
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "api/engine.h"
 #include "eval/model.h"
 #include "records/offline_run.h"
+#include "search/solver.h"
 
 namespace zedare {
 
@@ -27,6 +29,8 @@ struct RunCounters {
   std::string dumpPath;     // the dump file's name, for messages
 };
 thread_local RunCounters run;
+// The solver of a dump that finishes its games by perfect play.
+thread_local std::unique_ptr<EndgameSolver> perfectPlay;
 
 long long countLines(Board p, int ply, int depth, int passed) {
   if (ply > depth) return 1;
@@ -50,9 +54,10 @@ long long countLines(Board p, int ply, int depth, int passed) {
 // Plays the game on the game board to its end, in pairs of turns: the human's then the
 // computer's, or the computer's first when it is to move. A turn without a legal move is
 // a pass; the game ends after a pair in which neither side could move. `before` is
-// called with the turn's colour before each move is chosen.
+// called with the turn's colour before each move is chosen. With a solver, the moves
+// from e.dumpPerfectFrom empty squares on are its best moves instead of chooseMove's.
 template <typename BeforeMove>
-void playOut(Engine& e, BeforeMove before) {
+void playOut(Engine& e, BeforeMove before, EndgameSolver* perfect = nullptr) {
   const bool computerFirst = e.gameBoard.sideToMove == e.computerColour;
   const int order[2] = {computerFirst ? e.computerColour : e.humanColour,
                         computerFirst ? e.humanColour : e.computerColour};
@@ -61,7 +66,14 @@ void playOut(Engine& e, BeforeMove before) {
     for (const int q : order) {
       if (e.gameBoard.hasLegalMove(q)) {
         before(q);
-        e.chooseMove(0);
+        if (perfect && e.gameBoard.count(0) <= e.dumpPerfectFrom) {
+          const EndgameSolver::Result r = perfect->solve(e.gameBoard.discs(q), e.gameBoard.discs(-q));
+          e.bestMove = MoveEntry{2, static_cast<int8_t>(r.square / 8 + 1),
+                                 static_cast<int8_t>(r.square % 8 + 1), static_cast<float>(r.value),
+                                 nullptr};
+        } else {
+          e.chooseMove(0);
+        }
         if (playChosenMove(e, q)) {
           moved = true;
           ++run.positions;
@@ -195,12 +207,15 @@ int Engine::startDump(const char* name, int depth, int first, int last) {
   delete[] openingLine;
   openingLine = new Board[depth + 1];
   dumpCounter = 0;
+  // One solver for the whole dump: what its table learns holds for every game.
+  if (dumpPerfectFrom > 0) perfectPlay = std::make_unique<EndgameSolver>();
   const long long lines = countOpeningLines(depth);
   const long long from = std::max(first, 1), to = std::min<long long>(last, lines);
   run = RunCounters{std::max(0LL, to - from + 1), 0, 0, name};
   const int status = dumpNode(1, gameBoard, 0);
   delete[] openingLine;
   openingLine = nullptr;
+  perfectPlay.reset();
   return closeOfflineOutput(dumpFile, name, status);
 }
 
@@ -219,9 +234,9 @@ int Engine::dumpNode(int ply, Board p, int passed) {
     for (int i = 1; i <= dumpDepth; ++i) {
       text += positionLine(gameCounter, openingLine[i].discCount, openingLine[i]);
     }
-    playOut(*this, [this, &text](int) {
-      text += positionLine(gameCounter, gameBoard.discCount, gameBoard);
-    });
+    playOut(
+        *this, [this, &text](int) { text += positionLine(gameCounter, gameBoard.discCount, gameBoard); },
+        perfectPlay.get());
     gameBoard.sideToMove = 0;
     text += positionLine(gameCounter, gameBoard.discCount, gameBoard);
     std::fputs(text.c_str(), dumpFile);

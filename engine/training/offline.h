@@ -9,6 +9,7 @@
 #define ZEDARE_TRAINING_OFFLINE_H
 
 #include <cstdint>
+#include <cmath>
 #include <cstdio>
 #include <string>
 
@@ -91,6 +92,28 @@ class InputFile {
 
 // Size of a file in bytes, 0 when it cannot be determined.
 long long fileSize(std::FILE* stream);
+
+// ---- solved positions ----
+// Writes, for every game of a position file, one of its positions with minEmpties to
+// maxEmpties empty squares (the game number chooses which count) solved exactly:
+// "value<TAB>position line", the value for the side to move.
+int writeSolvedSet(const char* positions, const char* output, int minEmpties, int maxEmpties);
+
+// The error of the static evaluation (weight set 1, from the side to move) against the
+// exact values of a solved set, in discs.
+struct EvalErrors {
+  struct Row {
+    long long count = 0;
+    double sumSquares = 0, sumAbs = 0;
+    double rms() const { return count ? std::sqrt(sumSquares / count) : 0.0; }
+    double meanAbs() const { return count ? sumAbs / count : 0.0; }
+  };
+  Row byEmpties[61];
+  Row all;
+  // exact value = slope * evaluation + intercept, fitted over the whole set.
+  double slope = 0, intercept = 0;
+};
+int evaluationErrors(Engine& engine, const char* set, EvalErrors& result);
 
 // ---- line formats ----
 // The board text form is read by Board::parseText (strict here), the book line by

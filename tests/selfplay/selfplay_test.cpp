@@ -8,6 +8,7 @@
 
 #include "../training/offline_support.h"
 #include "records/game_record.h"
+#include "search/solver.h"
 
 using namespace offline_test;
 using zedare::Board;
@@ -270,4 +271,36 @@ TEST_F(SelfPlay, ProgressCountsGamesOfTheRangeAndTheirMoves) {
   long long moves = 0;
   for (const auto& [number, game] : games) moves += static_cast<long long>(game.size()) - 3 - 1;
   EXPECT_EQ(seen.positions, moves);
+}
+
+// A dump that finishes its games by perfect play: each game's result is the exact value
+// of its first position with that many empty squares, which level 1 on its own misses in
+// some of the games.
+TEST_F(SelfPlay, PerfectPlayFromTheThresholdGivesTheExactResult) {
+  const int threshold = 12;
+  int games = 0, missedByLevel1 = 0;
+  for (const int perfectFrom : {threshold, 0}) {
+    const std::string out = path("perfect" + std::to_string(perfectFrom) + ".txt");
+    engine().dumpPerfectFrom = perfectFrom;
+    ASSERT_EQ(engine().startDump(out.c_str(), 3, 1, INT_MAX), zedare::kOfflineDone);
+    for (const auto& [number, game] : gamesOf(readLines(out))) {
+      expectWholeGame(game, 3);
+      auto at = std::find_if(game.begin(), game.end(), [](const Position& p) {
+        return p.side != 0 && p.count(0) <= threshold;
+      });
+      ASSERT_NE(at, game.end());
+      zedare::EndgameSolver solver;
+      const int exact = solver.solve(at->board()).value;
+      const int mine = game.back().count(at->side), theirs = game.back().count(-at->side);
+      const int result = theirs == 0 ? 64 : mine == 0 ? -64 : mine - theirs;
+      if (perfectFrom) {
+        EXPECT_EQ(result, exact) << "game " << number;
+        ++games;
+      } else if (result != exact) {
+        ++missedByLevel1;
+      }
+    }
+  }
+  EXPECT_GE(games, 8);
+  EXPECT_GE(missedByLevel1, 1);
 }

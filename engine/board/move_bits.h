@@ -1,0 +1,97 @@
+// A move's flips and a side's legal squares on two 64-bit words (player's discs,
+// opponent's discs; square (r, c) is bit (r-1)*8 + (c-1)), shared by the rules of the
+// Board and by the endgame solver, which works on the two words alone.
+#ifndef ZEDARE_BOARD_MOVE_BITS_H
+#define ZEDARE_BOARD_MOVE_BITS_H
+
+#include <bit>
+#include <cstdint>
+
+namespace zedare {
+
+namespace move_bits_detail {
+
+// The eight directions as (row step, column step): the four that raise the bit index
+// first (E, SE, S, SW), then their opposites (W, NW, N, NE).
+inline constexpr int kDirections[8][2] = {{0, 1}, {1, 1}, {1, 0}, {1, -1},
+                                   {0, -1}, {-1, -1}, {-1, 0}, {-1, 1}};
+
+// Per square and direction, the squares beyond it up to the edge.
+struct RayTable {
+  uint64_t ray[64][8];
+  constexpr RayTable() : ray() {
+    for (int sq = 0; sq < 64; ++sq) {
+      for (int d = 0; d < 8; ++d) {
+        int r = sq / 8 + kDirections[d][0], c = sq % 8 + kDirections[d][1];
+        for (; r >= 0 && r < 8 && c >= 0 && c < 8; r += kDirections[d][0], c += kDirections[d][1])
+          ray[sq][d] |= uint64_t{1} << (r * 8 + c);
+      }
+    }
+  }
+};
+inline constexpr RayTable kRays;
+
+// The discs a move on square `sq` flips. Along each ray the first square that is not an
+// opponent disc ends the run of opponent discs next to the move; the run is flipped when
+// that square holds a disc of the player. In the first four directions the bit index
+// grows along the ray, so that square is the ray's lowest such bit; in the other four it
+// is the highest. No loops and no branches: this runs for every move the search tries.
+inline uint64_t flipsOf(int sq, uint64_t player, uint64_t opponent) {
+  const uint64_t* rays = kRays.ray[sq];
+  uint64_t flips = 0;
+#pragma GCC unroll 4
+  for (int d = 0; d < 4; ++d) {
+    const uint64_t ray = rays[d];
+    const uint64_t ends = ray & ~opponent;
+    const uint64_t first = ends & (0 - ends);
+    const uint64_t run = ray & (first - 1);
+    flips |= (first & player) ? run : 0;
+  }
+#pragma GCC unroll 4
+  for (int d = 4; d < 8; ++d) {
+    const uint64_t ray = rays[d];
+    const uint64_t ends = ray & ~opponent;
+    // The highest bit of ends (none when ends is empty: the "| 1" only keeps the count
+    // defined, and the "& ends" drops the bit it stands for).
+    const uint64_t first = (uint64_t{1} << 63 >> std::countl_zero(ends | 1)) & ends;
+    const uint64_t run = ray & ~((first << 1) - 1);
+    flips |= (first & player) ? run : 0;
+  }
+  return flips;
+}
+
+// Legal squares along one line, both ways: runs of opponent discs that begin next to a
+// player disc are grown by doubling (one, two, then four squares at a time), and the
+// empty square just past a run is legal. `opponent` is already masked for lines that
+// cross columns, so that no run wraps round an edge.
+template <int s>
+inline uint64_t legalAlong(uint64_t player, uint64_t opponent, uint64_t empty) {
+  uint64_t up = player | (opponent & (player << s));
+  uint64_t down = player | (opponent & (player >> s));
+  uint64_t upRun = opponent & (opponent << s);
+  uint64_t downRun = opponent & (opponent >> s);
+  up |= upRun & (up << (2 * s));
+  down |= downRun & (down >> (2 * s));
+  upRun &= upRun << (2 * s);
+  downRun &= downRun >> (2 * s);
+  up |= upRun & (up << (4 * s));
+  down |= downRun & (down >> (4 * s));
+  return empty & (((up & opponent) << s) | ((down & opponent) >> s));
+}
+
+inline uint64_t legalSquares(uint64_t player, uint64_t opponent, uint64_t empty) {
+  // Opponent discs in columns 2..7: a run along a row or a diagonal never continues
+  // through column 1 or 8.
+  const uint64_t inner = opponent & 0x7E7E7E7E7E7E7E7EULL;
+  return legalAlong<1>(player, inner, empty) | legalAlong<7>(player, inner, empty) |
+         legalAlong<8>(player, opponent, empty) | legalAlong<9>(player, inner, empty);
+}
+
+}  // namespace move_bits_detail
+
+using move_bits_detail::flipsOf;
+using move_bits_detail::legalSquares;
+
+}  // namespace zedare
+
+#endif

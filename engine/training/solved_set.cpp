@@ -1,0 +1,105 @@
+// Solved positions: a fixed set of positions from self-play games with their exact values,
+// against which the static evaluation is measured in discs.
+//
+// Set line: "value<TAB>" and then the position line it came from ("game<TAB>discs<TAB>"
+// and the board text); the value is the exact final disc difference for the side to move
+// (the engine's scoring: empty squares of an early end count for nobody).
+#include <cmath>
+#include <cstdlib>
+#include <string>
+
+#include "api/engine.h"
+#include "eval/evaluate.h"
+#include "search/solver.h"
+#include "training/offline.h"
+
+namespace zedare {
+
+int writeSolvedSet(const char* positions, const char* output, int minEmpties, int maxEmpties) {
+  if (minEmpties < 1 || maxEmpties < minEmpties || maxEmpties > 60) {
+    std::fprintf(stderr, "solved set: empty squares from %d to %d make no range\n", minEmpties,
+                 maxEmpties);
+    return kOfflineBadArgument;
+  }
+  InputFile in;
+  if (!in.open(positions)) return kOfflineCannotOpen;
+  OutputFile out;
+  if (!out.open(output)) return kOfflineCannotOpen;
+  const long long size = fileSize(in.get());
+  LineReader lines(in.get(), positions);
+  EndgameSolver solver;
+  Board board;
+  std::string why;
+  // One position per game: the one with the game's own number of empty squares (the games
+  // spread over the range in turn), the first such position with a move to play.
+  int pickedGame = INT32_MIN;
+  long long solved = 0;
+  while (lines.next()) {
+    if (offlineStopRequested()) return out.finish(kOfflineInterrupted);
+    int game, discs;
+    if (!parsePositionLine(lines.text(), game, discs, board, why)) {
+      lines.reject(why);
+      return out.finish(kOfflineBadInput);
+    }
+    const int span = maxEmpties - minEmpties + 1;
+    const int wanted = minEmpties + ((game % span) + span) % span;
+    if (game == pickedGame || board.sideToMove == 0 || board.count(0) != wanted ||
+        !board.hasLegalMove(board.sideToMove)) {
+      continue;
+    }
+    pickedGame = game;
+    const EndgameSolver::Result r = solver.solve(board);
+    out.write(std::to_string(r.value) + "\t" + lines.text() + "\n", true);
+    ++solved;
+    reportOfflineProgress("bytes", lines.bytesRead(), size, solved);
+  }
+  return out.finish(lines.tooLong() ? kOfflineBadInput : kOfflineDone);
+}
+
+int evaluationErrors(Engine& e, const char* set, EvalErrors& result) {
+  InputFile in;
+  if (!in.open(set)) return kOfflineCannotOpen;
+  LineReader lines(in.get(), set);
+  result = EvalErrors{};
+  Board board;
+  std::string why;
+  double sumEval = 0, sumExact = 0, sumEvalSquares = 0, sumProducts = 0;
+  while (lines.next()) {
+    char* rest = nullptr;
+    const long value = std::strtol(lines.text(), &rest, 10);
+    int game, discs;
+    if (rest == lines.text() || *rest != '\t' || value < -64 || value > 64 ||
+        !parsePositionLine(rest + 1, game, discs, board, why) || board.sideToMove == 0) {
+      lines.reject(why.empty() ? "expected an exact value, a tab and a position line" : why);
+      return kOfflineBadInput;
+    }
+    e.computerColour = board.sideToMove;
+    e.humanColour = -board.sideToMove;
+    const double eval = evaluate1(e, board);
+    const double error = eval - static_cast<double>(value);
+    EvalErrors::Row& row = result.byEmpties[board.count(0)];
+    ++row.count;
+    row.sumSquares += error * error;
+    row.sumAbs += std::fabs(error);
+    EvalErrors::Row& all = result.all;
+    ++all.count;
+    all.sumSquares += error * error;
+    all.sumAbs += std::fabs(error);
+    sumEval += eval;
+    sumExact += value;
+    sumEvalSquares += eval * eval;
+    sumProducts += eval * value;
+  }
+  if (lines.tooLong()) return kOfflineBadInput;
+  // The least-squares line exact = slope * evaluation + intercept: a slope of 1 means the
+  // evaluation's unit is the disc.
+  const double n = static_cast<double>(result.all.count);
+  const double variance = sumEvalSquares - sumEval * sumEval / n;
+  if (n > 1 && variance > 0) {
+    result.slope = (sumProducts - sumEval * sumExact / n) / variance;
+    result.intercept = (sumExact - result.slope * sumEval) / n;
+  }
+  return kOfflineDone;
+}
+
+}  // namespace zedare
