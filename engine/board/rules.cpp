@@ -168,7 +168,7 @@ void Board::takeListFrom(const Board& parent, int row, int column) {
   const int count = parent.moveCount;
   for (int i = 0; i < count; ++i) {
     if (from[i].row == row && from[i].column == column) continue;
-    moves[n++] = MoveEntry{1, from[i].row, from[i].column, kNoValue, nullptr};
+    moves[n++] = MoveEntry{MoveFlag::Untried, from[i].row, from[i].column, kNoValue, nullptr};
   }
   // Newly reached empty neighbours, in the order E, SE, S, SW, W, NW, N, NE.
   const int sq = squareIndex(row, column);
@@ -177,8 +177,8 @@ void Board::takeListFrom(const Board& parent, int row, int column) {
     const uint64_t nbBit = uint64_t{1} << nb;
     if ((occupancy | colour) & nbBit) continue;  // occupied, or already a candidate
     colour |= nbBit;
-    moves[n++] = MoveEntry{1, static_cast<int8_t>(nb / 8 + 1), static_cast<int8_t>(nb % 8 + 1),
-                           kNoValue, nullptr};
+    moves[n++] = MoveEntry{MoveFlag::Untried, static_cast<int8_t>(nb / 8 + 1),
+                           static_cast<int8_t>(nb % 8 + 1), kNoValue, nullptr};
   }
   moveCount = static_cast<int8_t>(n);
 }
@@ -261,8 +261,8 @@ void Board::rebuildCandidates() {
   int n = 0;
   for (uint64_t m = reached; m; m &= m - 1) {  // row by row, column 1 to 8
     const int sq = std::countr_zero(m);
-    moves[n++] = MoveEntry{1, static_cast<int8_t>(sq / 8 + 1), static_cast<int8_t>(sq % 8 + 1),
-                           kNoValue, nullptr};
+    moves[n++] = MoveEntry{MoveFlag::Untried, static_cast<int8_t>(sq / 8 + 1),
+                           static_cast<int8_t>(sq % 8 + 1), kNoValue, nullptr};
   }
   moveCount = static_cast<int8_t>(n);
   refreshGrid();
@@ -286,7 +286,7 @@ std::string Board::checkConsistency() const {
   }
   if (listed != expected) return "move list differs from the candidate squares";
   if (sideToMove < -1 || sideToMove > 1) return "side to move out of range";
-  if (form == 2) {
+  if (form == BoardForm::Grid) {
     if (!grid) return "grid form without a grid";
     syncGrid();  // a grid waiting to be rebuilt from the words agrees with them
     for (int r = 1; r <= 8; ++r) {

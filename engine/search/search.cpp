@@ -63,7 +63,7 @@ float discValue(Engine& e, Board& b) {
     b.cachedKind = 1;
     ++e.exactCount;
   }
-  return e.searchMode == 2 ? wldOf(b.cachedValue) : b.cachedValue;
+  return e.searchMode == SearchMode::WinLossDraw ? wldOf(b.cachedValue) : b.cachedValue;
 }
 
 // A failed allocation ends the search as a stop does: both flags are cleared, every
@@ -105,8 +105,9 @@ struct ChildMaker {
   ChildMaker(const ChildMaker&) = delete;
   ChildMaker& operator=(const ChildMaker&) = delete;
 
-  // Prepares the child of entry m (flag 1, or flag 2 without child): 2 if legal. After
-  // a failed allocation the entry is left untried and the search is stopped.
+  // Prepares the child of entry m (untried, or legal without a child) and marks it legal
+  // or illegal. After a failed allocation the entry is left untried and the search is
+  // stopped.
 #ifdef ZEDARE_CHECK_TREE
   static void checkPlayed(const Board& child) {
     const std::string fault = child.checkConsistency();
@@ -122,7 +123,7 @@ struct ChildMaker {
     // The flips are found once: they tell whether the move is legal and are then played.
     const uint64_t flips = b.flipsFor(m.row, m.column, side);
     if (!flips) {
-      m.flag = 0;
+      m.flag = MoveFlag::Illegal;
       return;
     }
     if (keep) {
@@ -134,7 +135,7 @@ struct ChildMaker {
 #ifdef ZEDARE_CHECK_TREE
         checkPlayed(*child);
 #endif
-        m.flag = 2;
+        m.flag = MoveFlag::Legal;
         m.child = child;
         return;
       }
@@ -154,7 +155,7 @@ struct ChildMaker {
       checkPlayed(slot);  // not at the leaf ply: a leaf child has no list to check
 #endif
     }
-    m.flag = 2;
+    m.flag = MoveFlag::Legal;
     m.child = &slot;
   }
 
@@ -178,9 +179,9 @@ bool expand(Engine& e, Board& b, int ply, bool minimax, int& noMove, Visit visit
       break;
     }
     MoveEntry& m = b.moves[i];
-    if (m.flag == 0) continue;
-    if (m.flag == 1 || !m.child) maker.prepare(m);
-    if (m.flag == 2 && m.child) {
+    if (m.flag == MoveFlag::Illegal) continue;
+    if (m.flag == MoveFlag::Untried || !m.child) maker.prepare(m);
+    if (m.flag == MoveFlag::Legal && m.child) {
       visit(m);
       noMove = 0;
       maker.release(m);
@@ -368,7 +369,8 @@ float memoryNode(Engine& e, Board& b, int ply, float alpha, float beta) {
 // Scoring
 
 float terminalValue(Engine& e, Board& b) {
-  if (e.searchMode == 1 || e.searchMode == 2) return discValue(e, b);
+  if (e.searchMode == SearchMode::Exact || e.searchMode == SearchMode::WinLossDraw)
+    return discValue(e, b);
   if (!known(b.cachedValue) || b.cachedKind != 0) {
     const int mine = b.count(e.computerColour);
     const int theirs = b.discCount - mine;
@@ -380,7 +382,8 @@ float terminalValue(Engine& e, Board& b) {
 }
 
 float leafValue(Engine& e, Board& b) {
-  if (e.searchMode == 1 || e.searchMode == 2) return discValue(e, b);
+  if (e.searchMode == SearchMode::Exact || e.searchMode == SearchMode::WinLossDraw)
+    return discValue(e, b);
   if (!known(b.cachedValue) || b.cachedKind != 0) {
     b.cachedValue = e.evalVariant == 1 ? evaluate1(e, b) : evaluate2(e, b);
     b.cachedKind = 0;
@@ -427,15 +430,14 @@ float runRootSearch(Engine& e) {
   if (e.searchObserver)
     e.searchObserver(e.searchObserverContext, e.searchMode, e.leafDepth, e.keptDepth);
   switch (e.algorithm) {
-    case 0:
+    case Algorithm::Minimax:
       return minimaxNode(e, *e.root, 0);
-    case 1:
+    case Algorithm::AlphaBeta:
       return searchAlphaBeta(e, *e.root);
-    case 2:
+    case Algorithm::Mtdf:
       return searchMtdf(e, *e.root);
-    default:
-      return 0.0f;
   }
+  return 0.0f;
 }
 
 }  // namespace zedare

@@ -139,7 +139,7 @@ int Engine::generateContinuations(const char* input, int moveNumber, const char*
       return out.finish(kOfflineBadInput);
     }
     gameBoard = entry;
-    bestMove = MoveEntry{2, static_cast<int8_t>(row), static_cast<int8_t>(column),
+    bestMove = MoveEntry{MoveFlag::Legal, static_cast<int8_t>(row), static_cast<int8_t>(column),
                          static_cast<float>(value), nullptr};
     resetTree();
     playMove(row, column, computerColour);
@@ -165,7 +165,7 @@ int Engine::generateContinuations(const char* input, int moveNumber, const char*
           const MoveEntry chosen = bestMove;
           moved = playChosenMove(*this, computerColour) != 0 || moved;
           // A line is written for a searched move only; a fallback move has no value.
-          if (chosen.flag == 2 && dumpCounter == fallbacks) {
+          if (chosen.flag == MoveFlag::Legal && dumpCounter == fallbacks) {
             out.write(bookLine(before, chosen.row, chosen.column, chosen.value), true);
           }
           v = chosen.value;

@@ -35,9 +35,10 @@ std::vector<Square> legalMoves(ZedareHandle engine, int colour) {
   return moves;
 }
 
-// Plays `square` for `colour` (black is the human, code 14; white the computer, code
-// 15). Then, as the window does, the side to move passes when it cannot move and the
-// other can, the game ends when neither can, and the position is stored.
+// Plays `square` for `colour` (black is the human, ZEDARE_HUMAN_MOVE; white the
+// computer, ZEDARE_COMPUTER_MOVE). Then, as the window does, the side to move passes
+// when it cannot move and the other can, the game ends when neither can, and the
+// position is stored.
 void play(ZedareHandle engine, int colour, Square square) {
   TavrinInst(engine, colour == -1 ? ZEDARE_HUMAN_MOVE : ZEDARE_COMPUTER_MOVE, square.row,
              square.column);
