@@ -207,6 +207,20 @@ int Board::listSizeAfter(int row, int column) const {
   return n > kMaxMoves ? kMaxMoves : n;
 }
 
+namespace {
+
+// The two ways of playing a move from a parent when it is legal: `play` gets the flips
+// (found once). 1 if the move was played, 0 when it is not legal.
+template <typename Play>
+int playIfLegal(const Board& parent, int row, int column, int colourValue, Play play) {
+  const uint64_t flips = flipsAt(parent, row, column, colourValue);
+  if (!flips) return 0;
+  play(flips);
+  return 1;
+}
+
+}  // namespace
+
 uint64_t Board::flipsFor(int row, int column, int colourValue) const {
   return flipsAt(*this, row, column, colourValue);
 }
@@ -221,10 +235,9 @@ void Board::playSquaresFrom(const Board& parent, int row, int column, int colour
 }
 
 int Board::playSquaresFrom(const Board& parent, int row, int column, int colourValue) {
-  const uint64_t flips = flipsAt(parent, row, column, colourValue);
-  if (!flips) return 0;
-  playSquaresFrom(parent, row, column, colourValue, flips);
-  return 1;
+  return playIfLegal(parent, row, column, colourValue, [&](uint64_t flips) {
+    playSquaresFrom(parent, row, column, colourValue, flips);
+  });
 }
 
 void Board::playFrom(const Board& parent, int row, int column, int colourValue, uint64_t flips) {
@@ -235,10 +248,8 @@ void Board::playFrom(const Board& parent, int row, int column, int colourValue, 
 }
 
 int Board::playFrom(const Board& parent, int row, int column, int colourValue) {
-  const uint64_t flips = flipsAt(parent, row, column, colourValue);
-  if (!flips) return 0;
-  playFrom(parent, row, column, colourValue, flips);
-  return 1;
+  return playIfLegal(parent, row, column, colourValue,
+                     [&](uint64_t flips) { playFrom(parent, row, column, colourValue, flips); });
 }
 
 int Board::hasLegalMove(int colourValue) const {
