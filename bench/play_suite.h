@@ -258,7 +258,7 @@ inline int runStops(int count) {
         int k = 0;
         if (i % 4 == 3) {
           for (int j = 0; j < r.moveCount; ++j)
-            if (r.moves[j].flag == 2) k = j;
+            if (r.moves[j].flag == zedare::MoveFlag::Legal) k = j;
         }
         e.playMove(r.moves[k].row, r.moves[k].column, e.humanColour);
       });

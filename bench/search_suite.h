@@ -83,7 +83,7 @@ inline CaseResult runCase(const zedare::Engine& model, const BenchPosition& p, i
   setUp(e, p);
   e.level = 0;
   e.setLevel(level);
-  e.algorithm = algorithm;
+  e.algorithm = static_cast<zedare::Algorithm>(algorithm);
   const auto start = std::chrono::steady_clock::now();
   e.chooseMove(0);
   const double seconds =

@@ -85,7 +85,7 @@ int Engine::playMove(int row, int column, int colourValue) {
   for (int i = 0; i < root->moveCount; ++i) {
     MoveEntry& e = root->moves[i];
     if (e.row == row && e.column == column) {
-      if (e.flag == 2 && e.child) {
+      if (e.flag == MoveFlag::Legal && e.child) {
         child = e.child;
         e.child = nullptr;
       }

@@ -23,6 +23,7 @@
 #include "matrix/matrix.h"
 #include "records/game_record.h"
 #include "search/node_store.h"
+#include "search/search.h"
 
 namespace zedare {
 
@@ -41,7 +42,7 @@ constexpr int kPlySlots = 30;
 
 // Called before every root search with its mode, leaf depth and kept depth (tests and
 // tools use it to see the schedule the game control runs).
-using SearchObserver = void (*)(void* context, int mode, int leafDepth, int keptDepth);
+using SearchObserver = void (*)(void* context, SearchMode mode, int leafDepth, int keptDepth);
 
 struct Engine : EvalContext {
   int level = 3;
@@ -55,9 +56,9 @@ struct Engine : EvalContext {
   int lastColumn = 0;
   std::atomic<int> searching{0};
   std::atomic<int> pondering{0};
-  int algorithm = 2;  // 0 minimax, 1 alpha-beta, 2 MTD(f)
+  Algorithm algorithm = Algorithm::Mtdf;
   int keptDepth = 4;
-  MoveEntry bestMove{0, 0, 0, 0.0f, nullptr};
+  MoveEntry bestMove{MoveFlag::Illegal, 0, 0, 0.0f, nullptr};
   int exactCount = 0;
   int evalCount = 0;
   int gameCounter = 0;
@@ -65,7 +66,7 @@ struct Engine : EvalContext {
   SearchObserver searchObserver = nullptr;
   void* searchObserverContext = nullptr;
 
-  int searchMode = 0;  // 0 heuristic, 1 exact disc difference, 2 win/loss/draw
+  SearchMode searchMode = SearchMode::Heuristic;
   int leafDepth = 0;
   // The kept tree's boards, root included, within the store's memory budget.
   NodeStore tree;

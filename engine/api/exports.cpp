@@ -34,7 +34,7 @@ int32_t instruction(Engine& e, uint32_t code, int32_t a, int32_t b) {
       e.setLevel(a);
       return 0;
     case ZEDARE_SET_ALGORITHM:
-      e.algorithm = a;
+      e.algorithm = static_cast<zedare::Algorithm>(a);
       return 0;
     case ZEDARE_HUMAN_COLOUR:
       return e.humanColour;
@@ -47,7 +47,7 @@ int32_t instruction(Engine& e, uint32_t code, int32_t a, int32_t b) {
     case ZEDARE_LEVEL:
       return e.level;
     case ZEDARE_ALGORITHM:
-      return e.algorithm;
+      return static_cast<int32_t>(e.algorithm);
     case ZEDARE_NEW_GAME:
       e.newGame();
       return 0;

@@ -41,11 +41,11 @@ namespace {
 // searches at `last` only, alpha-beta at every depth from 1, MTD(f) at every second
 // depth from `first` (none when first > last). Other algorithm values search nothing.
 void deepen(Engine& engine, int first, int last) {
-  if (engine.algorithm == 0) {
+  if (engine.algorithm == Algorithm::Minimax) {
     searchAt(engine, last);
-  } else if (engine.algorithm == 1) {
+  } else if (engine.algorithm == Algorithm::AlphaBeta) {
     for (int k = 1; k <= last; ++k) searchAt(engine, k);
-  } else if (engine.algorithm == 2) {
+  } else if (engine.algorithm == Algorithm::Mtdf) {
     for (int k = first; k <= last; k += 2) searchAt(engine, k);
   }
 }
@@ -59,16 +59,17 @@ void Engine::chooseMove(int bookAllowed) {
   keepTreeInStep(*this);
   const int empties = gameBoard.count(0);
   if (empties <= 0) {
-    setBestMove(MoveEntry{0, 0, 0, 0.0f, nullptr});
+    setBestMove(MoveEntry{MoveFlag::Illegal, 0, 0, 0.0f, nullptr});
     return;
   }
   if (empties <= wldEmpties) {
     searching.store(1, std::memory_order_relaxed);
     keptDepth = std::max(depth - 4, 4);
     const int m = std::min(empties, depth);
-    const int finalMode = empties > exactEmpties ? 2 : 1;
-    if (algorithm >= 0 && algorithm <= 2) {
-      searchMode = 0;
+    const SearchMode finalMode =
+        empties > exactEmpties ? SearchMode::WinLossDraw : SearchMode::Exact;
+    if (isKnownAlgorithm(algorithm)) {
+      searchMode = SearchMode::Heuristic;
       deepen(*this, std::min(depth, 6), m);
       searchMode = finalMode;
       searchAt(*this, empties);
@@ -83,7 +84,7 @@ void Engine::chooseMove(int bookAllowed) {
       }
     }
     searching.store(1, std::memory_order_relaxed);
-    searchMode = 0;
+    searchMode = SearchMode::Heuristic;
     const int d = empties <= wldEmpties + 2 ? depth + 2 : depth;
     keptDepth = std::max(d - 4, 4);
     deepen(*this, std::min(d, 6), d);
@@ -93,13 +94,13 @@ void Engine::chooseMove(int bookAllowed) {
     const MoveEntry& first = root->moves[0];
     setBestMove(MoveEntry{first.flag, first.row, first.column, first.value, nullptr});
   } else {
-    setBestMove(MoveEntry{0, 0, 0, 0.0f, nullptr});
+    setBestMove(MoveEntry{MoveFlag::Illegal, 0, 0, 0.0f, nullptr});
   }
 }
 
 int Engine::chooseAndPlay(int bookAllowed, int colourValue) {
   chooseMove(bookAllowed);
-  if (bestMove.flag != 2) return 0;
+  if (bestMove.flag != MoveFlag::Legal) return 0;
   // A book move that is not legal here is not played (playMove leaves the board as it
   // was and keeps the last move).
   return playMove(bestMove.row, bestMove.column, colourValue);
@@ -109,13 +110,13 @@ void Engine::ponder() {
   tree.clearFailure();
   pondering.store(1, std::memory_order_relaxed);
   keepTreeInStep(*this);
-  searchMode = 0;
+  searchMode = SearchMode::Heuristic;
   const int empties = gameBoard.count(0);
   const int d = empties - 1 <= wldEmpties + 2 ? depth + 2 : depth;
   keptDepth = std::max(d - 3, 4);
   const int last = std::min(empties, d + 1);
   deepen(*this, std::min(d + 1, 7), last);
-  if (algorithm == 2 && empties == d) searchAt(*this, empties);
+  if (algorithm == Algorithm::Mtdf && empties == d) searchAt(*this, empties);
   pondering.store(0, std::memory_order_relaxed);
 }
 

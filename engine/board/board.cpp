@@ -106,7 +106,8 @@ Board& Board::operator=(const Board& other) {
   ensureCapacity(other.moveCount);
   moveCount = other.moveCount;
   for (int i = 0; i < moveCount; ++i) {
-    moves[i] = MoveEntry{1, other.moves[i].row, other.moves[i].column, kNoValue, nullptr};
+    moves[i] =
+        MoveEntry{MoveFlag::Untried, other.moves[i].row, other.moves[i].column, kNoValue, nullptr};
   }
   cachedValue = lowerBound = upperBound = kNoValue;
   return *this;
@@ -134,12 +135,12 @@ void Board::ensureCapacity(int entries) {
 
 void Board::toGrid() {
   if (!grid) grid = new int32_t[128];
-  form = 2;
+  form = BoardForm::Grid;
   refreshGrid();
 }
 
 void Board::syncGrid() const {
-  if (form != 2 || !gridStale) return;
+  if (form != BoardForm::Grid || !gridStale) return;
   for (int r = 1; r <= 8; ++r) {
     const unsigned occ = (occupancy >> ((r - 1) * 8)) & 0xFF;
     const unsigned col = (colour >> ((r - 1) * 8)) & 0xFF;
@@ -165,14 +166,14 @@ void Board::assignSquares(const Board& source) {
 // Squares
 
 int Board::colourAt(int row, int column) const {
-  if (form == 2) return gridSquares()[squareIndex(row, column)];
+  if (form == BoardForm::Grid) return gridSquares()[squareIndex(row, column)];
   const uint64_t bit = squareBit(row, column);
   if (!(occupancy & bit)) return 0;
   return (colour & bit) ? 1 : -1;
 }
 
 int Board::stateAt(int row, int column) const {
-  if (form == 2) return gridSquares()[64 + squareIndex(row, column)];
+  if (form == BoardForm::Grid) return gridSquares()[64 + squareIndex(row, column)];
   const uint64_t bit = squareBit(row, column);
   if (occupancy & bit) return 2;
   return (colour & bit) ? 1 : 0;
@@ -211,10 +212,10 @@ int Board::count(int colourValue) const {
 }
 
 bool Board::sameSquares(const Board& other) const {
-  if (form == 2 && other.form == 2) {
+  if (form == BoardForm::Grid && other.form == BoardForm::Grid) {
     return std::memcmp(gridSquares(), other.gridSquares(), 64 * sizeof(int32_t)) == 0;
   }
-  if (form == 2) {
+  if (form == BoardForm::Grid) {
     return occupancy == other.occupancy && discs(1) == other.discs(1);
   }
   return occupancy == other.occupancy && colour == other.colour;
@@ -234,7 +235,8 @@ void Board::setInitial() {
   moveCount = 12;
   for (int i = 0; i < 12; ++i) {
     colour |= squareBit(kCandidates[i][0], kCandidates[i][1]);
-    moves[i] = MoveEntry{1, kCandidates[i][0], kCandidates[i][1], kNoValue, nullptr};
+    moves[i] =
+        MoveEntry{MoveFlag::Untried, kCandidates[i][0], kCandidates[i][1], kNoValue, nullptr};
   }
   refreshGrid();
   discCount = 4;
@@ -259,8 +261,8 @@ void Board::copyTransformed(Board& target, int code) const {
   for (int i = 0; i < moveCount; ++i) {
     int r, c;
     symmetry(code, moves[i].row, moves[i].column, r, c);
-    target.moves[i] =
-        MoveEntry{1, static_cast<int8_t>(r), static_cast<int8_t>(c), kNoValue, nullptr};
+    target.moves[i] = MoveEntry{MoveFlag::Untried, static_cast<int8_t>(r), static_cast<int8_t>(c),
+                                kNoValue, nullptr};
   }
   target.discCount = discCount;
   target.sideToMove = sideToMove;
@@ -275,7 +277,8 @@ void Board::copyInverted(Board& target) const {
   target.ensureCapacity(moveCount);
   target.moveCount = moveCount;
   for (int i = 0; i < moveCount; ++i) {
-    target.moves[i] = MoveEntry{1, moves[i].row, moves[i].column, kNoValue, nullptr};
+    target.moves[i] =
+        MoveEntry{MoveFlag::Untried, moves[i].row, moves[i].column, kNoValue, nullptr};
   }
   target.discCount = discCount;
   target.sideToMove = static_cast<int8_t>(-sideToMove);
@@ -284,7 +287,7 @@ void Board::copyInverted(Board& target) const {
 
 void Board::resetMoves() {
   for (int i = 0; i < moveCount; ++i) {
-    moves[i].flag = 1;
+    moves[i].flag = MoveFlag::Untried;
     moves[i].value = kNoValue;
     moves[i].child = nullptr;
   }

@@ -10,7 +10,7 @@
 //
 // Two storage forms, chosen per object:
 //
-//   packed (form 1): two 64-bit words. Square (r, c) is bit (r-1)*8 + (c-1), so row r
+//   packed (BoardForm::Packed): two 64-bit words. Square (r, c) is bit (r-1)*8 + (c-1), so row r
 //     is byte r-1 and column c is bit c-1 of that byte.
 //       occupancy: bit set = the square holds a disc.
 //       colour:    for an occupied square, set = colour +1, clear = colour -1;
@@ -18,7 +18,7 @@
 //     Copies are two word moves, and legality, flips and counts are whole-word bit
 //     operations.
 //
-//   grid (form 2): an owned array of 128 ints. Element (r-1)*8 + (c-1) is the colour of
+//   grid (BoardForm::Grid): an owned array of 128 ints. Element (r-1)*8 + (c-1) is the colour of
 //     (r, c) (+1, -1, 0); element 64 + (r-1)*8 + (c-1) is its square state (0 empty, 1
 //     candidate, 2 occupied). The search's per-ply scratch boards are in this form. A
 //     grid board keeps its two words current as well, so every rule runs on the same
@@ -56,14 +56,23 @@ bool readBoundedInteger(const char*& p, long long low, long long high, long long
 
 struct Board;
 
+// The state of a move-list entry (the list sort puts higher values first).
+enum class MoveFlag : int8_t {
+  Illegal = 0,  // tried and not legal
+  Untried = 1,  // a candidate not yet tried
+  Legal = 2,    // tried and legal (its child kept or null); also a book's chosen move
+};
+
 struct MoveEntry {
-  // 1 = candidate not yet tried, 2 = legal (child kept or null), 0 = tried and illegal.
-  int8_t flag = 1;
+  MoveFlag flag = MoveFlag::Untried;
   int8_t row = 0;
   int8_t column = 0;
   float value = kNoValue;
   Board* child = nullptr;  // owned
 };
+
+// The two storage forms (see above).
+enum class BoardForm : uint8_t { Packed = 1, Grid = 2 };
 
 // Process-wide constant tables.
 extern const uint8_t ColumnMask[8];
@@ -97,7 +106,7 @@ struct Board {
   // stored by an earlier search count as unknown, so a search forgets every bound of the
   // kept tree without walking it.
   uint32_t boundEpoch = 0;
-  uint8_t form = 1;  // 1 packed, 2 grid
+  BoardForm form = BoardForm::Packed;
   int8_t discCount = 0;
   int8_t sideToMove = 0;
   int8_t moveCount = 0;
@@ -114,7 +123,7 @@ struct Board {
 
   Board() = default;
   // Copy: squares, side to move, disc count, the move list with every entry reset
-  // (flag 1, no value, no child) and all three values unknown. Keeps the target's form.
+  // (untried, no value, no child) and all three values unknown. Keeps the target's form.
   Board(const Board& other);
   Board& operator=(const Board& other);
   ~Board();
@@ -225,7 +234,7 @@ struct Board {
   // After a change of the words: the grid is rebuilt now (refreshGrid) or when it is
   // next read (markGridStale, for the search's scratch boards).
   void markGridStale() {
-    if (form == 2) gridStale = true;
+    if (form == BoardForm::Grid) gridStale = true;
   }
   void refreshGrid() {
     markGridStale();

@@ -93,7 +93,7 @@ void Board::takeListFrom(const Board& parent, int row, int column) {
   const int count = parent.moveCount;
   for (int i = 0; i < count; ++i) {
     if (from[i].row == row && from[i].column == column) continue;
-    moves[n++] = MoveEntry{1, from[i].row, from[i].column, kNoValue, nullptr};
+    moves[n++] = MoveEntry{MoveFlag::Untried, from[i].row, from[i].column, kNoValue, nullptr};
   }
   // Newly reached empty neighbours, in the order E, SE, S, SW, W, NW, N, NE.
   const int sq = squareIndex(row, column);
@@ -102,8 +102,8 @@ void Board::takeListFrom(const Board& parent, int row, int column) {
     const uint64_t nbBit = uint64_t{1} << nb;
     if ((occupancy | colour) & nbBit) continue;  // occupied, or already a candidate
     colour |= nbBit;
-    moves[n++] = MoveEntry{1, static_cast<int8_t>(nb / 8 + 1), static_cast<int8_t>(nb % 8 + 1),
-                           kNoValue, nullptr};
+    moves[n++] = MoveEntry{MoveFlag::Untried, static_cast<int8_t>(nb / 8 + 1),
+                           static_cast<int8_t>(nb % 8 + 1), kNoValue, nullptr};
   }
   moveCount = static_cast<int8_t>(n);
 }
@@ -132,6 +132,20 @@ int Board::listSizeAfter(int row, int column) const {
   return n > kMaxMoves ? kMaxMoves : n;
 }
 
+namespace {
+
+// The two ways of playing a move from a parent when it is legal: `play` gets the flips
+// (found once). 1 if the move was played, 0 when it is not legal.
+template <typename Play>
+int playIfLegal(const Board& parent, int row, int column, int colourValue, Play play) {
+  const uint64_t flips = flipsAt(parent, row, column, colourValue);
+  if (!flips) return 0;
+  play(flips);
+  return 1;
+}
+
+}  // namespace
+
 uint64_t Board::flipsFor(int row, int column, int colourValue) const {
   return flipsAt(*this, row, column, colourValue);
 }
@@ -146,10 +160,9 @@ void Board::playSquaresFrom(const Board& parent, int row, int column, int colour
 }
 
 int Board::playSquaresFrom(const Board& parent, int row, int column, int colourValue) {
-  const uint64_t flips = flipsAt(parent, row, column, colourValue);
-  if (!flips) return 0;
-  playSquaresFrom(parent, row, column, colourValue, flips);
-  return 1;
+  return playIfLegal(parent, row, column, colourValue, [&](uint64_t flips) {
+    playSquaresFrom(parent, row, column, colourValue, flips);
+  });
 }
 
 void Board::playFrom(const Board& parent, int row, int column, int colourValue, uint64_t flips) {
@@ -160,10 +173,8 @@ void Board::playFrom(const Board& parent, int row, int column, int colourValue, 
 }
 
 int Board::playFrom(const Board& parent, int row, int column, int colourValue) {
-  const uint64_t flips = flipsAt(parent, row, column, colourValue);
-  if (!flips) return 0;
-  playFrom(parent, row, column, colourValue, flips);
-  return 1;
+  return playIfLegal(parent, row, column, colourValue,
+                     [&](uint64_t flips) { playFrom(parent, row, column, colourValue, flips); });
 }
 
 int Board::hasLegalMove(int colourValue) const {
@@ -186,8 +197,8 @@ void Board::rebuildCandidates() {
   int n = 0;
   for (uint64_t m = reached; m; m &= m - 1) {  // row by row, column 1 to 8
     const int sq = std::countr_zero(m);
-    moves[n++] = MoveEntry{1, static_cast<int8_t>(sq / 8 + 1), static_cast<int8_t>(sq % 8 + 1),
-                           kNoValue, nullptr};
+    moves[n++] = MoveEntry{MoveFlag::Untried, static_cast<int8_t>(sq / 8 + 1),
+                           static_cast<int8_t>(sq % 8 + 1), kNoValue, nullptr};
   }
   moveCount = static_cast<int8_t>(n);
   refreshGrid();
@@ -211,7 +222,7 @@ std::string Board::checkConsistency() const {
   }
   if (listed != expected) return "move list differs from the candidate squares";
   if (sideToMove < -1 || sideToMove > 1) return "side to move out of range";
-  if (form == 2) {
+  if (form == BoardForm::Grid) {
     if (!grid) return "grid form without a grid";
     syncGrid();  // a grid waiting to be rebuilt from the words agrees with them
     for (int r = 1; r <= 8; ++r) {

@@ -79,12 +79,13 @@ void passTurn(Engine& e) {
 
 int playChosenMove(Engine& e, int colour) {
   const int before = e.gameBoard.discCount;
-  if (e.bestMove.flag == 2) e.playMove(e.bestMove.row, e.bestMove.column, colour);
+  if (e.bestMove.flag == MoveFlag::Legal) e.playMove(e.bestMove.row, e.bestMove.column, colour);
   if (e.gameBoard.discCount != before) return 1;
   int row = 0, column = 0;
   for (int i = 0; i < e.gameBoard.moveCount; ++i) {
     const MoveEntry& m = e.gameBoard.moves[i];
-    if ((m.flag == 1 || m.flag == 2) && e.gameBoard.isLegal(m.row, m.column, colour)) {
+    if ((m.flag == MoveFlag::Untried || m.flag == MoveFlag::Legal) &&
+        e.gameBoard.isLegal(m.row, m.column, colour)) {
       row = m.row;
       column = m.column;
       break;

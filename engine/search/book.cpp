@@ -67,7 +67,7 @@ int bookLookup(Engine& e, const char* blackFile, const char* whiteFile) {
       stored.copyTransformed(transformed, t);
       int r, c;
       symmetry(t, row, column, r, c);
-      candidate = MoveEntry{2, static_cast<int8_t>(r), static_cast<int8_t>(c),
+      candidate = MoveEntry{MoveFlag::Legal, static_cast<int8_t>(r), static_cast<int8_t>(c),
                             static_cast<float>(value), nullptr};
       // A stored move that cannot be played here (a damaged or hand-edited book) makes
       // the line a miss: the look-up goes on, and without a hit the search decides.

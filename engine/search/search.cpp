@@ -63,7 +63,7 @@ float discValue(Engine& e, Board& b) {
     b.cachedKind = 1;
     ++e.exactCount;
   }
-  return e.searchMode == 2 ? wldOf(b.cachedValue) : b.cachedValue;
+  return e.searchMode == SearchMode::WinLossDraw ? wldOf(b.cachedValue) : b.cachedValue;
 }
 
 // A failed allocation ends the search as a stop does: both flags are cleared, every
@@ -105,8 +105,9 @@ struct ChildMaker {
   ChildMaker(const ChildMaker&) = delete;
   ChildMaker& operator=(const ChildMaker&) = delete;
 
-  // Prepares the child of entry m (flag 1, or flag 2 without child): 2 if legal. After
-  // a failed allocation the entry is left untried and the search is stopped.
+  // Prepares the child of entry m (untried, or legal without a child) and marks it legal
+  // or illegal. After a failed allocation the entry is left untried and the search is
+  // stopped.
 #ifdef ZEDARE_CHECK_TREE
   static void checkPlayed(const Board& child) {
     const std::string fault = child.checkConsistency();
@@ -122,7 +123,7 @@ struct ChildMaker {
     // The flips are found once: they tell whether the move is legal and are then played.
     const uint64_t flips = b.flipsFor(m.row, m.column, side);
     if (!flips) {
-      m.flag = 0;
+      m.flag = MoveFlag::Illegal;
       return;
     }
     if (keep) {
@@ -134,7 +135,7 @@ struct ChildMaker {
 #ifdef ZEDARE_CHECK_TREE
         checkPlayed(*child);
 #endif
-        m.flag = 2;
+        m.flag = MoveFlag::Legal;
         m.child = child;
         return;
       }
@@ -154,7 +155,7 @@ struct ChildMaker {
       checkPlayed(slot);  // not at the leaf ply: a leaf child has no list to check
 #endif
     }
-    m.flag = 2;
+    m.flag = MoveFlag::Legal;
     m.child = &slot;
   }
 
@@ -178,9 +179,9 @@ bool expand(Engine& e, Board& b, int ply, bool minimax, int& noMove, Visit visit
       break;
     }
     MoveEntry& m = b.moves[i];
-    if (m.flag == 0) continue;
-    if (m.flag == 1 || !m.child) maker.prepare(m);
-    if (m.flag == 2 && m.child) {
+    if (m.flag == MoveFlag::Illegal) continue;
+    if (m.flag == MoveFlag::Untried || !m.child) maker.prepare(m);
+    if (m.flag == MoveFlag::Legal && m.child) {
       visit(m);
       noMove = 0;
       maker.release(m);
@@ -197,106 +198,77 @@ inline void finishExpansion(Engine& e, Board& b, int ply, bool interrupted, int 
   if (sortAlways || ply < e.keptDepth) b.sortMoves(order);
 }
 
+// Each expansion is written once for both sides: kMax runs the side that maximises (the
+// computer's), !kMax the one that minimises. It is a template argument, so each side is
+// compiled as its own function with the comparisons fixed.
+template <bool kMax>
+inline bool better(float a, float b) {
+  return kMax ? a > b : a < b;
+}
+
 // ---------------------------------------------------------------------------
 // Minimax
 
-float minimaxMax(Engine& e, Board& b, int ply, int& noMove, bool& interrupted) {
-  float result = -kWinScore;
+template <bool kMax>
+float minimaxSide(Engine& e, Board& b, int ply, int& noMove, bool& interrupted) {
+  float result = kMax ? -kWinScore : kWinScore;
   interrupted = expand(
       e, b, ply, true, noMove,
       [&](MoveEntry& m) {
         const float v = minimaxNode(e, *m.child, ply + 1);
         m.value = v;
-        if (v > result) result = v;
+        if (better<kMax>(v, result)) result = v;
       },
       [] { return true; });
-  finishExpansion(e, b, ply, interrupted, noMove, true, 1);
-  return result;
-}
-
-float minimaxMin(Engine& e, Board& b, int ply, int& noMove, bool& interrupted) {
-  float result = kWinScore;
-  interrupted = expand(
-      e, b, ply, true, noMove,
-      [&](MoveEntry& m) {
-        const float v = minimaxNode(e, *m.child, ply + 1);
-        m.value = v;
-        if (v < result) result = v;
-      },
-      [] { return true; });
-  finishExpansion(e, b, ply, interrupted, noMove, true, 0);
+  finishExpansion(e, b, ply, interrupted, noMove, true, kMax ? 1 : 0);
   return result;
 }
 
 // ---------------------------------------------------------------------------
-// Alpha-beta (fail-hard)
+// Alpha-beta (fail-hard): the side's own bound (alpha for max, beta for min) rises with
+// the best value so far and is returned.
 
 float alphaBetaNode(Engine& e, Board& b, int ply, float alpha, float beta);
 
-float alphaBetaMax(Engine& e, Board& b, int ply, float& alpha, float& beta, int& noMove,
-                   bool& interrupted) {
+template <bool kMax>
+float alphaBetaSide(Engine& e, Board& b, int ply, float& alpha, float& beta, int& noMove,
+                    bool& interrupted) {
+  float& own = kMax ? alpha : beta;
   interrupted = expand(
       e, b, ply, false, noMove,
       [&](MoveEntry& m) {
         const float v = alphaBetaNode(e, *m.child, ply + 1, alpha, beta);
         m.value = v;
-        if (v > alpha) alpha = v;
+        if (better<kMax>(v, own)) own = v;
       },
       [&] { return alpha < beta; });
-  finishExpansion(e, b, ply, interrupted, noMove, false, 1);
-  return alpha;
-}
-
-float alphaBetaMin(Engine& e, Board& b, int ply, float& alpha, float& beta, int& noMove,
-                   bool& interrupted) {
-  interrupted = expand(
-      e, b, ply, false, noMove,
-      [&](MoveEntry& m) {
-        const float v = alphaBetaNode(e, *m.child, ply + 1, alpha, beta);
-        m.value = v;
-        if (v < beta) beta = v;
-      },
-      [&] { return alpha < beta; });
-  finishExpansion(e, b, ply, interrupted, noMove, false, 0);
-  return beta;
+  finishExpansion(e, b, ply, interrupted, noMove, false, kMax ? 1 : 0);
+  return own;
 }
 
 // ---------------------------------------------------------------------------
-// MTD(f)'s alpha-beta with bounds kept in the tree (fail-soft)
+// MTD(f)'s alpha-beta with bounds kept in the tree (fail-soft): g is the best value so
+// far; the side's own bound of the children's window follows it, and the expansion ends
+// once g passes the other bound.
 
 float memoryNode(Engine& e, Board& b, int ply, float alpha, float beta);
 
-float memoryMax(Engine& e, Board& b, int ply, float alpha, float beta, int& noMove,
-                bool& interrupted) {
-  float g = -kWinScore;
-  float a = alpha;
+template <bool kMax>
+float memorySide(Engine& e, Board& b, int ply, float alpha, float beta, int& noMove,
+                 bool& interrupted) {
+  float g = kMax ? -kWinScore : kWinScore;
+  float& own = kMax ? alpha : beta;
+  const float other = kMax ? beta : alpha;
   interrupted = expand(
       e, b, ply, false, noMove,
       [&](MoveEntry& m) {
-        const float v = memoryNode(e, *m.child, ply + 1, a, beta);
-        if (v > g) g = v;
+        const float v = memoryNode(e, *m.child, ply + 1, alpha, beta);
+        if (better<kMax>(v, g)) g = v;
         m.value = g;
-        if (g > a) a = g;
+        if (better<kMax>(g, own)) own = g;
       },
-      [&] { return g < beta; });
-  finishExpansion(e, b, ply, interrupted, noMove, false, 1);
-  return g;
-}
-
-float memoryMin(Engine& e, Board& b, int ply, float alpha, float beta, int& noMove,
-                bool& interrupted) {
-  float g = kWinScore;
-  float bb = beta;
-  interrupted = expand(
-      e, b, ply, false, noMove,
-      [&](MoveEntry& m) {
-        const float v = memoryNode(e, *m.child, ply + 1, alpha, bb);
-        if (v < g) g = v;
-        m.value = g;
-        if (g < bb) bb = g;
-      },
-      [&] { return g > alpha; });
-  finishExpansion(e, b, ply, interrupted, noMove, false, 0);
+      [&] { return better<kMax>(other, g); });
+  finishExpansion(e, b, ply, interrupted, noMove, false, kMax ? 1 : 0);
   return g;
 }
 
@@ -325,10 +297,10 @@ float alphaBetaNode(Engine& e, Board& b, int ply, float alpha, float beta) {
   return nodeValue(
       e, b, ply,
       [&](int& noMove, bool& interrupted) {
-        return alphaBetaMax(e, b, ply, alpha, beta, noMove, interrupted);
+        return alphaBetaSide<true>(e, b, ply, alpha, beta, noMove, interrupted);
       },
       [&](int& noMove, bool& interrupted) {
-        return alphaBetaMin(e, b, ply, alpha, beta, noMove, interrupted);
+        return alphaBetaSide<false>(e, b, ply, alpha, beta, noMove, interrupted);
       });
 }
 
@@ -348,10 +320,10 @@ float memoryNode(Engine& e, Board& b, int ply, float alpha, float beta) {
     g = nodeValue(
         e, b, ply,
         [&](int& noMove, bool& interrupted) {
-          return memoryMax(e, b, ply, alpha, beta, noMove, interrupted);
+          return memorySide<true>(e, b, ply, alpha, beta, noMove, interrupted);
         },
         [&](int& noMove, bool& interrupted) {
-          return memoryMin(e, b, ply, alpha, beta, noMove, interrupted);
+          return memorySide<false>(e, b, ply, alpha, beta, noMove, interrupted);
         });
   }
   if (g > alpha) {
@@ -368,7 +340,8 @@ float memoryNode(Engine& e, Board& b, int ply, float alpha, float beta) {
 // Scoring
 
 float terminalValue(Engine& e, Board& b) {
-  if (e.searchMode == 1 || e.searchMode == 2) return discValue(e, b);
+  if (e.searchMode == SearchMode::Exact || e.searchMode == SearchMode::WinLossDraw)
+    return discValue(e, b);
   if (!known(b.cachedValue) || b.cachedKind != 0) {
     const int mine = b.count(e.computerColour);
     const int theirs = b.discCount - mine;
@@ -380,7 +353,8 @@ float terminalValue(Engine& e, Board& b) {
 }
 
 float leafValue(Engine& e, Board& b) {
-  if (e.searchMode == 1 || e.searchMode == 2) return discValue(e, b);
+  if (e.searchMode == SearchMode::Exact || e.searchMode == SearchMode::WinLossDraw)
+    return discValue(e, b);
   if (!known(b.cachedValue) || b.cachedKind != 0) {
     b.cachedValue = e.evalVariant == 1 ? evaluate1(e, b) : evaluate2(e, b);
     b.cachedKind = 0;
@@ -393,8 +367,12 @@ float minimaxNode(Engine& e, Board& b, int ply) {
   if (ply == e.leafDepth) return leafValue(e, b);
   return nodeValue(
       e, b, ply,
-      [&](int& noMove, bool& interrupted) { return minimaxMax(e, b, ply, noMove, interrupted); },
-      [&](int& noMove, bool& interrupted) { return minimaxMin(e, b, ply, noMove, interrupted); });
+      [&](int& noMove, bool& interrupted) {
+        return minimaxSide<true>(e, b, ply, noMove, interrupted);
+      },
+      [&](int& noMove, bool& interrupted) {
+        return minimaxSide<false>(e, b, ply, noMove, interrupted);
+      });
 }
 
 float searchAlphaBeta(Engine& e, Board& b) {
@@ -427,15 +405,14 @@ float runRootSearch(Engine& e) {
   if (e.searchObserver)
     e.searchObserver(e.searchObserverContext, e.searchMode, e.leafDepth, e.keptDepth);
   switch (e.algorithm) {
-    case 0:
+    case Algorithm::Minimax:
       return minimaxNode(e, *e.root, 0);
-    case 1:
+    case Algorithm::AlphaBeta:
       return searchAlphaBeta(e, *e.root);
-    case 2:
+    case Algorithm::Mtdf:
       return searchMtdf(e, *e.root);
-    default:
-      return 0.0f;
   }
+  return 0.0f;
 }
 
 }  // namespace zedare

@@ -21,13 +21,28 @@ struct Board;
 constexpr float kWinScore = 1000.0f;
 constexpr float kWldWin = 9.9f;
 
+// What the leaves are scored by (Engine::searchMode).
+enum class SearchMode {
+  Heuristic = 0,    // the evaluation
+  Exact = 1,        // the disc difference, to the last square
+  WinLossDraw = 2,  // the disc difference's sign, as +-kWldWin or 0
+};
+
+// The root search (Engine::algorithm; ZEDARE_SET_ALGORITHM sets it by these values). An
+// engine may hold a value outside the three: then it searches nothing.
+enum class Algorithm { Minimax = 0, AlphaBeta = 1, Mtdf = 2 };
+
+constexpr bool isKnownAlgorithm(Algorithm a) {
+  return a == Algorithm::Minimax || a == Algorithm::AlphaBeta || a == Algorithm::Mtdf;
+}
+
 float terminalValue(Engine& engine, Board& board);
 float leafValue(Engine& engine, Board& board);
 float minimaxNode(Engine& engine, Board& board, int ply);
 float searchAlphaBeta(Engine& engine, Board& board);
 float searchMtdf(Engine& engine, Board& board);
-// Runs root search `algorithm` (0, 1, 2) on engine.root and returns its root value; any
-// other value does nothing and returns 0.
+// Runs the engine's root search (Engine::algorithm) on engine.root and returns its root
+// value; an unknown algorithm does nothing and returns 0.
 float runRootSearch(Engine& engine);
 
 // Opening-book and continuation-book look-ups: 1 and bestMove filled when the game

@@ -20,6 +20,29 @@ struct BookRun {
   OutputFile& out;
 };
 
+// Reads the next line of a book that an offline run works through, strictly parsed into
+// board and move. True for a line to use; false where the run ends, with `status` what it
+// finishes with: done at the end of the input, interrupted on a stop request, bad input
+// for a malformed or overlong line (reported with its place).
+bool nextBookLine(LineReader& lines, Board& board, int& row, int& column, double& value,
+                  int& status) {
+  if (!lines.next()) {
+    status = lines.tooLong() ? kOfflineBadInput : kOfflineDone;
+    return false;
+  }
+  if (offlineStopRequested()) {
+    status = kOfflineInterrupted;
+    return false;
+  }
+  std::string why;
+  if (!parseBookLine(lines.text(), board, row, column, value, TextStrictness::Strict, &why)) {
+    lines.reject(why);
+    status = kOfflineBadInput;
+    return false;
+  }
+  return true;
+}
+
 // Expands the book below B at ply k (see generateBook). Returns 0 to go on, else the
 // status the run stops with.
 int expandBook(BookRun& run, Board& b, int k, int passed) {
@@ -116,15 +139,9 @@ int Engine::generateContinuations(const char* input, int moveNumber, const char*
   const long long size = fileSize(in.get());
   LineReader lines(in.get(), input);
   Board entry;
-  std::string why;
-  while (lines.next()) {
-    if (offlineStopRequested()) return out.finish(kOfflineInterrupted);
-    int row, column;
-    double value;
-    if (!parseBookLine(lines.text(), entry, row, column, value, TextStrictness::Strict, &why)) {
-      lines.reject(why);
-      return out.finish(kOfflineBadInput);
-    }
+  int row, column, status;
+  double value;
+  while (nextBookLine(lines, entry, row, column, value, status)) {
     reportOfflineProgress("bytes", lines.bytesRead(), size, gameCounter);
     const int empties = entry.count(0);
     if (61 - empties != moveNumber || !(value <= threshold)) continue;
@@ -139,7 +156,7 @@ int Engine::generateContinuations(const char* input, int moveNumber, const char*
       return out.finish(kOfflineBadInput);
     }
     gameBoard = entry;
-    bestMove = MoveEntry{2, static_cast<int8_t>(row), static_cast<int8_t>(column),
+    bestMove = MoveEntry{MoveFlag::Legal, static_cast<int8_t>(row), static_cast<int8_t>(column),
                          static_cast<float>(value), nullptr};
     resetTree();
     playMove(row, column, computerColour);
@@ -165,7 +182,7 @@ int Engine::generateContinuations(const char* input, int moveNumber, const char*
           const MoveEntry chosen = bestMove;
           moved = playChosenMove(*this, computerColour) != 0 || moved;
           // A line is written for a searched move only; a fallback move has no value.
-          if (chosen.flag == 2 && dumpCounter == fallbacks) {
+          if (chosen.flag == MoveFlag::Legal && dumpCounter == fallbacks) {
             out.write(bookLine(before, chosen.row, chosen.column, chosen.value), true);
           }
           v = chosen.value;
@@ -177,7 +194,7 @@ int Engine::generateContinuations(const char* input, int moveNumber, const char*
       if (!moved) break;  // neither side could move: the game is over
     }
   }
-  return out.finish(lines.tooLong() ? kOfflineBadInput : kOfflineDone);
+  return out.finish(status);
 }
 
 int Engine::symmetrizeBook(const char* input, const char* output) {
@@ -188,16 +205,10 @@ int Engine::symmetrizeBook(const char* input, const char* output) {
   const long long size = fileSize(in.get());
   LineReader lines(in.get(), input);
   Board entry, image;
-  std::string why;
   long long count = 0;
-  while (lines.next()) {
-    if (offlineStopRequested()) return out.finish(kOfflineInterrupted);
-    int row, column;
-    double value;
-    if (!parseBookLine(lines.text(), entry, row, column, value, TextStrictness::Strict, &why)) {
-      lines.reject(why);
-      return out.finish(kOfflineBadInput);
-    }
+  int row, column, status;
+  double value;
+  while (nextBookLine(lines, entry, row, column, value, status)) {
     // The four symmetries that keep the start position: identity, the two diagonal
     // reflections and the half turn, each applied to the position and its move.
     std::string text;
@@ -210,7 +221,7 @@ int Engine::symmetrizeBook(const char* input, const char* output) {
     out.write(text, true);
     reportOfflineProgress("bytes", lines.bytesRead(), size, ++count);
   }
-  return out.finish(lines.tooLong() ? kOfflineBadInput : kOfflineDone);
+  return out.finish(status);
 }
 
 }  // namespace zedare

@@ -53,7 +53,7 @@ bool LineReader::next() {
   }
 }
 
-OutputFile::~OutputFile() {
+OfflineFile::~OfflineFile() {
   if (stream_) std::fclose(stream_);
 }
 
@@ -71,10 +71,6 @@ void OutputFile::write(const std::string& text, bool flush) {
 
 int OutputFile::finish(int status) {
   return closeOfflineOutput(stream_, path_.c_str(), status);
-}
-
-InputFile::~InputFile() {
-  if (stream_) std::fclose(stream_);
 }
 
 bool InputFile::open(const char* path, bool report) {

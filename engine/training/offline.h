@@ -51,18 +51,25 @@ class LineReader {
   long long bytes_ = 0;
 };
 
+// A text file of an offline run, closed by the destructor unless closed before.
+class OfflineFile {
+ public:
+  OfflineFile(const OfflineFile&) = delete;
+  OfflineFile& operator=(const OfflineFile&) = delete;
+  std::FILE* get() const { return stream_; }
+
+ protected:
+  OfflineFile() = default;
+  ~OfflineFile();
+  std::FILE* stream_ = nullptr;
+};
+
 // An output text file, opened for writing (replacing any file of the name) and closed
 // once, by finish() or else by the destructor.
-class OutputFile {
+class OutputFile : public OfflineFile {
  public:
-  OutputFile() = default;
-  ~OutputFile();
-  OutputFile(const OutputFile&) = delete;
-  OutputFile& operator=(const OutputFile&) = delete;
-
   // Opens path; reports a failure and returns false.
   bool open(const char* path);
-  std::FILE* get() const { return stream_; }
   // Writes text and, with flush set, hands it to the system at once.
   void write(const std::string& text, bool flush = false);
   // Closes the file. Returns status, or kOfflineWriteFailed (reported) when status was
@@ -70,24 +77,14 @@ class OutputFile {
   int finish(int status);
 
  private:
-  std::FILE* stream_ = nullptr;
   std::string path_;
 };
 
 // An input text file, closed by the destructor.
-class InputFile {
+class InputFile : public OfflineFile {
  public:
-  InputFile() = default;
-  ~InputFile();
-  InputFile(const InputFile&) = delete;
-  InputFile& operator=(const InputFile&) = delete;
-
   // Opens path for reading; with report set, reports a failure. False on failure.
   bool open(const char* path, bool report = true);
-  std::FILE* get() const { return stream_; }
-
- private:
-  std::FILE* stream_ = nullptr;
 };
 
 // Size of a file in bytes, 0 when it cannot be determined.

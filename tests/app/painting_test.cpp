@@ -196,8 +196,9 @@ class PaintingTest : public QObject {
   void hintsRingLegalCandidatesOnly() {
     auto form = makeForm();
     engine.startPosition();
-    engine.answer(kStandInInst, 4, 1);  // the computer plays white: black's turn is the human's
-    engine.answer(kStandInInst, 5, -1);
+    // The computer plays white: black's turn is the human's.
+    engine.answer(kStandInInst, ZEDARE_COMPUTER_COLOUR, 1);
+    engine.answer(kStandInInst, ZEDARE_SIDE_TO_MOVE, -1);
     engine.square(3, 4, 0, 1, -1);  // a candidate black may play: ring
     engine.square(6, 5, 0, 1, 1);   // a candidate only white may play: none
     engine.square(5, 6, 0, 0, -1);  // legal, but not a candidate: none
@@ -243,8 +244,8 @@ class PaintingTest : public QObject {
     QFETCH(int, screenRow);
     auto form = makeForm();
     engine.square(3, 5, -1);
-    engine.answer(kStandInInst, 21, 3);
-    engine.answer(kStandInInst, 22, 5);
+    engine.answer(kStandInInst, ZEDARE_LAST_ROW, 3);
+    engine.answer(kStandInInst, ZEDARE_LAST_COLUMN, 5);
     form->CheckBox4->setChecked(flipped);
     const QImage image = board(*form);
     const QPoint dot = centre(3, screenRow);
@@ -259,7 +260,7 @@ class PaintingTest : public QObject {
     QVERIFY(at(image, other.x(), other.y()) != kBlue);
 
     // No mark when the engine has none.
-    engine.answer(kStandInInst, 21, 0);
+    engine.answer(kStandInInst, ZEDARE_LAST_ROW, 0);
     const QImage unmarked = board(*form);
     QCOMPARE(at(unmarked, dot.x(), dot.y()), kBlack);
   }
@@ -339,8 +340,8 @@ class PaintingTest : public QObject {
     QFETCH(int, computer);
     QFETCH(int, position);
     auto form = makeForm();
-    engine.answer(kStandInInst, 20, value);
-    engine.answer(kStandInInst, 4, computer);
+    engine.answer(kStandInInst, ZEDARE_BEST_VALUE, value);
+    engine.answer(kStandInInst, ZEDARE_COMPUTER_COLOUR, computer);
     const QImage image = form->Ocena->grab().toImage();
     QCOMPARE(form->barPosition, position);
     QVERIFY(std::abs(form->evaluation) <= 10.0);
@@ -357,12 +358,12 @@ class PaintingTest : public QObject {
 
   void barKeepsItsPlaceWithoutAComputerColour() {
     auto form = makeForm();
-    engine.answer(kStandInInst, 20, 5000);
-    engine.answer(kStandInInst, 4, 1);
+    engine.answer(kStandInInst, ZEDARE_BEST_VALUE, 5000);
+    engine.answer(kStandInInst, ZEDARE_COMPUTER_COLOUR, 1);
     form->Ocena->grab();
     QCOMPARE(form->barPosition, 30);
-    engine.answer(kStandInInst, 4, 0);
-    engine.answer(kStandInInst, 20, -5000);
+    engine.answer(kStandInInst, ZEDARE_COMPUTER_COLOUR, 0);
+    engine.answer(kStandInInst, ZEDARE_BEST_VALUE, -5000);
     form->Ocena->grab();
     QCOMPARE(form->barPosition, 30);
     QCOMPARE(form->evaluation, -5.0);

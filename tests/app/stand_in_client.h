@@ -81,7 +81,9 @@ class StandIn {
   bool logged(const QString& entry) const { return log().contains(entry); }
 
   static QStringList collapsePaints(const QStringList& entries) {
-    static const QStringList queries = {"P0 ", "P1 ", "P2 ", "I4 ", "I5 ", "I20 ", "I21 ", "I22 "};
+    static const QStringList queries = {"SQUARE_COLOUR ",   "SQUARE_STATE ", "IS_LEGAL ",
+                                        "COMPUTER_COLOUR ", "SIDE_TO_MOVE ", "BEST_VALUE ",
+                                        "LAST_ROW ",        "LAST_COLUMN "};
     auto isQuery = [](const QString& entry) {
       return std::any_of(queries.begin(), queries.end(),
                          [&](const QString& prefix) { return entry.startsWith(prefix); });

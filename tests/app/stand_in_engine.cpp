@@ -55,8 +55,65 @@ void record(const std::string& entry) {
   s.log.push_back(fromMain ? entry : "w:" + entry);
 }
 
-std::string format(const char* name, uint32_t code, std::initializer_list<int32_t> arguments) {
-  std::string text = name + std::to_string(code);
+// The name every code has in zedare.h, without its "ZEDARE_" prefix, per dispatcher
+// (indexed like kStandInInst ... kStandInFile). The names are taken from the enumerators
+// themselves, so the log cannot disagree with the header.
+struct CodeName {
+  uint32_t code;
+  const char* name;
+};
+#define STAND_IN_CODE(enumerator) \
+  { enumerator, &#enumerator[sizeof "ZEDARE_" - 1] }
+const std::vector<CodeName> kCodeNames[] = {
+    {STAND_IN_CODE(ZEDARE_SET_HUMAN_COLOUR),
+     STAND_IN_CODE(ZEDARE_SET_LEVEL),
+     STAND_IN_CODE(ZEDARE_SET_ALGORITHM),
+     STAND_IN_CODE(ZEDARE_HUMAN_COLOUR),
+     STAND_IN_CODE(ZEDARE_COMPUTER_COLOUR),
+     STAND_IN_CODE(ZEDARE_SIDE_TO_MOVE),
+     STAND_IN_CODE(ZEDARE_LEVEL),
+     STAND_IN_CODE(ZEDARE_ALGORITHM),
+     STAND_IN_CODE(ZEDARE_NEW_GAME),
+     STAND_IN_CODE(ZEDARE_RESET_TREE),
+     STAND_IN_CODE(ZEDARE_IS_HUMAN_TO_MOVE),
+     STAND_IN_CODE(ZEDARE_IS_COMPUTER_TO_MOVE),
+     STAND_IN_CODE(ZEDARE_HUMAN_CAN_MOVE),
+     STAND_IN_CODE(ZEDARE_COMPUTER_CAN_MOVE),
+     STAND_IN_CODE(ZEDARE_HUMAN_MOVE),
+     STAND_IN_CODE(ZEDARE_COMPUTER_MOVE),
+     STAND_IN_CODE(ZEDARE_THINK_IN_BACKGROUND),
+     STAND_IN_CODE(ZEDARE_EXACT_COUNT),
+     STAND_IN_CODE(ZEDARE_EVAL_COUNT),
+     STAND_IN_CODE(ZEDARE_GAME_COUNTER),
+     STAND_IN_CODE(ZEDARE_BEST_VALUE),
+     STAND_IN_CODE(ZEDARE_LAST_ROW),
+     STAND_IN_CODE(ZEDARE_LAST_COLUMN),
+     STAND_IN_CODE(ZEDARE_SET_LAST_MOVE),
+     STAND_IN_CODE(ZEDARE_DISC_DIFFERENCE),
+     STAND_IN_CODE(ZEDARE_IS_SEARCHING),
+     STAND_IN_CODE(ZEDARE_STOP_SEARCH),
+     STAND_IN_CODE(ZEDARE_IS_PONDERING),
+     STAND_IN_CODE(ZEDARE_STOP_PONDERING),
+     STAND_IN_CODE(ZEDARE_LOAD_MODEL)},
+    {STAND_IN_CODE(ZEDARE_SQUARE_COLOUR), STAND_IN_CODE(ZEDARE_SQUARE_STATE),
+     STAND_IN_CODE(ZEDARE_IS_LEGAL), STAND_IN_CODE(ZEDARE_PASS), STAND_IN_CODE(ZEDARE_END_GAME)},
+    {STAND_IN_CODE(ZEDARE_RECORD_STORE), STAND_IN_CODE(ZEDARE_RECORD_RESET),
+     STAND_IN_CODE(ZEDARE_RECORD_PLAYER_COLOUR), STAND_IN_CODE(ZEDARE_RECORD_LOAD_CURRENT),
+     STAND_IN_CODE(ZEDARE_RECORD_SIDE_TO_MOVE), STAND_IN_CODE(ZEDARE_RECORD_FORWARD),
+     STAND_IN_CODE(ZEDARE_RECORD_BACK), STAND_IN_CODE(ZEDARE_RECORD_LAST),
+     STAND_IN_CODE(ZEDARE_RECORD_FIRST)},
+    {STAND_IN_CODE(ZEDARE_FILE_LOAD), STAND_IN_CODE(ZEDARE_FILE_SAVE)},
+};
+#undef STAND_IN_CODE
+
+// A log entry: the code's name (a code zedare.h does not name: the dispatcher's letter
+// and the number, e.g. "I29") and the arguments.
+std::string format(int function, uint32_t code, std::initializer_list<int32_t> arguments) {
+  static const char* const kUnnamed[] = {"I", "P", "PP", "F"};
+  std::string text = kUnnamed[function] + std::to_string(code);
+  for (const CodeName& entry : kCodeNames[function]) {
+    if (entry.code == code) text = entry.name;
+  }
   for (int32_t argument : arguments) text += " " + std::to_string(argument);
   return text;
 }
@@ -99,7 +156,7 @@ void TavrinDestroy(ZedareHandle) {
 }
 
 int32_t TavrinInst(ZedareHandle, uint32_t code, int32_t a, int32_t b) {
-  const std::string entry = format("I", code, {a, b});
+  const std::string entry = format(kStandInInst, code, {a, b});
   record(entry);
   switch (code) {
     case ZEDARE_HUMAN_MOVE:
@@ -143,7 +200,7 @@ int32_t TavrinInst(ZedareHandle, uint32_t code, int32_t a, int32_t b) {
 }
 
 int32_t TavrinInst_p0(ZedareHandle, uint32_t code, int32_t row, int32_t column, int32_t colour) {
-  record(format("P", code, {row, column, colour}));
+  record(format(kStandInP0, code, {row, column, colour}));
   if (code <= ZEDARE_IS_LEGAL && !onBoard(row, column)) {
     record("bad square");
     return 0;
@@ -163,13 +220,13 @@ int32_t TavrinInst_p0(ZedareHandle, uint32_t code, int32_t row, int32_t column, 
 }
 
 int32_t TavrinInst_pp(ZedareHandle, uint32_t code) {
-  record(format("PP", code, {}));
+  record(format(kStandInPp, code, {}));
   return answer(kStandInPp, code);
 }
 
 #ifndef STAND_IN_WITHOUT_FILE_EXPORT
 int32_t TavrinFile_pp(ZedareHandle, uint32_t code, const char* path) {
-  record(format("F", code, {}) + " " + (path != nullptr ? path : "(null)"));
+  record(format(kStandInFile, code, {}) + " " + (path != nullptr ? path : "(null)"));
   return answer(kStandInFile, code, 1);
 }
 #endif

@@ -239,7 +239,7 @@ class StartupTest : public QObject {
     TMainForm form(options);
     QVERIFY(waitForIdle(form));
     const QStringList log = engine.log();
-    const int style = log.indexOf("I30 1 6");
+    const int style = log.indexOf("LOAD_MODEL 1 6");
     QVERIFY(style >= 0);
     QCOMPARE(log.indexOf("hook returned"), style + 1);
     QCOMPARE(closer.texts.size(), 1);

@@ -1,7 +1,8 @@
 // The main window against the stand-in engine: what it looks like at start, and the
 // exact order of engine calls of its handlers, its worker and the waits between them.
-// Log entries are "I<code> a b", "P<code> row column colour", "PP<code>", "F<code> path";
-// a "w:" prefix marks a call from a worker thread, " end" the return of a blocking call.
+// Log entries are "NAME a b" (TavrinInst), "NAME row column colour" (TavrinInst_p0), "NAME"
+// (TavrinInst_pp) and "NAME path" (TavrinFile_pp), NAME the code's name in zedare.h without
+// "ZEDARE_"; a "w:" prefix marks a call from a worker thread, " end" the return of a blocking call.
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -111,21 +112,21 @@ class WindowTest : public QObject {
 
   // A computer move whose background thinking blocks until the window stops it.
   void startThinkingWorker(TMainForm& form, int lingerMs = 0) {
-    engine.queue(kStandInInst, 11, {1});
-    engine.queue(kStandInInst, 13, {1});
-    engine.queue(kStandInInst, 12, {1});
+    engine.queue(kStandInInst, ZEDARE_IS_COMPUTER_TO_MOVE, {1});
+    engine.queue(kStandInInst, ZEDARE_COMPUTER_CAN_MOVE, {1});
+    engine.queue(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, {1});
     engine.blocking(false, true, lingerMs);
     form.Button1->click();
-    QVERIFY(QTest::qWaitFor([&] { return engine.logged("w:I16 0 0"); }, 10000));
+    QVERIFY(QTest::qWaitFor([&] { return engine.logged("w:THINK_IN_BACKGROUND 0 0"); }, 10000));
   }
 
   // A computer move whose search blocks until the window stops it.
   void startSearchingWorker(TMainForm& form) {
-    engine.queue(kStandInInst, 11, {1});
-    engine.queue(kStandInInst, 13, {1});
+    engine.queue(kStandInInst, ZEDARE_IS_COMPUTER_TO_MOVE, {1});
+    engine.queue(kStandInInst, ZEDARE_COMPUTER_CAN_MOVE, {1});
     engine.blocking(true, false);
     form.Button1->click();
-    QVERIFY(QTest::qWaitFor([&] { return engine.logged("w:I15 1 0"); }, 10000));
+    QVERIFY(QTest::qWaitFor([&] { return engine.logged("w:COMPUTER_MOVE 1 0"); }, 10000));
   }
 
  private slots:
@@ -140,7 +141,8 @@ class WindowTest : public QObject {
 
   void startUpSelectsStyleThenLevelThenStartsAWorker() {
     auto form = makeForm(true);
-    QCOMPARE(engine.log(), (Entries{"Create", "I30 1 6", "I1 1 0", "w:I11 0 0"}));
+    QCOMPARE(engine.log(),
+             (Entries{"Create", "LOAD_MODEL 1 6", "SET_LEVEL 1 0", "w:IS_COMPUTER_TO_MOVE 0 0"}));
   }
 
   void windowStartsAsDesigned() {
@@ -243,7 +245,8 @@ class WindowTest : public QObject {
     for (int index : {3, 6, 0}) {
       engine.clearLog();
       form->ComboBox2->setCurrentIndex(index);
-      QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", QString("I30 1 %1").arg(6 - index)}));
+      QCOMPARE(engine.log(), (Entries{"IS_SEARCHING 0 0", "IS_PONDERING 0 0",
+                                      QString("LOAD_MODEL 1 %1").arg(6 - index)}));
     }
   }
 
@@ -254,21 +257,25 @@ class WindowTest : public QObject {
     QVERIFY(QTest::qWaitFor([&] { return form->cellSize > 0; }));
     engine.startPosition();
     engine.square(3, 4, 0, 1, -1);
-    engine.answer(kStandInInst, 3, -1);
-    engine.queue(kStandInInst, 10, {1, 1});  // the human is to move, also after the wait
-    engine.queue(kStandInInst, 12, {1, 1});  // the human can move; then the computer passes
+    engine.answer(kStandInInst, ZEDARE_HUMAN_COLOUR, -1);
+    engine.queue(kStandInInst, ZEDARE_IS_HUMAN_TO_MOVE,
+                 {1, 1});  // the human is to move, also after the wait
+    engine.queue(kStandInInst, ZEDARE_HUMAN_CAN_MOVE,
+                 {1, 1});  // the human can move; then the computer passes
     engine.clearLog();
 
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 3, 4));
     QVERIFY(waitForIdle(*form));
     const QStringList log = engine.logWithPaints();
-    const int moveEnd = find(log, "PP0");
+    const int moveEnd = find(log, "RECORD_STORE");
     QVERIFY2(moveEnd > 0, qPrintable(log.join(", ")));
     QCOMPARE(log.mid(0, moveEnd + 1),
-             (Entries{"I10 0 0", "I25 0 0", "I12 0 0", "I3 0 0", "P2 3 4 -1", "I28 0 0", "I10 0 0",
-                      "I3 0 0", "P2 3 4 -1", "I14 3 4", "paint", "I13 0 0", "I12 0 0", "P3 0 0 0",
-                      "PP0"}));
-    QVERIFY(find(log, "w:I11 0 0", moveEnd) > moveEnd);
+             (Entries{"IS_HUMAN_TO_MOVE 0 0", "IS_SEARCHING 0 0", "HUMAN_CAN_MOVE 0 0",
+                      "HUMAN_COLOUR 0 0", "IS_LEGAL 3 4 -1", "STOP_PONDERING 0 0",
+                      "IS_HUMAN_TO_MOVE 0 0", "HUMAN_COLOUR 0 0", "IS_LEGAL 3 4 -1",
+                      "HUMAN_MOVE 3 4", "paint", "COMPUTER_CAN_MOVE 0 0", "HUMAN_CAN_MOVE 0 0",
+                      "PASS 0 0 0", "RECORD_STORE"}));
+    QVERIFY(find(log, "w:IS_COMPUTER_TO_MOVE 0 0", moveEnd) > moveEnd);
     QCOMPARE(form->clickColumn, 3);
     QCOMPARE(form->clickRow, 4);
   }
@@ -276,40 +283,44 @@ class WindowTest : public QObject {
   void illegalOrOutsideClickOnlyStartsAWorker() {
     auto form = makeForm();
     paintBoard(*form);
-    engine.answer(kStandInInst, 3, -1);
-    engine.answer(kStandInInst, 10, 1);
-    engine.answer(kStandInInst, 12, 1);
+    engine.answer(kStandInInst, ZEDARE_HUMAN_COLOUR, -1);
+    engine.answer(kStandInInst, ZEDARE_IS_HUMAN_TO_MOVE, 1);
+    engine.answer(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, 1);
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 2, 2));
     QVERIFY(waitForIdle(*form));
     QCOMPARE(engine.log(),
-             (Entries{"I10 0 0", "I25 0 0", "I12 0 0", "I3 0 0", "P2 2 2 -1", "w:I11 0 0"}));
+             (Entries{"IS_HUMAN_TO_MOVE 0 0", "IS_SEARCHING 0 0", "HUMAN_CAN_MOVE 0 0",
+                      "HUMAN_COLOUR 0 0", "IS_LEGAL 2 2 -1", "w:IS_COMPUTER_TO_MOVE 0 0"}));
 
     engine.clearLog();
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, QPoint(5, 300));
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0", "I12 0 0", "w:I11 0 0"}));
+    QCOMPARE(engine.log(), (Entries{"IS_HUMAN_TO_MOVE 0 0", "IS_SEARCHING 0 0",
+                                    "HUMAN_CAN_MOVE 0 0", "w:IS_COMPUTER_TO_MOVE 0 0"}));
   }
 
   void humanWithoutMovePassesOnAnyClick() {
     auto form = makeForm();
     paintBoard(*form);
-    engine.answer(kStandInInst, 10, 1);
+    engine.answer(kStandInInst, ZEDARE_IS_HUMAN_TO_MOVE, 1);
     QTest::mouseClick(form->Plansza, Qt::RightButton, {}, QPoint(5, 5));
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0", "I12 0 0", "P3 0 0 0", "w:I11 0 0"}));
+    QCOMPARE(engine.log(),
+             (Entries{"IS_HUMAN_TO_MOVE 0 0", "IS_SEARCHING 0 0", "HUMAN_CAN_MOVE 0 0",
+                      "PASS 0 0 0", "w:IS_COMPUTER_TO_MOVE 0 0"}));
   }
 
   void flippedLayoutMirrorsTheRows_data() {
     QTest::addColumn<bool>("flipped");
     QTest::addColumn<QPoint>("offset");  // from the grid's top-left corner
     QTest::addColumn<QString>("asked");
-    QTest::newRow("top-left") << false << QPoint(36, 36) << "P2 1 1 -1";
-    QTest::newRow("top-left flipped") << true << QPoint(36, 36) << "P2 1 8 -1";
-    QTest::newRow("square 3, 2") << false << QPoint(2 * 72 + 1, 72 + 5) << "P2 3 2 -1";
-    QTest::newRow("square 3, 2 flipped") << true << QPoint(2 * 72 + 1, 72 + 5) << "P2 3 7 -1";
+    QTest::newRow("top-left") << false << QPoint(36, 36) << "IS_LEGAL 1 1 -1";
+    QTest::newRow("top-left flipped") << true << QPoint(36, 36) << "IS_LEGAL 1 8 -1";
+    QTest::newRow("square 3, 2") << false << QPoint(2 * 72 + 1, 72 + 5) << "IS_LEGAL 3 2 -1";
+    QTest::newRow("square 3, 2 flipped") << true << QPoint(2 * 72 + 1, 72 + 5) << "IS_LEGAL 3 7 -1";
     // The grid is 577 pixels high for 576 of squares: its last pixel row is square 8.
-    QTest::newRow("bottom pixel row") << false << QPoint(36, 576) << "P2 1 8 -1";
-    QTest::newRow("bottom pixel row flipped") << true << QPoint(36, 576) << "P2 1 1 -1";
+    QTest::newRow("bottom pixel row") << false << QPoint(36, 576) << "IS_LEGAL 1 8 -1";
+    QTest::newRow("bottom pixel row flipped") << true << QPoint(36, 576) << "IS_LEGAL 1 1 -1";
   }
 
   void flippedLayoutMirrorsTheRows() {
@@ -321,9 +332,9 @@ class WindowTest : public QObject {
     paintBoard(*form);
     QCOMPARE(form->boardTop, 13);
     QCOMPARE(form->boardBottom, 590);
-    engine.answer(kStandInInst, 3, -1);
-    engine.answer(kStandInInst, 10, 1);
-    engine.answer(kStandInInst, 12, 1);
+    engine.answer(kStandInInst, ZEDARE_HUMAN_COLOUR, -1);
+    engine.answer(kStandInInst, ZEDARE_IS_HUMAN_TO_MOVE, 1);
+    engine.answer(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, 1);
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {},
                       QPoint(form->boardLeft, form->boardTop) + offset);
     QVERIFY(waitForIdle(*form));
@@ -332,11 +343,12 @@ class WindowTest : public QObject {
 
   void clickBeforeAnyPaintFindsNoSquare() {
     auto form = makeForm();
-    engine.answer(kStandInInst, 10, 1);
-    engine.answer(kStandInInst, 12, 1);
+    engine.answer(kStandInInst, ZEDARE_IS_HUMAN_TO_MOVE, 1);
+    engine.answer(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, 1);
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, QPoint(100, 100));
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0", "I12 0 0", "w:I11 0 0"}));
+    QCOMPARE(engine.log(), (Entries{"IS_HUMAN_TO_MOVE 0 0", "IS_SEARCHING 0 0",
+                                    "HUMAN_CAN_MOVE 0 0", "w:IS_COMPUTER_TO_MOVE 0 0"}));
   }
 
   // On the computer's turn the board takes no move, not even one entered for the
@@ -345,13 +357,13 @@ class WindowTest : public QObject {
     auto form = makeForm();
     paintBoard(*form);
     form->Button2->show();
-    engine.queue(kStandInInst, 15, {1});
-    engine.queue(kStandInInst, 13, {1});
+    engine.queue(kStandInInst, ZEDARE_COMPUTER_MOVE, {1});
+    engine.queue(kStandInInst, ZEDARE_COMPUTER_CAN_MOVE, {1});
     for (const QPoint& square : {QPoint(6, 5), QPoint(1, 1)}) {
       engine.clearLog();
       QTest::mouseClick(form->Plansza, Qt::LeftButton, {},
                         squareCentre(*form, square.x(), square.y()));
-      QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0"}));
+      QCOMPARE(engine.log(), (Entries{"IS_HUMAN_TO_MOVE 0 0", "IS_SEARCHING 0 0"}));
       QVERIFY(!form->Button2->isHidden());
       QVERIFY(!form->hasLiveWorker());
     }
@@ -363,7 +375,7 @@ class WindowTest : public QObject {
     startSearchingWorker(*form);
     engine.clearLog();
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 6, 5));
-    QCOMPARE(engine.log(), (Entries{"I10 0 0", "I25 0 0"}));
+    QCOMPARE(engine.log(), (Entries{"IS_HUMAN_TO_MOVE 0 0", "IS_SEARCHING 0 0"}));
     form->Button12->click();  // lets the search end
     QVERIFY(waitForIdle(*form));
   }
@@ -376,27 +388,30 @@ class WindowTest : public QObject {
     engine.clearLog();
     form->Button1->click();
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I8 0 0", "PP1", "I1 4 0", "w:I11 0 0"}));
+    QCOMPARE(engine.log(), (Entries{"IS_SEARCHING 0 0", "IS_PONDERING 0 0", "NEW_GAME 0 0",
+                                    "RECORD_RESET", "SET_LEVEL 4 0", "w:IS_COMPUTER_TO_MOVE 0 0"}));
     QVERIFY(form->Button2->isHidden());
     QCOMPARE(form->Label8->text(), QStringLiteral("0 / 0 (0 s)"));
   }
 
   void levelChangeShowsTheEnginesLevel() {
     auto form = makeForm();
-    engine.answer(kStandInInst, 6, 5);
+    engine.answer(kStandInInst, ZEDARE_LEVEL, 5);
     form->TrackBar1->setValue(5);
-    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I1 5 0", "I6 0 0"}));
+    QCOMPARE(engine.log(),
+             (Entries{"IS_SEARCHING 0 0", "IS_PONDERING 0 0", "SET_LEVEL 5 0", "LEVEL 0 0"}));
     QCOMPARE(form->Label3->text(), QStringLiteral("5"));
   }
 
   void colourButtonsDoNotMakeTheComputerMove() {
     auto form = makeForm();
-    engine.answer(kStandInInst, 11, 1);
+    engine.answer(kStandInInst, ZEDARE_IS_COMPUTER_TO_MOVE, 1);
     form->Button2->show();
     QTest::mouseClick(form->RadioButton2, Qt::LeftButton);
     QVERIFY(form->RadioButton2->isChecked());
     QTest::qWait(50);
-    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I0 1 0", "I9 0 0"}));
+    QCOMPARE(engine.log(), (Entries{"IS_SEARCHING 0 0", "IS_PONDERING 0 0", "SET_HUMAN_COLOUR 1 0",
+                                    "RESET_TREE 0 0"}));
     QVERIFY(form->Button2->isHidden());
     QVERIFY(!form->hasLiveWorker());
 
@@ -405,11 +420,13 @@ class WindowTest : public QObject {
     form->Button12->click();
     QVERIFY(waitForIdle(*form));
     QCOMPARE(engine.log().mid(0, 5),
-             (Entries{"I25 0 0", "I27 0 0", "I11 0 0", "w:I11 0 0", "w:I13 0 0"}));
+             (Entries{"IS_SEARCHING 0 0", "IS_PONDERING 0 0", "IS_COMPUTER_TO_MOVE 0 0",
+                      "w:IS_COMPUTER_TO_MOVE 0 0", "w:COMPUTER_CAN_MOVE 0 0"}));
 
     engine.clearLog();
     QTest::mouseClick(form->RadioButton1, Qt::LeftButton);
-    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I0 -1 0", "I9 0 0"}));
+    QCOMPARE(engine.log(), (Entries{"IS_SEARCHING 0 0", "IS_PONDERING 0 0", "SET_HUMAN_COLOUR -1 0",
+                                    "RESET_TREE 0 0"}));
   }
 
   void navigationGoesThroughTheRecord() {
@@ -418,19 +435,24 @@ class WindowTest : public QObject {
       QPushButton* button;
       const char* code;
     };
-    const Step steps[] = {{form->Button3, "PP8"},
-                          {form->Button4, "PP6"},
-                          {form->Button5, "PP5"},
-                          {form->Button11, "PP7"}};
+    const Step steps[] = {{form->Button3, "RECORD_FIRST"},
+                          {form->Button4, "RECORD_BACK"},
+                          {form->Button5, "RECORD_FORWARD"},
+                          {form->Button11, "RECORD_LAST"}};
     for (const Step& step : steps) {
       engine.clearLog();
-      engine.queue(kStandInPp, 2, {1});    // the record was played with white
-      engine.queue(kStandInInst, 5, {1});  // white to move on the engine's board
-      engine.queue(kStandInPp, 4, {-1});   // but black to move in the record
+      engine.queue(kStandInPp, ZEDARE_RECORD_PLAYER_COLOUR,
+                   {1});                                     // the record was played with white
+      engine.queue(kStandInInst, ZEDARE_SIDE_TO_MOVE, {1});  // white to move on the engine's board
+      engine.queue(kStandInPp, ZEDARE_RECORD_SIDE_TO_MOVE,
+                   {-1});  // but black to move in the record
       form->Button2->show();
       step.button->click();
-      QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", step.code, "PP2", "I0 1 0", "PP3",
-                                      "I5 0 0", "PP4", "P3 0 0 0", "I23 0 0", "I9 0 0"}));
+      QCOMPARE(
+          engine.log(),
+          (Entries{"IS_SEARCHING 0 0", "IS_PONDERING 0 0", step.code, "RECORD_PLAYER_COLOUR",
+                   "SET_HUMAN_COLOUR 1 0", "RECORD_LOAD_CURRENT", "SIDE_TO_MOVE 0 0",
+                   "RECORD_SIDE_TO_MOVE", "PASS 0 0 0", "SET_LAST_MOVE 0 0", "RESET_TREE 0 0"}));
       QVERIFY(form->RadioButton2->isChecked());
       QVERIFY(form->Button2->isHidden());
       QVERIFY(!form->hasLiveWorker());
@@ -438,12 +460,14 @@ class WindowTest : public QObject {
 
     // Black's record, same side to move: no pass.
     engine.clearLog();
-    engine.queue(kStandInPp, 2, {-1});
-    engine.queue(kStandInInst, 5, {-1});
-    engine.queue(kStandInPp, 4, {-1});
+    engine.queue(kStandInPp, ZEDARE_RECORD_PLAYER_COLOUR, {-1});
+    engine.queue(kStandInInst, ZEDARE_SIDE_TO_MOVE, {-1});
+    engine.queue(kStandInPp, ZEDARE_RECORD_SIDE_TO_MOVE, {-1});
     form->Button4->click();
-    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "PP6", "PP2", "I0 -1 0", "PP3", "I5 0 0",
-                                    "PP4", "I23 0 0", "I9 0 0"}));
+    QCOMPARE(engine.log(),
+             (Entries{"IS_SEARCHING 0 0", "IS_PONDERING 0 0", "RECORD_BACK", "RECORD_PLAYER_COLOUR",
+                      "SET_HUMAN_COLOUR -1 0", "RECORD_LOAD_CURRENT", "SIDE_TO_MOVE 0 0",
+                      "RECORD_SIDE_TO_MOVE", "SET_LAST_MOVE 0 0", "RESET_TREE 0 0"}));
     QVERIFY(form->RadioButton1->isChecked());
   }
 
@@ -451,17 +475,17 @@ class WindowTest : public QObject {
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("written");
     QTest::newRow("plain name") << "/tmp/partia"
-                                << "F1 /tmp/partia.gam";
+                                << "FILE_SAVE /tmp/partia.gam";
     QTest::newRow("name with the extension") << "/tmp/partia.gam"
-                                             << "F1 /tmp/partia.gam";
+                                             << "FILE_SAVE /tmp/partia.gam";
     QTest::newRow("extension in capitals") << "/tmp/PARTIA.GAM"
-                                           << "F1 /tmp/PARTIA.GAM";
+                                           << "FILE_SAVE /tmp/PARTIA.GAM";
     QTest::newRow("another extension") << "/tmp/partia.doc"
-                                       << "F1 /tmp/partia.doc.gam";
+                                       << "FILE_SAVE /tmp/partia.doc.gam";
     QTest::newRow("extension inside the name") << "/tmp/x.gam.kopia"
-                                               << "F1 /tmp/x.gam.kopia.gam";
+                                               << "FILE_SAVE /tmp/x.gam.kopia.gam";
     QTest::newRow("Polish letters") << "/tmp/gra żółta"
-                                    << "F1 /tmp/gra żółta.gam";
+                                    << "FILE_SAVE /tmp/gra żółta.gam";
   }
 
   void saveAppendsTheExtensionOnlyWhenMissing() {
@@ -470,7 +494,7 @@ class WindowTest : public QObject {
     auto form = makeForm();
     dialogAnswer = chosen;
     form->Button13->click();
-    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", written}));
+    QCOMPARE(engine.log(), (Entries{"IS_SEARCHING 0 0", "IS_PONDERING 0 0", written}));
     QCOMPARE(lastDialog.kind, FileDialog::Kind::Save);
     QCOMPARE(lastDialog.title, QStringLiteral("Zapisywanie pliku partii"));
     QCOMPARE(lastDialog.initialDir, QDir::homePath());
@@ -493,7 +517,8 @@ class WindowTest : public QObject {
     dialogAnswer = name;
     form->Button14->click();
     QTest::qWait(100);
-    const QStringList loads = engine.log().filter(QRegularExpression("^F0 .*/partia\\.gam$"));
+    const QStringList loads =
+        engine.log().filter(QRegularExpression("^FILE_LOAD .*/partia\\.gam$"));
     QCOMPARE(loads.size(), 1);
     QVERIFY(!loads[0].contains(folder.path()));
     QVERIFY2(messages.isEmpty(), qPrintable(messages.join(", ")));
@@ -501,7 +526,7 @@ class WindowTest : public QObject {
     // The stand-in writes no file, so the conversion finds none and says so.
     dialogAnswer = folder.filePath("partia.ggf");
     form->Button13->click();
-    QCOMPARE(engine.log().filter(QRegularExpression("^F1 .*/partia\\.gam$")).size(), 1);
+    QCOMPARE(engine.log().filter(QRegularExpression("^FILE_SAVE .*/partia\\.gam$")).size(), 1);
     QCOMPARE(messages.size(), 1);
     QVERIFY2(messages[0].contains("not a readable game file"), qPrintable(messages[0]));
     QVERIFY(!QFile::exists(dialogAnswer));
@@ -512,7 +537,8 @@ class WindowTest : public QObject {
     form->Button13->click();
     form->Button14->click();
     QCOMPARE(dialogTitles, (QStringList{"Zapisywanie pliku partii", "Otwieranie pliku partii"}));
-    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I25 0 0", "I27 0 0"}));
+    QCOMPARE(engine.log(), (Entries{"IS_SEARCHING 0 0", "IS_PONDERING 0 0", "IS_SEARCHING 0 0",
+                                    "IS_PONDERING 0 0"}));
   }
 
   // The record is replaced only by the load itself (the engine keeps it when it refuses
@@ -522,14 +548,17 @@ class WindowTest : public QObject {
     const QString name = folder.filePath("zapis.gam");
     QVERIFY(QFile(name).open(QIODevice::WriteOnly));
     auto form = makeForm();
-    engine.answer(kStandInInst, 11, 1);  // a worker started now would go for a move
-    engine.queue(kStandInPp, 2, {1});
+    engine.answer(kStandInInst, ZEDARE_IS_COMPUTER_TO_MOVE,
+                  1);  // a worker started now would go for a move
+    engine.queue(kStandInPp, ZEDARE_RECORD_PLAYER_COLOUR, {1});
     form->Label8->setText("x");
     dialogAnswer = name;
     form->Button14->click();
     QTest::qWait(100);
-    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "F0 " + name, "PP2", "I0 1 0", "PP3",
-                                    "I5 0 0", "PP4", "I23 0 0", "I9 0 0"}));
+    QCOMPARE(engine.log(), (Entries{"IS_SEARCHING 0 0", "IS_PONDERING 0 0", "FILE_LOAD " + name,
+                                    "RECORD_PLAYER_COLOUR", "SET_HUMAN_COLOUR 1 0",
+                                    "RECORD_LOAD_CURRENT", "SIDE_TO_MOVE 0 0",
+                                    "RECORD_SIDE_TO_MOVE", "SET_LAST_MOVE 0 0", "RESET_TREE 0 0"}));
     QVERIFY(messages.isEmpty());
     QCOMPARE(form->Label8->text(), QStringLiteral("0 / 0 (0 s)"));
     QCOMPARE(lastDialog.kind, FileDialog::Kind::Open);
@@ -549,10 +578,10 @@ class WindowTest : public QObject {
     dialogAnswer = name;
     form->Button14->click();
     const QStringList log = engine.log();
-    const int thinkingEnded = find(log, "w:I16 0 0 end");
+    const int thinkingEnded = find(log, "w:THINK_IN_BACKGROUND 0 0 end");
     QVERIFY(thinkingEnded > 0);
-    QVERIFY(find(log, "F0 " + name) > thinkingEnded);
-    QVERIFY(find(log, "w:PP0") < find(log, "F0 " + name));
+    QVERIFY(find(log, "FILE_LOAD " + name) > thinkingEnded);
+    QVERIFY(find(log, "w:RECORD_STORE") < find(log, "FILE_LOAD " + name));
     QVERIFY(!form->hasLiveWorker());
   }
 
@@ -592,20 +621,22 @@ class WindowTest : public QObject {
     form->CheckBox7->setChecked(book);
     engine.clearLog();
     clock->queueReadings({start, end});
-    engine.queue(kStandInInst, 11, {1, 1});  // the window's "|>", then the worker
-    engine.queue(kStandInInst, 13, {1});
-    engine.queue(kStandInInst, 12, {1});
-    engine.answer(kStandInInst, 20, 1234);
-    engine.answer(kStandInInst, 17, 5);
-    engine.answer(kStandInInst, 18, 7);
+    engine.queue(kStandInInst, ZEDARE_IS_COMPUTER_TO_MOVE,
+                 {1, 1});  // the window's "|>", then the worker
+    engine.queue(kStandInInst, ZEDARE_COMPUTER_CAN_MOVE, {1});
+    engine.queue(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, {1});
+    engine.answer(kStandInInst, ZEDARE_BEST_VALUE, 1234);
+    engine.answer(kStandInInst, ZEDARE_EXACT_COUNT, 5);
+    engine.answer(kStandInInst, ZEDARE_EVAL_COUNT, 7);
     form->Button12->click();
     QVERIFY(waitForIdle(*form));
     QTRY_COMPARE(form->Label8->text(), report);
     QVERIFY(form->GroupBox3->isHidden());  // the report is kept up to date while hidden
-    const QString move = book ? "w:I15 1 0" : "w:I15 0 0";
+    const QString move = book ? "w:COMPUTER_MOVE 1 0" : "w:COMPUTER_MOVE 0 0";
     QCOMPARE(workerEntries(engine.log()),
-             (Entries{"w:I11 0 0", "w:I13 0 0", move, "w:I20 0 0", "w:I17 0 0", "w:I18 0 0",
-                      "w:I12 0 0", "w:I16 0 0", "w:PP0"}));
+             (Entries{"w:IS_COMPUTER_TO_MOVE 0 0", "w:COMPUTER_CAN_MOVE 0 0", move,
+                      "w:BEST_VALUE 0 0", "w:EXACT_COUNT 0 0", "w:EVAL_COUNT 0 0",
+                      "w:HUMAN_CAN_MOVE 0 0", "w:THINK_IN_BACKGROUND 0 0", "w:RECORD_STORE"}));
     const std::vector<int> slept = clock->sleeps();
     QCOMPARE(QList<int>(slept.begin(), slept.end()), sleeps);
   }
@@ -613,27 +644,32 @@ class WindowTest : public QObject {
   void computerMoveWithoutBackgroundThinking() {
     auto form = makeForm();
     form->CheckBox3->setChecked(false);
-    engine.queue(kStandInInst, 11, {1, 1});  // the window's "|>", then the worker
-    engine.queue(kStandInInst, 13, {1});
-    engine.queue(kStandInInst, 12, {1});
+    engine.queue(kStandInInst, ZEDARE_IS_COMPUTER_TO_MOVE,
+                 {1, 1});  // the window's "|>", then the worker
+    engine.queue(kStandInInst, ZEDARE_COMPUTER_CAN_MOVE, {1});
+    engine.queue(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, {1});
     form->Button12->click();
     QVERIFY(waitForIdle(*form));
     QCOMPARE(workerEntries(engine.log()),
-             (Entries{"w:I11 0 0", "w:I13 0 0", "w:I15 1 0", "w:I20 0 0", "w:I17 0 0", "w:I18 0 0",
-                      "w:I12 0 0", "w:PP0"}));
+             (Entries{"w:IS_COMPUTER_TO_MOVE 0 0", "w:COMPUTER_CAN_MOVE 0 0", "w:COMPUTER_MOVE 1 0",
+                      "w:BEST_VALUE 0 0", "w:EXACT_COUNT 0 0", "w:EVAL_COUNT 0 0",
+                      "w:HUMAN_CAN_MOVE 0 0", "w:RECORD_STORE"}));
   }
 
   void computerPassesAndHumanMustPass() {
     auto form = makeForm();
     form->Label8->setText("unchanged");
-    engine.queue(kStandInInst, 11, {1, 1});  // the window's "|>", then the worker
-    engine.queue(kStandInInst, 13, {0, 1});  // the computer cannot move; later it can
-    engine.queue(kStandInInst, 12, {0});     // and the human cannot either
+    engine.queue(kStandInInst, ZEDARE_IS_COMPUTER_TO_MOVE,
+                 {1, 1});  // the window's "|>", then the worker
+    engine.queue(kStandInInst, ZEDARE_COMPUTER_CAN_MOVE,
+                 {0, 1});  // the computer cannot move; later it can
+    engine.queue(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, {0});  // and the human cannot either
     form->Button12->click();
     QVERIFY(waitForIdle(*form));
     QCOMPARE(workerEntries(engine.log()),
-             (Entries{"w:I11 0 0", "w:I13 0 0", "w:P3 0 0 0", "w:I12 0 0", "w:I13 0 0",
-                      "w:P3 0 0 0", "w:PP0"}));
+             (Entries{"w:IS_COMPUTER_TO_MOVE 0 0", "w:COMPUTER_CAN_MOVE 0 0", "w:PASS 0 0 0",
+                      "w:HUMAN_CAN_MOVE 0 0", "w:COMPUTER_CAN_MOVE 0 0", "w:PASS 0 0 0",
+                      "w:RECORD_STORE"}));
     QVERIFY(!form->Button2->isHidden());
     QTest::qWait(20);
     QCOMPARE(form->Label8->text(), QStringLiteral("unchanged"));
@@ -643,46 +679,53 @@ class WindowTest : public QObject {
     form->Button2->click();
     QVERIFY(form->Button2->isHidden());
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(engine.log(), (Entries{"w:I11 0 0"}));
+    QCOMPARE(engine.log(), (Entries{"w:IS_COMPUTER_TO_MOVE 0 0"}));
   }
 
   void gameEndsWhenNeitherSideCanMove() {
     auto form = makeForm();
-    engine.queue(kStandInInst, 11, {1, 1});  // the window's "|>", then the worker
-    engine.queue(kStandInInst, 13, {1, 0});
-    engine.queue(kStandInInst, 12, {0});
+    engine.queue(kStandInInst, ZEDARE_IS_COMPUTER_TO_MOVE,
+                 {1, 1});  // the window's "|>", then the worker
+    engine.queue(kStandInInst, ZEDARE_COMPUTER_CAN_MOVE, {1, 0});
+    engine.queue(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, {0});
     form->Button12->click();
     QVERIFY(waitForIdle(*form));
     const QStringList worker = workerEntries(engine.log());
     QCOMPARE(worker.mid(worker.size() - 4),
-             (Entries{"w:I12 0 0", "w:I13 0 0", "w:P4 0 0 0", "w:PP0"}));
+             (Entries{"w:HUMAN_CAN_MOVE 0 0", "w:COMPUTER_CAN_MOVE 0 0", "w:END_GAME 0 0 0",
+                      "w:RECORD_STORE"}));
     QVERIFY(form->Button2->isHidden());
   }
 
   void playButtonMovesForTheHuman() {
     auto form = makeForm();
-    engine.queue(kStandInInst, 10, {1});
-    engine.queue(kStandInInst, 12, {1, 1});
-    engine.queue(kStandInInst, 13, {0});
+    engine.queue(kStandInInst, ZEDARE_IS_HUMAN_TO_MOVE, {1});
+    engine.queue(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, {1, 1});
+    engine.queue(kStandInInst, ZEDARE_COMPUTER_CAN_MOVE, {0});
     form->Button12->click();
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(engine.log(), (Entries{"I25 0 0", "I27 0 0", "I11 0 0", "w:I10 0 0", "w:I12 0 0",
-                                    "w:I14 1 0", "w:I20 0 0", "w:I17 0 0", "w:I18 0 0", "w:I13 0 0",
-                                    "w:I12 0 0", "w:P3 0 0 0", "w:PP0"}));
+    QCOMPARE(engine.log(),
+             (Entries{"IS_SEARCHING 0 0", "IS_PONDERING 0 0", "IS_COMPUTER_TO_MOVE 0 0",
+                      "w:IS_HUMAN_TO_MOVE 0 0", "w:HUMAN_CAN_MOVE 0 0", "w:HUMAN_MOVE 1 0",
+                      "w:BEST_VALUE 0 0", "w:EXACT_COUNT 0 0", "w:EVAL_COUNT 0 0",
+                      "w:COMPUTER_CAN_MOVE 0 0", "w:HUMAN_CAN_MOVE 0 0", "w:PASS 0 0 0",
+                      "w:RECORD_STORE"}));
   }
 
   void playButtonCutsASearchShort() {
     auto form = makeForm();
     startSearchingWorker(*form);
-    engine.queue(kStandInInst, 12, {1, 1});  // after the move the human can move
+    engine.queue(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, {1, 1});  // after the move the human can move
     form->Button2->show();
     engine.clearLog();
     form->Button12->click();
     QVERIFY(form->Button2->isHidden());
     QVERIFY(waitForIdle(*form));
     const QStringList log = engine.log();
-    QCOMPARE(log, (Entries{"I25 0 0", "I26 0 0", "w:I15 1 0 end", "w:I20 0 0", "w:I17 0 0",
-                           "w:I18 0 0", "w:I12 0 0", "w:PP0", "w:I12 0 0", "w:I16 0 0"}));
+    QCOMPARE(log, (Entries{"IS_SEARCHING 0 0", "STOP_SEARCH 0 0", "w:COMPUTER_MOVE 1 0 end",
+                           "w:BEST_VALUE 0 0", "w:EXACT_COUNT 0 0", "w:EVAL_COUNT 0 0",
+                           "w:HUMAN_CAN_MOVE 0 0", "w:RECORD_STORE", "w:HUMAN_CAN_MOVE 0 0",
+                           "w:THINK_IN_BACKGROUND 0 0"}));
     QCOMPARE(form->switches.thinkingAllowed.load(), 1);
   }
 
@@ -690,12 +733,12 @@ class WindowTest : public QObject {
     QTest::addColumn<int>("option");
     QTest::addColumn<bool>("searching");
     QTest::addColumn<QString>("command");
-    QTest::newRow("level while thinking") << 0 << false << "I1 3 0";
-    QTest::newRow("colour while thinking") << 1 << false << "I0 1 0";
-    QTest::newRow("style while thinking") << 2 << false << "I30 1 3";
-    QTest::newRow("level while searching") << 0 << true << "I1 3 0";
-    QTest::newRow("colour while searching") << 1 << true << "I0 1 0";
-    QTest::newRow("style while searching") << 2 << true << "I30 1 3";
+    QTest::newRow("level while thinking") << 0 << false << "SET_LEVEL 3 0";
+    QTest::newRow("colour while thinking") << 1 << false << "SET_HUMAN_COLOUR 1 0";
+    QTest::newRow("style while thinking") << 2 << false << "LOAD_MODEL 1 3";
+    QTest::newRow("level while searching") << 0 << true << "SET_LEVEL 3 0";
+    QTest::newRow("colour while searching") << 1 << true << "SET_HUMAN_COLOUR 1 0";
+    QTest::newRow("style while searching") << 2 << true << "LOAD_MODEL 1 3";
   }
 
   void optionChangesStopTheWorkerFirst() {
@@ -703,7 +746,7 @@ class WindowTest : public QObject {
     QFETCH(bool, searching);
     QFETCH(QString, command);
     auto form = makeForm();
-    engine.queue(kStandInInst, 12, {1});
+    engine.queue(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, {1});
     if (searching) {
       startSearchingWorker(*form);
     } else {
@@ -723,13 +766,15 @@ class WindowTest : public QObject {
     }
     const QStringList log = engine.log();
     const int sent = find(log, command);
-    const QString stop = searching ? "I26 0 0" : "I28 0 0";
-    const QString workerEnd = searching ? "w:I15 1 0 end" : "w:I16 0 0 end";
+    const QString stop = searching ? "STOP_SEARCH 0 0" : "STOP_PONDERING 0 0";
+    const QString workerEnd =
+        searching ? "w:COMPUTER_MOVE 1 0 end" : "w:THINK_IN_BACKGROUND 0 0 end";
     QVERIFY2(sent > 0, qPrintable(log.join(", ")));
     QVERIFY(find(log, stop) >= 0 && find(log, stop) < find(log, workerEnd));
     QVERIFY(find(log, workerEnd) < sent);
-    QVERIFY(find(log, "w:PP0") < sent);
-    QCOMPARE(find(log, "w:I16 0 0"), -1);  // a cut search is not followed by thinking
+    QVERIFY(find(log, "w:RECORD_STORE") < sent);
+    QCOMPARE(find(log, "w:THINK_IN_BACKGROUND 0 0"),
+             -1);  // a cut search is not followed by thinking
     QVERIFY(!form->hasLiveWorker());
   }
 
@@ -739,28 +784,29 @@ class WindowTest : public QObject {
     // The first worker thinks in the background and, once stopped, takes a while to
     // return and store its position.
     startThinkingWorker(*form, 150);
-    engine.answer(kStandInInst, 3, -1);
-    engine.answer(kStandInInst, 10, 1);
-    engine.answer(kStandInInst, 12, 1);
-    engine.answer(kStandInInst, 13, 1);
+    engine.answer(kStandInInst, ZEDARE_HUMAN_COLOUR, -1);
+    engine.answer(kStandInInst, ZEDARE_IS_HUMAN_TO_MOVE, 1);
+    engine.answer(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, 1);
+    engine.answer(kStandInInst, ZEDARE_COMPUTER_CAN_MOVE, 1);
     engine.square(4, 3, 0, 1, -1);
 
     // A click beside the board starts the next worker, which ends at once; only one
     // worker lives at a time, so the thinking one is stopped and waited for first.
     engine.clearLog();
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, QPoint(3, 3));
-    QVERIFY(QTest::qWaitFor(
-        [&] { return engine.log().count("w:I11 0 0") == 1 && form->worker->done(); }));
+    QVERIFY(QTest::qWaitFor([&] {
+      return engine.log().count("w:IS_COMPUTER_TO_MOVE 0 0") == 1 && form->worker->done();
+    }));
     QStringList log = engine.log();
-    QVERIFY2(find(log, "I28 0 0") >= 0, qPrintable(log.join(", ")));
-    QVERIFY(find(log, "I28 0 0") < find(log, "w:I16 0 0 end"));
-    QVERIFY(find(log, "w:PP0") < find(log, "w:I11 0 0"));
+    QVERIFY2(find(log, "STOP_PONDERING 0 0") >= 0, qPrintable(log.join(", ")));
+    QVERIFY(find(log, "STOP_PONDERING 0 0") < find(log, "w:THINK_IN_BACKGROUND 0 0 end"));
+    QVERIFY(find(log, "w:RECORD_STORE") < find(log, "w:IS_COMPUTER_TO_MOVE 0 0"));
     QVERIFY(!form->hasLiveWorker());
 
     engine.clearLog();
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 4, 3));
     log = engine.log();
-    const int move = find(log, "I14 4 3");
+    const int move = find(log, "HUMAN_MOVE 4 3");
     QVERIFY2(move >= 0, qPrintable(log.join(", ")));
     QVERIFY(waitForIdle(*form));
   }
@@ -771,14 +817,14 @@ class WindowTest : public QObject {
     // The search is cut by "Nowa partia"; the worker then has to show "Następny ruch"
     // through the user-interface thread, which is waiting for it.
     startSearchingWorker(*form);
-    engine.queue(kStandInInst, 12, {0});
-    engine.queue(kStandInInst, 13, {1});
+    engine.queue(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, {0});
+    engine.queue(kStandInInst, ZEDARE_COMPUTER_CAN_MOVE, {1});
     engine.clearLog();
     form->Button1->click();
     QVERIFY(waitForIdle(*form));
     const QStringList log = engine.log();
-    QVERIFY2(find(log, "w:P3 0 0 0") > 0, qPrintable(log.join(", ")));
-    QVERIFY(find(log, "w:PP0") < find(log, "I8 0 0"));
+    QVERIFY2(find(log, "w:PASS 0 0 0") > 0, qPrintable(log.join(", ")));
+    QVERIFY(find(log, "w:RECORD_STORE") < find(log, "NEW_GAME 0 0"));
     QVERIFY(form->Button2->isHidden());  // shown by the worker, hidden by the new game
   }
 
@@ -788,18 +834,19 @@ class WindowTest : public QObject {
     // window must still end the thinking rather than wait for it to finish by itself.
     Watchdog watchdog(60);
     auto form = makeForm();
-    engine.queue(kStandInInst, 11, {1, 1});  // the window's "|>", then the worker
-    engine.queue(kStandInInst, 13, {1});
-    engine.queue(kStandInInst, 12, {1});
+    engine.queue(kStandInInst, ZEDARE_IS_COMPUTER_TO_MOVE,
+                 {1, 1});  // the window's "|>", then the worker
+    engine.queue(kStandInInst, ZEDARE_COMPUTER_CAN_MOVE, {1});
+    engine.queue(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, {1});
     engine.blocking(false, true, 0, 300);
     form->Button12->click();
-    QVERIFY(QTest::qWaitFor([&] { return engine.logged("w:I16 0 0"); }, 10000));
+    QVERIFY(QTest::qWaitFor([&] { return engine.logged("w:THINK_IN_BACKGROUND 0 0"); }, 10000));
     engine.clearLog();
     form->Button1->click();
     const QStringList log = engine.log();
-    QVERIFY2(find(log, "w:I16 0 0 end") > 0, qPrintable(log.join(", ")));
-    QVERIFY(find(log, "I28 0 0") < find(log, "w:I16 0 0 end"));
-    QVERIFY(find(log, "w:PP0") < find(log, "I8 0 0"));
+    QVERIFY2(find(log, "w:THINK_IN_BACKGROUND 0 0 end") > 0, qPrintable(log.join(", ")));
+    QVERIFY(find(log, "STOP_PONDERING 0 0") < find(log, "w:THINK_IN_BACKGROUND 0 0 end"));
+    QVERIFY(find(log, "w:RECORD_STORE") < find(log, "NEW_GAME 0 0"));
   }
   // "|>" has the engine search the human's move; a click on a legal square meanwhile
   // must not play a second move for the human once that search returns.
@@ -807,22 +854,22 @@ class WindowTest : public QObject {
     Watchdog watchdog(60);
     auto form = makeForm();
     paintBoard(*form);
-    engine.answer(kStandInInst, 3, -1);
-    engine.answer(kStandInInst, 10, 1);
-    engine.answer(kStandInInst, 12, 1);
-    engine.answer(kStandInInst, 13, 1);
+    engine.answer(kStandInInst, ZEDARE_HUMAN_COLOUR, -1);
+    engine.answer(kStandInInst, ZEDARE_IS_HUMAN_TO_MOVE, 1);
+    engine.answer(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, 1);
+    engine.answer(kStandInInst, ZEDARE_COMPUTER_CAN_MOVE, 1);
     engine.square(3, 4, 0, 1, -1);
     engine.blocking(true, false);
     form->Button12->click();
-    QVERIFY(QTest::qWaitFor([&] { return engine.logged("w:I14 1 0"); }, 10000));
+    QVERIFY(QTest::qWaitFor([&] { return engine.logged("w:HUMAN_MOVE 1 0"); }, 10000));
     // Ends the search after a while in case the click waits for it.
     QTimer::singleShot(300, form.get(), [&] { form->inst(26); });
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, squareCentre(*form, 3, 4));
     form->inst(26);
     QVERIFY(waitForIdle(*form));
     const QStringList log = engine.log();
-    QCOMPARE(log.count("w:I14 1 0 end"), 1);
-    QVERIFY2(!log.contains("I14 3 4"), qPrintable(log.join(", ")));
+    QCOMPARE(log.count("w:HUMAN_MOVE 1 0 end"), 1);
+    QVERIFY2(!log.contains("HUMAN_MOVE 3 4"), qPrintable(log.join(", ")));
   }
 
   // Hints and clicks belong to the human's turn only. The square (3, 4) is an empty
@@ -832,8 +879,8 @@ class WindowTest : public QObject {
     QTest::addColumn<int>("sideToMove");
     QTest::addColumn<bool>("hint");
     QTest::addColumn<QString>("played");  // the move call a click makes, or empty
-    QTest::newRow("black human to move") << -1 << -1 << true << "I14 3 4";
-    QTest::newRow("white human to move") << 1 << 1 << true << "I14 3 4";
+    QTest::newRow("black human to move") << -1 << -1 << true << "HUMAN_MOVE 3 4";
+    QTest::newRow("white human to move") << 1 << 1 << true << "HUMAN_MOVE 3 4";
     QTest::newRow("computer (white) to move") << -1 << 1 << false << "";
     QTest::newRow("computer (black) to move") << 1 << -1 << false << "";
   }
@@ -847,14 +894,14 @@ class WindowTest : public QObject {
     form->CheckBox5->setChecked(true);
     engine.startPosition();
     engine.square(3, 4, 0, 1, sideToMove);
-    engine.answer(kStandInInst, 3, human);
-    engine.answer(kStandInInst, 4, -human);
-    engine.answer(kStandInInst, 5, sideToMove);
-    engine.answer(kStandInInst, 10, sideToMove == human ? 1 : 0);
-    engine.answer(kStandInInst, 11, sideToMove == human ? 0 : 1);
-    engine.answer(kStandInInst, 12, 1);
-    engine.answer(kStandInInst, 13, 1);
-    engine.answer(kStandInInst, 15, 1);
+    engine.answer(kStandInInst, ZEDARE_HUMAN_COLOUR, human);
+    engine.answer(kStandInInst, ZEDARE_COMPUTER_COLOUR, -human);
+    engine.answer(kStandInInst, ZEDARE_SIDE_TO_MOVE, sideToMove);
+    engine.answer(kStandInInst, ZEDARE_IS_HUMAN_TO_MOVE, sideToMove == human ? 1 : 0);
+    engine.answer(kStandInInst, ZEDARE_IS_COMPUTER_TO_MOVE, sideToMove == human ? 0 : 1);
+    engine.answer(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, 1);
+    engine.answer(kStandInInst, ZEDARE_COMPUTER_CAN_MOVE, 1);
+    engine.answer(kStandInInst, ZEDARE_COMPUTER_MOVE, 1);
     const QImage board = form->Plansza->grab().toImage();
     const QPoint centre = squareCentre(*form, 3, 4);
     const int half = static_cast<int>(form->cellSize / 2) - 2;
@@ -870,7 +917,7 @@ class WindowTest : public QObject {
     QTest::mouseClick(form->Plansza, Qt::LeftButton, {}, centre);
     QVERIFY(waitForIdle(*form));
     const QStringList log = engine.log();
-    const bool moved = log.contains("I14 3 4") || log.contains("I15 3 4");
+    const bool moved = log.contains("HUMAN_MOVE 3 4") || log.contains("COMPUTER_MOVE 3 4");
     QVERIFY2(moved == !played.isEmpty(), qPrintable(log.join(", ")));
     if (!played.isEmpty()) QVERIFY(log.contains(played));
   }
@@ -886,20 +933,20 @@ class WindowTest : public QObject {
   void untickingBackgroundThinkingStopsIt() {
     QFETCH(int, raiseDelayMs);
     auto form = makeForm();
-    engine.queue(kStandInInst, 11, {1});
-    engine.queue(kStandInInst, 13, {1});
-    engine.queue(kStandInInst, 12, {1});
+    engine.queue(kStandInInst, ZEDARE_IS_COMPUTER_TO_MOVE, {1});
+    engine.queue(kStandInInst, ZEDARE_COMPUTER_CAN_MOVE, {1});
+    engine.queue(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, {1});
     engine.blocking(false, true, 0, raiseDelayMs);
     form->Button1->click();
-    QVERIFY(QTest::qWaitFor([&] { return engine.logged("w:I16 0 0"); }, 10000));
+    QVERIFY(QTest::qWaitFor([&] { return engine.logged("w:THINK_IN_BACKGROUND 0 0"); }, 10000));
     engine.clearLog();
     form->CheckBox3->click();
     QVERIFY(!form->CheckBox3->isChecked());
     QVERIFY(QTest::qWaitFor([&] { return !form->hasLiveWorker(); }, 3000));
     const QStringList log = engine.log();
-    QVERIFY2(log.contains("w:I16 0 0 end"), qPrintable(log.join(", ")));
-    QVERIFY(find(log, "I28 0 0") < find(log, "w:I16 0 0 end"));
-    QVERIFY(log.contains("w:PP0"));  // the computer's move is still recorded
+    QVERIFY2(log.contains("w:THINK_IN_BACKGROUND 0 0 end"), qPrintable(log.join(", ")));
+    QVERIFY(find(log, "STOP_PONDERING 0 0") < find(log, "w:THINK_IN_BACKGROUND 0 0 end"));
+    QVERIFY(log.contains("w:RECORD_STORE"));  // the computer's move is still recorded
   }
 
   // A file the engine cannot load leaves the game as it was and says why.
@@ -930,12 +977,13 @@ class WindowTest : public QObject {
       if (kind == "badtext") file.write("f5 f5\n");
     }
     auto form = makeForm();
-    engine.answer(kStandInFile, 0, 0);  // the engine refuses the file
+    engine.answer(kStandInFile, ZEDARE_FILE_LOAD, 0);  // the engine refuses the file
     dialogAnswer = name;
     form->Button14->click();
     const QStringList log = engine.log();
-    QCOMPARE(log.contains("F0 " + name), engineAsked);
-    for (const char* change : {"I8 0 0", "PP1", "PP3", "I9 0 0"}) {
+    QCOMPARE(log.contains("FILE_LOAD " + name), engineAsked);
+    for (const char* change :
+         {"NEW_GAME 0 0", "RECORD_RESET", "RECORD_LOAD_CURRENT", "RESET_TREE 0 0"}) {
       QVERIFY2(!log.contains(change), qPrintable(log.join(", ")));
     }
     QCOMPARE(messages.size(), 1);
@@ -959,10 +1007,10 @@ class WindowTest : public QObject {
     QFETCH(QString, reason);
     QTemporaryDir folder;
     auto form = makeForm();
-    engine.answer(kStandInFile, 1, 0);
+    engine.answer(kStandInFile, ZEDARE_FILE_SAVE, 0);
     dialogAnswer = folder.filePath(where);
     form->Button13->click();
-    QVERIFY(engine.logged("F1 " + folder.filePath(where) + ".gam"));
+    QVERIFY(engine.logged("FILE_SAVE " + folder.filePath(where) + ".gam"));
     QCOMPARE(messages.size(), 1);
     QVERIFY2(messages[0].startsWith("Zapisywanie pliku partii: Nie zapisano partii"),
              qPrintable(messages[0]));
@@ -970,7 +1018,7 @@ class WindowTest : public QObject {
 
     // A save that works says nothing.
     messages.clear();
-    engine.answer(kStandInFile, 1, 1);
+    engine.answer(kStandInFile, ZEDARE_FILE_SAVE, 1);
     form->Button13->click();
     QVERIFY(messages.isEmpty());
   }
@@ -1144,8 +1192,8 @@ class WindowTest : public QObject {
     QFETCH(bool, nextMoveShown);
     QFETCH(QString, status);
     auto form = makeForm();
-    engine.answer(kStandInInst, 4, computer);
-    engine.answer(kStandInInst, 5, sideToMove);
+    engine.answer(kStandInInst, ZEDARE_COMPUTER_COLOUR, computer);
+    engine.answer(kStandInInst, ZEDARE_SIDE_TO_MOVE, sideToMove);
     for (int i = 0; i < black + white; ++i) {
       engine.square(i / 8 + 1, i % 8 + 1, i < black ? -1 : 1);
     }
@@ -1175,19 +1223,20 @@ class WindowTest : public QObject {
     auto form = makeForm();
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-    engine.answer(kStandInInst, 4, 1);
-    engine.answer(kStandInInst, 5, forTheHuman ? -1 : 1);
-    engine.answer(kStandInInst, 10, forTheHuman ? 1 : 0);
-    engine.answer(kStandInInst, 11, forTheHuman ? 0 : 1);
-    engine.answer(kStandInInst, 12, 1);
-    engine.answer(kStandInInst, 13, 1);
+    engine.answer(kStandInInst, ZEDARE_COMPUTER_COLOUR, 1);
+    engine.answer(kStandInInst, ZEDARE_SIDE_TO_MOVE, forTheHuman ? -1 : 1);
+    engine.answer(kStandInInst, ZEDARE_IS_HUMAN_TO_MOVE, forTheHuman ? 1 : 0);
+    engine.answer(kStandInInst, ZEDARE_IS_COMPUTER_TO_MOVE, forTheHuman ? 0 : 1);
+    engine.answer(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, 1);
+    engine.answer(kStandInInst, ZEDARE_COMPUTER_CAN_MOVE, 1);
     engine.square(8, 8, 0, 1, -1);
     form->CheckBox3->setChecked(false);
     engine.blocking(true, false);
     form->Button12->click();
     QVERIFY(QTest::qWaitFor([&] { return form->inst(25) != 0; }, 10000));
     QTRY_COMPARE(form->StatusLine->text(), during);
-    engine.answer(kStandInInst, 5, forTheHuman ? 1 : -1);  // the search's move is played
+    engine.answer(kStandInInst, ZEDARE_SIDE_TO_MOVE,
+                  forTheHuman ? 1 : -1);  // the search's move is played
     form->inst(26);
     QVERIFY(waitForIdle(*form));
     QTRY_COMPARE(form->StatusLine->text(), after);
@@ -1199,10 +1248,10 @@ class WindowTest : public QObject {
     QTest::addColumn<QString>("keys");  // L R U D for the arrows, E Enter, S Space
     QTest::addColumn<bool>("flipped");
     QTest::addColumn<QString>("played");
-    QTest::newRow("two right, one up") << "RRUE" << false << "I14 6 3";
-    QTest::newRow("the same, flipped") << "RRUE" << true << "I14 6 6";
-    QTest::newRow("held at the top-left edge") << "LLLLLLUUUUUUS" << false << "I14 1 1";
-    QTest::newRow("held at the bottom-right edge") << "RRRRRRDDDDDDE" << false << "I14 8 8";
+    QTest::newRow("two right, one up") << "RRUE" << false << "HUMAN_MOVE 6 3";
+    QTest::newRow("the same, flipped") << "RRUE" << true << "HUMAN_MOVE 6 6";
+    QTest::newRow("held at the top-left edge") << "LLLLLLUUUUUUS" << false << "HUMAN_MOVE 1 1";
+    QTest::newRow("held at the bottom-right edge") << "RRRRRRDDDDDDE" << false << "HUMAN_MOVE 8 8";
   }
 
   void keyboardPlay() {
@@ -1213,10 +1262,10 @@ class WindowTest : public QObject {
     form->CheckBox4->setChecked(flipped);
     form->show();
     QVERIFY(QTest::qWaitForWindowActive(form.get()));
-    engine.answer(kStandInInst, 3, -1);
-    engine.answer(kStandInInst, 10, 1);
-    engine.answer(kStandInInst, 12, 1);
-    engine.answer(kStandInInst, 13, 1);
+    engine.answer(kStandInInst, ZEDARE_HUMAN_COLOUR, -1);
+    engine.answer(kStandInInst, ZEDARE_IS_HUMAN_TO_MOVE, 1);
+    engine.answer(kStandInInst, ZEDARE_HUMAN_CAN_MOVE, 1);
+    engine.answer(kStandInInst, ZEDARE_COMPUTER_CAN_MOVE, 1);
     for (int row = 1; row <= 8; ++row) {
       for (int column = 1; column <= 8; ++column) engine.square(row, column, 0, 1, -1);
     }
@@ -1246,7 +1295,7 @@ class WindowTest : public QObject {
       QTest::keyClick(form->Plansza, code);
     }
     QVERIFY(waitForIdle(*form));
-    const QStringList moves = engine.log().filter(QRegularExpression("^I14 "));
+    const QStringList moves = engine.log().filter(QRegularExpression("^HUMAN_MOVE "));
     QCOMPARE(moves, QStringList{played});
 
     // A mouse click on the board hides it; a key brings it back.
@@ -1268,7 +1317,7 @@ class WindowTest : public QObject {
     QTest::keyClick(form->Plansza, Qt::Key_Return);
     QVERIFY(form->Button2->isHidden());
     QVERIFY(waitForIdle(*form));
-    QCOMPARE(engine.log(), (Entries{"w:I11 0 0"}));
+    QCOMPARE(engine.log(), (Entries{"w:IS_COMPUTER_TO_MOVE 0 0"}));
   }
 };
 

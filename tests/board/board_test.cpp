@@ -13,7 +13,9 @@
 #include "oracle.h"
 
 using zedare::Board;
+using zedare::BoardForm;
 using zedare::kNoValue;
+using zedare::MoveFlag;
 
 namespace {
 
@@ -208,7 +210,7 @@ TEST_P(RandomGames, PlayFromEqualsACopyThenPlay) {
           ASSERT_EQ(scratch.sideToMove, copy.sideToMove);
           ASSERT_EQ(listOf(scratch), listOf(copy));
           for (int k = 0; k < scratch.moveCount; ++k) {
-            ASSERT_EQ(scratch.moves[k].flag, 1);
+            ASSERT_EQ(scratch.moves[k].flag, MoveFlag::Untried);
             ASSERT_EQ(scratch.moves[k].value, kNoValue);
           }
           ASSERT_EQ(scratch.cachedValue, kNoValue);
@@ -321,7 +323,7 @@ TEST(BoardSymmetry, GridTargetKeepsItsForm) {
   Board g;
   g.toGrid();
   b.copyTransformed(g, 2);
-  EXPECT_EQ(g.form, 2);
+  EXPECT_EQ(g.form, BoardForm::Grid);
   EXPECT_EQ(g.checkConsistency(), "");
   Board p;
   b.copyTransformed(p, 2);
@@ -356,13 +358,13 @@ TEST(BoardCopy, CopiesNeverCarryChildrenOrValues) {
   b.cachedValue = 1.0f;
   b.lowerBound = 2.0f;
   b.upperBound = 3.0f;
-  b.moves[1].flag = 2;
+  b.moves[1].flag = MoveFlag::Legal;
   b.moves[1].value = 5.0f;
   b.moves[1].child = new Board(b);
   b.moves[1].child->play(3, 4, -1);
   Board c(b);
   for (int i = 0; i < c.moveCount; ++i) {
-    EXPECT_EQ(c.moves[i].flag, 1);
+    EXPECT_EQ(c.moves[i].flag, MoveFlag::Untried);
     EXPECT_EQ(c.moves[i].value, kNoValue);
     EXPECT_EQ(c.moves[i].child, nullptr);
   }
@@ -371,7 +373,7 @@ TEST(BoardCopy, CopiesNeverCarryChildrenOrValues) {
   EXPECT_EQ(c.upperBound, kNoValue);
   Board d;
   d.copyMovesWithValues(b);
-  EXPECT_EQ(d.moves[1].flag, 2);
+  EXPECT_EQ(d.moves[1].flag, MoveFlag::Legal);
   EXPECT_EQ(d.moves[1].value, 5.0f);
   EXPECT_EQ(d.moves[1].child, nullptr);
   // clearValues reaches the subtree but keeps cached scores.
@@ -392,7 +394,7 @@ TEST(BoardSort, FlagFirstThenValueStableAmongEquals) {
   const int8_t flags[12] = {2, 2, 2, 2, 2, 0, 1, 2, 2, 2, 0, 2};
   for (int i = 0; i < 12; ++i) {
     b.moves[i].value = values[i];
-    b.moves[i].flag = flags[i];
+    b.moves[i].flag = static_cast<MoveFlag>(flags[i]);
   }
   const auto original = listOf(b);
   b.sortMoves(1);
@@ -405,7 +407,7 @@ TEST(BoardSort, FlagFirstThenValueStableAmongEquals) {
   a.setInitial();
   for (int i = 0; i < 12; ++i) {
     a.moves[i].value = values[i];
-    a.moves[i].flag = 2;
+    a.moves[i].flag = MoveFlag::Legal;
   }
   a.sortMoves(0);
   for (int i = 1; i < 12; ++i) EXPECT_LE(a.moves[i - 1].value, a.moves[i].value);

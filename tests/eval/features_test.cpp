@@ -17,10 +17,10 @@ namespace {
 // Runs a check on a position in the packed form and again in the grid form.
 template <class Check>
 void inBothForms(const Board& packed, Check check) {
-  ASSERT_EQ(packed.form, 1);
+  ASSERT_EQ(packed.form, BoardForm::Packed);
   check(packed);
   const Board grid = ref::gridCopy(packed);
-  ASSERT_EQ(grid.form, 2);
+  ASSERT_EQ(grid.form, BoardForm::Grid);
   ASSERT_EQ(grid.checkConsistency(), "");
   check(grid);
 }
@@ -312,7 +312,7 @@ class RandomPositions : public Features {
       computer(C);
       const Board g = ref::gridCopy(b);
       for (const Board* x : {&b, &g}) {
-        const char* form = x->form == 1 ? "packed" : "grid";
+        const char* form = x->form == BoardForm::Packed ? "packed" : "grid";
         SCOPED_TRACE(form);
         SCOPED_TRACE(b.toLine());
         for (int colour : {1, -1}) EXPECT_EQ(frontierCount(*x, colour), ref::frontier(*x, colour));

@@ -120,7 +120,7 @@ TEST_F(ModelFiles, Code30LoadsTheStyleIntoSetOneOnly) {
   ZedareHandle h = TavrinCreate();
   ASSERT_NE(h, nullptr);
   Engine& e = *static_cast<Engine*>(h);
-  EXPECT_EQ(TavrinInst(h, 30, 1, 2), 0);
+  EXPECT_EQ(TavrinInst(h, ZEDARE_LOAD_MODEL, 1, 2), 0);
   EXPECT_TRUE(sameMatrix(e.weights1, readFile("modele//parametry9_i15_2.dat")));
   EXPECT_EQ(e.weights2.rows(), 0);
   for (int t = 0; t < pattern::Count; ++t) {
@@ -128,12 +128,12 @@ TEST_F(ModelFiles, Code30LoadsTheStyleIntoSetOneOnly) {
     EXPECT_EQ(e.patterns2[t].rows(), 0);
   }
   const matrix before = e.weights1;
-  TavrinInst(h, 30, 0, 5);
-  TavrinInst(h, 30, 3, 5);
+  TavrinInst(h, ZEDARE_LOAD_MODEL, 0, 5);
+  TavrinInst(h, ZEDARE_LOAD_MODEL, 3, 5);
   EXPECT_TRUE(sameMatrix(e.weights1, before));
   EXPECT_EQ(e.weights2.rows(), 0);
   // Another style replaces set 1.
-  TavrinInst(h, 30, 1, 6);
+  TavrinInst(h, ZEDARE_LOAD_MODEL, 1, 6);
   EXPECT_TRUE(sameMatrix(e.weights1, readFile("modele//parametry9_i15_6.dat")));
   EXPECT_FALSE(sameMatrix(e.weights1, before));
   TavrinDestroy(h);

@@ -23,8 +23,8 @@ ZedareHandle theEngine() {
   ZedareHandle h = TavrinCreate();
   if (h == nullptr) std::abort();
   zedare::setMatrixErrorHandler(abortOnMatrixError);
-  TavrinInst(h, 30, 1, 0);
-  TavrinInst(h, 30, 2, 0);
+  TavrinInst(h, ZEDARE_LOAD_MODEL, 1, 0);
+  TavrinInst(h, ZEDARE_LOAD_MODEL, 2, 0);
   return h;
 }
 
@@ -56,10 +56,10 @@ void checkState(ZedareHandle h) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const ZedareHandle h = theEngine();
-  TavrinInst(h, 8, 0, 0);
-  TavrinInst(h, 1, 1, 0);
-  TavrinInst(h, 2, 2, 0);
-  TavrinInst(h, 0, 1, 0);
+  TavrinInst(h, ZEDARE_NEW_GAME, 0, 0);
+  TavrinInst(h, ZEDARE_SET_LEVEL, 1, 0);
+  TavrinInst(h, ZEDARE_SET_ALGORITHM, 2, 0);
+  TavrinInst(h, ZEDARE_SET_HUMAN_COLOUR, 1, 0);
   for (size_t at = 0; at + 4 <= size && at < 4 * 64; at += 4) {
     const int function = data[at] & 3;
     const uint32_t code = data[at + 1];
@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       case 0:
         if (code % 32 == 30) break;
         TavrinInst(h, code % 32, a, b);
-        if (TavrinInst(h, 6, 0, 0) > 2) TavrinInst(h, 1, 2, 0);
+        if (TavrinInst(h, ZEDARE_LEVEL, 0, 0) > 2) TavrinInst(h, ZEDARE_SET_LEVEL, 2, 0);
         break;
       case 1:
         TavrinInst_p0(h, code % 8, a, b, static_cast<int8_t>(data[at + 1]) % 3);

@@ -58,7 +58,7 @@ TEST_F(Book, HitUnderEachSymmetryPlaysTheMappedMove) {
     ASSERT_EQ(zedare::bookLookup(e, black.c_str(), white.c_str()), 1) << t;
     int r, c;
     zedare::symmetry(t, row, column, r, c);
-    EXPECT_EQ(e.bestMove.flag, 2);
+    EXPECT_EQ(e.bestMove.flag, zedare::MoveFlag::Legal);
     EXPECT_EQ(e.bestMove.row, r) << t;
     EXPECT_EQ(e.bestMove.column, c) << t;
     EXPECT_EQ(e.bestMove.value, 1.25f);

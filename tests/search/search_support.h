@@ -48,7 +48,7 @@ inline void expectTreeConsistent(const zedare::Board& b) {
   for (int i = 0; i < b.moveCount; ++i) {
     const zedare::MoveEntry& m = b.moves[i];
     if (!m.child) continue;
-    ASSERT_EQ(m.flag, 2);
+    ASSERT_EQ(m.flag, zedare::MoveFlag::Legal);
     expectTreeConsistent(*m.child);
   }
 }

@@ -16,6 +16,7 @@
 using zedare::Board;
 using zedare::Engine;
 using zedare::kNoValue;
+using zedare::MoveFlag;
 
 namespace {
 
@@ -37,8 +38,8 @@ Board finishedGame() {
 }
 
 float runSearch(Engine& e, int algorithm, int mode, int leafDepth, int keptDepth = 4) {
-  e.algorithm = algorithm;
-  e.searchMode = mode;
+  e.algorithm = static_cast<zedare::Algorithm>(algorithm);
+  e.searchMode = static_cast<zedare::SearchMode>(mode);
   e.leafDepth = leafDepth;
   e.keptDepth = keptDepth;
   e.searching = 1;
@@ -54,7 +55,7 @@ void expectTreeReplays(const Board& b) {
   for (int i = 0; i < b.moveCount; ++i) {
     const zedare::MoveEntry& m = b.moves[i];
     if (!m.child) continue;
-    ASSERT_EQ(m.flag, 2);
+    ASSERT_EQ(m.flag, MoveFlag::Legal);
     Board replay(b);
     if (!replay.play(m.row, m.column, b.sideToMove)) {
       replay = b;
@@ -159,7 +160,7 @@ TEST(SearchAlgorithms, SameSearchTwiceGivesSameMoveValueAndCounts) {
     a.level = b.level = 0;
     a.setLevel(2);
     b.setLevel(2);
-    a.algorithm = b.algorithm = algorithm;
+    a.algorithm = b.algorithm = static_cast<zedare::Algorithm>(algorithm);
     a.chooseMove(0);
     b.chooseMove(0);
     EXPECT_EQ(a.bestMove.row, b.bestMove.row);
@@ -184,7 +185,7 @@ TEST(SearchScoring, LeafDepthZeroScoresTheRootAndLeavesItsList) {
   const float v = zedare::searchAlphaBeta(e, *e.root);
   EXPECT_EQ(e.evalCount, 1);
   EXPECT_EQ(v, e.root->cachedValue);
-  for (int i = 0; i < e.root->moveCount; ++i) EXPECT_EQ(e.root->moves[i].flag, 1);
+  for (int i = 0; i < e.root->moveCount; ++i) EXPECT_EQ(e.root->moves[i].flag, MoveFlag::Untried);
 }
 
 TEST(SearchScoring, FinishedGamesScoreByMode) {
@@ -195,14 +196,14 @@ TEST(SearchScoring, FinishedGamesScoreByMode) {
   const float expected[3] = {1000.0f, 1.0f, 9.9f};
   for (int mode = 0; mode < 3; ++mode) {
     Board copy(b);
-    e.searchMode = mode;
+    e.searchMode = static_cast<zedare::SearchMode>(mode);
     EXPECT_EQ(zedare::terminalValue(e, copy), expected[mode]) << mode;
   }
   Board wipe;
   wipe.setSquare(1, 1, -1);
   wipe.sideToMove = 1;
   wipe.rebuildCandidates();
-  e.searchMode = 1;
+  e.searchMode = zedare::SearchMode::Exact;
   EXPECT_EQ(zedare::terminalValue(e, wipe), -64.0f);
 }
 
@@ -213,11 +214,11 @@ TEST(SearchScoring, HeuristicScoreIsNotTakenForADiscDifference) {
   Engine e;
   e.computerColour = 1;
   e.humanColour = -1;
-  e.searchMode = 0;
+  e.searchMode = zedare::SearchMode::Heuristic;
   EXPECT_EQ(zedare::terminalValue(e, b), 1000.0f);
-  e.searchMode = 1;
+  e.searchMode = zedare::SearchMode::Exact;
   EXPECT_EQ(zedare::terminalValue(e, b), 1.0f);
-  e.searchMode = 0;
+  e.searchMode = zedare::SearchMode::Heuristic;
   EXPECT_EQ(zedare::terminalValue(e, b), 1000.0f);
   EXPECT_EQ(e.exactCount, 3);
 }
@@ -251,12 +252,12 @@ TEST(SearchScoring, NoLegalMoveAtTheRootLeavesEveryEntryIllegal) {
   Engine e;
   setUp(e, b);
   runSearch(e, 1, 0, 2);
-  for (int i = 0; i < e.root->moveCount; ++i) EXPECT_EQ(e.root->moves[i].flag, 0);
+  for (int i = 0; i < e.root->moveCount; ++i) EXPECT_EQ(e.root->moves[i].flag, MoveFlag::Illegal);
   e.gameBoard = b;
   e.resetTree();
   e.setLevel(1);
   e.chooseMove(0);
-  EXPECT_EQ(e.bestMove.flag, 0);
+  EXPECT_EQ(e.bestMove.flag, MoveFlag::Illegal);
   EXPECT_EQ(e.chooseAndPlay(0, e.computerColour), 0);
   EXPECT_EQ(e.gameBoard.toLine(), b.toLine());
 }
@@ -269,7 +270,7 @@ TEST(SearchScoring, FullBoardChoosesNothing) {
   Engine e;
   setUp(e, b);
   e.chooseMove(0);
-  EXPECT_EQ(e.bestMove.flag, 0);
+  EXPECT_EQ(e.bestMove.flag, MoveFlag::Illegal);
   EXPECT_EQ(e.bestMove.row, 0);
   EXPECT_EQ(e.bestMove.column, 0);
   EXPECT_EQ(e.bestMove.value, 0.0f);
@@ -283,7 +284,7 @@ TEST(SearchTies, EqualValuesKeepTheEarlierMove) {
     Board start;
     start.setInitial();
     setUp(e, start);
-    e.algorithm = algorithm;
+    e.algorithm = static_cast<zedare::Algorithm>(algorithm);
     e.setLevel(1);
     e.chooseMove(0);
     EXPECT_EQ(e.bestMove.row, 3) << algorithm;
@@ -300,9 +301,9 @@ struct Call {
   bool operator==(const Call&) const = default;
 };
 
-void recordAndStop(void* context, int mode, int leafDepth, int keptDepth) {
+void recordAndStop(void* context, zedare::SearchMode mode, int leafDepth, int keptDepth) {
   auto* pair = static_cast<std::pair<std::vector<Call>*, Engine*>*>(context);
-  pair->first->push_back({mode, leafDepth, keptDepth});
+  pair->first->push_back({static_cast<int>(mode), leafDepth, keptDepth});
   pair->second->searching = 0;
 }
 
@@ -374,7 +375,7 @@ TEST(SearchSchedule, AlphaBetaDeepensOnePlyAtATimeAndMinimaxSearchesOnce) {
     Engine e;
     setUp(e, position);
     e.setLevel(2);
-    e.algorithm = algorithm;
+    e.algorithm = static_cast<zedare::Algorithm>(algorithm);
     std::vector<Call> calls;
     std::pair<std::vector<Call>*, Engine*> context{&calls, &e};
     e.searchObserver = recordAndStop;
@@ -403,7 +404,7 @@ TEST(SearchTree, PonderedMoveKeepsItsSubtree) {
   }
   pondered.ponder();
   const zedare::MoveEntry expected = pondered.root->moves[0];
-  ASSERT_EQ(expected.flag, 2);
+  ASSERT_EQ(expected.flag, MoveFlag::Legal);
   ASSERT_NE(expected.child, nullptr);
   const Board* subtree = expected.child;
   ASSERT_EQ(pondered.playMove(expected.row, expected.column, pondered.humanColour), 1);
@@ -427,7 +428,7 @@ TEST(SearchTree, AnyOtherMoveStartsAFreshRoot) {
   // The last legal entry of the sorted list is not the expected move.
   int last = -1;
   for (int i = 0; i < e.root->moveCount; ++i)
-    if (e.root->moves[i].flag == 2) last = i;
+    if (e.root->moves[i].flag == MoveFlag::Legal) last = i;
   ASSERT_GT(last, 0);
   zedare::MoveEntry& other = e.root->moves[last];
   const int row = other.row, column = other.column;
@@ -436,7 +437,7 @@ TEST(SearchTree, AnyOtherMoveStartsAFreshRoot) {
   ASSERT_EQ(e.playMove(row, column, e.humanColour), 1);
   EXPECT_TRUE(e.root->sameSquares(e.gameBoard));
   for (int i = 0; i < e.root->moveCount; ++i) {
-    EXPECT_EQ(e.root->moves[i].flag, 1);
+    EXPECT_EQ(e.root->moves[i].flag, MoveFlag::Untried);
     EXPECT_EQ(e.root->moves[i].child, nullptr);
   }
   EXPECT_EQ(e.root->cachedValue, kNoValue);
@@ -449,7 +450,7 @@ TEST(SearchTree, MoveForTheOtherColourDoesNotInheritTheSubtree) {
   setUp(e, position);
   runSearch(e, 2, 0, 2);
   const zedare::MoveEntry first = e.root->moves[0];
-  ASSERT_EQ(first.flag, 2);
+  ASSERT_EQ(first.flag, MoveFlag::Legal);
   // Playing the same square for the other colour (legal or not) keeps the root equal to
   // the game board.
   e.playMove(first.row, first.column, -position.sideToMove);

@@ -42,7 +42,7 @@ TEST(TreeBudget, RootValuesMatchAnUnlimitedTree) {
       unlimited.tree.setBudget(zedare::NodeStore::kUnlimited);
       for (Engine* e : {&unlimited, &limited}) {
         support::setUpGame(*e, position, position.sideToMove);
-        e->algorithm = c.algorithm;
+        e->algorithm = static_cast<zedare::Algorithm>(c.algorithm);
         e->keptDepth = 6;
         e->searching.store(1);
       }
@@ -58,7 +58,7 @@ TEST(TreeBudget, RootValuesMatchAnUnlimitedTree) {
       for (size_t k = 0; k < depths.size(); ++k) {
         const int mode = k + 1 == depths.size() ? c.mode : 0;
         for (Engine* e : {&unlimited, &limited}) {
-          e->searchMode = mode;
+          e->searchMode = static_cast<zedare::SearchMode>(mode);
           e->leafDepth = depths[k];
         }
         ASSERT_EQ(zedare::runRootSearch(limited), zedare::runRootSearch(unlimited))

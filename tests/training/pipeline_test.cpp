@@ -83,7 +83,7 @@ TEST_F(Pipeline, DumpToPlayableModel) {
     }
     passes = 0;
     player.chooseMove(0);
-    ASSERT_EQ(player.bestMove.flag, 2);
+    ASSERT_EQ(player.bestMove.flag, zedare::MoveFlag::Legal);
     ASSERT_EQ(zedare::playChosenMove(player, side), 1);
     ++moves[side > 0];
   }
