@@ -68,7 +68,7 @@ void playOut(Engine& e, BeforeMove before, EndgameSolver* perfect = nullptr) {
         before(q);
         if (perfect && e.gameBoard.count(0) <= e.dumpPerfectFrom) {
           const EndgameSolver::Result r = perfect->solve(e.gameBoard.discs(q), e.gameBoard.discs(-q));
-          e.bestMove = MoveEntry{2, static_cast<int8_t>(r.square / 8 + 1),
+          e.bestMove = MoveEntry{MoveFlag::Legal, static_cast<int8_t>(r.square / 8 + 1),
                                  static_cast<int8_t>(r.square % 8 + 1), static_cast<float>(r.value),
                                  nullptr};
         } else {
