@@ -447,7 +447,7 @@ int runSolvedSet(const Args& a) {
       zedare::writeSolvedSet(textArg(a, "in"), textArg(a, "out"),
                              static_cast<int>(integerArg(a, "min", 1, 60)),
                              static_cast<int>(integerArg(a, "max", 1, 60)));
-  return finish("solved-set", status, "positions");
+  return finish("solved-set", status);
 }
 
 // The evaluation error table: for each style, root mean squared and mean absolute error

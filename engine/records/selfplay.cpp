@@ -124,6 +124,32 @@ int playMatchGame(Engine& e, const Board& p) {
   return kOfflineDone;
 }
 
+// One step of the walk over the opening lines from P at a ply: every legal move of the
+// side to move, in list order (only the first at ply 1, the four first moves being the
+// same position turned round), each played and followed by `next` at the next ply; a
+// pass, followed by `next` at the same ply, when the side cannot move; nothing when
+// neither side can. `before` sees P before each move.
+template <typename BeforeMove, typename Next>
+int openingStep(Engine& e, int ply, Board& p, int passed, BeforeMove before, Next next) {
+  const int s = p.sideToMove == e.humanColour ? e.humanColour : e.computerColour;
+  if (p.hasLegalMove(s)) {
+    const Board q(p);
+    for (int i = 0; i < q.moveCount; ++i) {
+      const MoveEntry& m = q.moves[i];
+      if (!p.isLegal(m.row, m.column, s)) continue;
+      before(p);
+      p.play(m.row, m.column, s);
+      if (const int status = next(ply + 1, p, 0)) return status;
+      p = q;
+      if (ply == 1) break;
+    }
+    return kOfflineDone;
+  }
+  if (passed) return kOfflineDone;
+  p.pass();
+  return next(ply, p, 1);
+}
+
 }  // namespace
 
 long long countOpeningLines(int depth) {
@@ -167,23 +193,9 @@ int Engine::startMatch(const char* name, int depth) {
 
 int Engine::matchNode(int ply, Board p, int passed) {
   if (ply > matchDepth) return playMatchGame(*this, p);
-  const int s = p.sideToMove == humanColour ? humanColour : computerColour;
-  if (p.hasLegalMove(s)) {
-    const Board q(p);
-    for (int i = 0; i < q.moveCount; ++i) {
-      const MoveEntry& m = q.moves[i];
-      if (!p.isLegal(m.row, m.column, s)) continue;
-      matchRecord.store(p, humanColour);
-      p.play(m.row, m.column, s);
-      if (const int status = matchNode(ply + 1, p, 0)) return status;
-      p = q;
-      if (ply == 1) break;
-    }
-    return kOfflineDone;
-  }
-  if (passed) return kOfflineDone;
-  p.pass();
-  return matchNode(ply, p, 1);
+  return openingStep(
+      *this, ply, p, passed, [this](const Board& before) { matchRecord.store(before, humanColour); },
+      [this](int nextPly, const Board& after, int pass) { return matchNode(nextPly, after, pass); });
 }
 
 int Engine::startDump(const char* name, int depth, int first, int last) {
@@ -246,21 +258,9 @@ int Engine::dumpNode(int ply, Board p, int passed) {
     reportOfflineProgress("games", run.done, run.total, run.positions);
     return kOfflineDone;
   }
-  const int s = p.sideToMove == humanColour ? humanColour : computerColour;
-  if (p.hasLegalMove(s)) {
-    openingLine[ply] = p;
-    const Board q(p);
-    for (int i = 0; i < q.moveCount; ++i) {
-      if (!p.play(q.moves[i].row, q.moves[i].column, s)) continue;
-      if (const int status = dumpNode(ply + 1, p, 0)) return status;
-      p = q;
-      if (ply == 1) break;
-    }
-    return kOfflineDone;
-  }
-  if (passed) return kOfflineDone;
-  p.pass();
-  return dumpNode(ply, p, 1);
+  return openingStep(
+      *this, ply, p, passed, [this, ply](const Board& before) { openingLine[ply] = before; },
+      [this](int nextPly, const Board& after, int pass) { return dumpNode(nextPly, after, pass); });
 }
 
 }  // namespace zedare

@@ -13,28 +13,6 @@ namespace zedare {
 
 namespace {
 
-// Runs `each` on every position line of an open input; stops at a malformed line or a
-// stop request. `each` returns 0 to go on or a status to stop with.
-template <typename Each>
-int forEachPosition(InputFile& in, const char* path, long long& positions, Each each) {
-  const long long size = fileSize(in.get());
-  LineReader lines(in.get(), path);
-  Board board;
-  std::string why;
-  while (lines.next()) {
-    if (offlineStopRequested()) return kOfflineInterrupted;
-    int game, discs;
-    if (!parsePositionLine(lines.text(), game, discs, board, why)) {
-      lines.reject(why);
-      return kOfflineBadInput;
-    }
-    if (const int status = each(game, discs, board)) return status;
-    ++positions;
-    reportOfflineProgress("bytes", lines.bytesRead(), size, positions);
-  }
-  return lines.tooLong() ? kOfflineBadInput : kOfflineDone;
-}
-
 // Reads every position of `input` and hands it to `each`, which writes what it makes of
 // it to `output`.
 template <typename Each>

@@ -25,35 +25,25 @@ int writeSolvedSet(const char* positions, const char* output, int minEmpties, in
   if (!in.open(positions)) return kOfflineCannotOpen;
   OutputFile out;
   if (!out.open(output)) return kOfflineCannotOpen;
-  const long long size = fileSize(in.get());
-  LineReader lines(in.get(), positions);
   EndgameSolver solver;
-  Board board;
-  std::string why;
+  const int span = maxEmpties - minEmpties + 1;
   // One position per game: the one with the game's own number of empty squares (the games
   // spread over the range in turn), the first such position with a move to play.
   int pickedGame = INT32_MIN;
-  long long solved = 0;
-  while (lines.next()) {
-    if (offlineStopRequested()) return out.finish(kOfflineInterrupted);
-    int game, discs;
-    if (!parsePositionLine(lines.text(), game, discs, board, why)) {
-      lines.reject(why);
-      return out.finish(kOfflineBadInput);
-    }
-    const int span = maxEmpties - minEmpties + 1;
-    const int wanted = minEmpties + ((game % span) + span) % span;
-    if (game == pickedGame || board.sideToMove == 0 || board.count(0) != wanted ||
-        !board.hasLegalMove(board.sideToMove)) {
-      continue;
-    }
-    pickedGame = game;
-    const EndgameSolver::Result r = solver.solve(board);
-    out.write(std::to_string(r.value) + "\t" + lines.text() + "\n", true);
-    ++solved;
-    reportOfflineProgress("bytes", lines.bytesRead(), size, solved);
-  }
-  return out.finish(lines.tooLong() ? kOfflineBadInput : kOfflineDone);
+  long long positionsRead = 0;
+  const int status = forEachPosition(
+      in, positions, positionsRead, [&](int game, int discs, const Board& board) {
+        const int wanted = minEmpties + ((game % span) + span) % span;
+        if (game == pickedGame || board.sideToMove == 0 || board.count(0) != wanted ||
+            !board.hasLegalMove(board.sideToMove)) {
+          return kOfflineDone;
+        }
+        pickedGame = game;
+        const EndgameSolver::Result r = solver.solve(board);
+        out.write(std::to_string(r.value) + "\t" + positionLine(game, discs, board), true);
+        return kOfflineDone;
+      });
+  return out.finish(status);
 }
 
 int evaluationErrors(Engine& e, const char* set, EvalErrors& result) {
