@@ -491,6 +491,53 @@ int runEvalError(const Args& a) {
   return finish("eval-error", zedare::kOfflineDone);
 }
 
+// How often the search of a level plays the book's move: evenly spread entries of a book
+// file (only the first line of each group of four, the other three being its symmetric
+// images), each searched from a fresh tree without books.
+int runBookAgreement(const Args& a) {
+  auto e = engineWithModel(a);
+  std::vector<std::string> entries;
+  {
+    std::FILE* f = std::fopen(textArg(a, "book"), "r");
+    if (!f) {
+      std::fprintf(stderr, "book-agreement: cannot read %s\n", textArg(a, "book"));
+      return kExitFailed;
+    }
+    char line[512];
+    for (long n = 0; std::fgets(line, sizeof line, f); ++n) {
+      if (n % 4 == 0) entries.push_back(line);
+    }
+    std::fclose(f);
+  }
+  const long count = static_cast<long>(integerArg(a, "count", 1, INT_MAX));
+  const size_t step = std::max<size_t>(1, entries.size() / static_cast<size_t>(count));
+  long searched = 0, same = 0;
+  for (size_t i = 0; i < entries.size() && searched < count; i += step) {
+    zedare::Board board;
+    int row, column;
+    double value;
+    std::string why;
+    if (!zedare::parseBookLine(entries[i].c_str(), board, row, column, value,
+                               zedare::TextStrictness::Strict, &why)) {
+      std::fprintf(stderr, "book-agreement: entry %zu: %s\n", i * 4 + 1, why.c_str());
+      return kExitFailed;
+    }
+    if (value >= 9999.0) continue;  // the fixed first moves
+    e->gameBoard = board;
+    e->computerColour = board.sideToMove;
+    e->humanColour = -board.sideToMove;
+    e->resetTree();
+    e->chooseMove(0);
+    ++searched;
+    if (e->bestMove.row == row && e->bestMove.column == column) ++same;
+  }
+  std::printf("%s level %d: %ld entries searched, the search plays the book's move in %ld "
+              "(%.1f%%), another move in %ld (%.1f%%)\n",
+              textArg(a, "book"), e->level, searched, same, searched ? 100.0 * same / searched : 0.0,
+              searched - same, searched ? 100.0 * (searched - same) / searched : 0.0);
+  return finish("book-agreement", zedare::kOfflineDone);
+}
+
 // A game from one file format into another, each chosen by the file's extension.
 int runTranscript(const Args& a) {
   char date[40];
@@ -702,6 +749,14 @@ const std::vector<Command>& commands() {
          return o;
        }(),
        runEvalError},
+      {"book-agreement", "how often a level's search plays the book's move",
+       "Searches evenly spread entries of a book file (the first of each four lines, the\n"
+       "others being its symmetric images; the fixed first moves left out) at --level from\n"
+       "a fresh tree without books and prints how often the move is the book's.",
+       withModel({{"book", "FILE", nullptr, "book file (otwarcia/...)"},
+                  {"count", "N", "100", "entries to search"}},
+                 true),
+       runBookAgreement},
       {"play", "one game of the loaded model against itself",
        "Loads the model as the game does (code 30), sets the level and plays one game from\n"
        "the start position, both sides by the engine; prints the moves and the final score.",
