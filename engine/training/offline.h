@@ -102,6 +102,11 @@ struct EvalErrors {
   struct Row {
     long long count = 0;
     double sumSquares = 0, sumAbs = 0;
+    void add(double error) {
+      ++count;
+      sumSquares += error * error;
+      sumAbs += std::fabs(error);
+    }
     double rms() const { return count ? std::sqrt(sumSquares / count) : 0.0; }
     double meanAbs() const { return count ? sumAbs / count : 0.0; }
   };

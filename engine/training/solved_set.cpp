@@ -67,14 +67,8 @@ int evaluationErrors(Engine& e, const char* set, EvalErrors& result) {
     e.humanColour = -board.sideToMove;
     const double eval = evaluate1(e, board);
     const double error = eval - static_cast<double>(value);
-    EvalErrors::Row& row = result.byEmpties[board.count(0)];
-    ++row.count;
-    row.sumSquares += error * error;
-    row.sumAbs += std::fabs(error);
-    EvalErrors::Row& all = result.all;
-    ++all.count;
-    all.sumSquares += error * error;
-    all.sumAbs += std::fabs(error);
+    result.byEmpties[board.count(0)].add(error);
+    result.all.add(error);
     sumEval += eval;
     sumExact += value;
     sumEvalSquares += eval * eval;
