@@ -7,6 +7,10 @@
 #include <bit>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace zedare {
 
 namespace move_bits_detail {
@@ -87,10 +91,54 @@ inline uint64_t legalSquares(uint64_t player, uint64_t opponent, uint64_t empty)
          legalAlong<8>(player, opponent, empty) | legalAlong<9>(player, inner, empty);
 }
 
+// Both sides' legal squares at once: on x86-64 the two sides run side by side in the
+// two 64-bit lanes of one SSE2 register (every step is a shift by a constant, an and or
+// an or, the same for both lanes), which halves the work of the evaluation's two masks.
+struct LegalPair {
+  uint64_t first;   // squares where `a` may move
+  uint64_t second;  // squares where `b` may move
+};
+
+#if defined(__SSE2__)
+template <int s>
+inline __m128i legalAlongPair(__m128i player, __m128i opponent, __m128i empty) {
+  __m128i up = _mm_or_si128(player, _mm_and_si128(opponent, _mm_slli_epi64(player, s)));
+  __m128i down = _mm_or_si128(player, _mm_and_si128(opponent, _mm_srli_epi64(player, s)));
+  __m128i upRun = _mm_and_si128(opponent, _mm_slli_epi64(opponent, s));
+  __m128i downRun = _mm_and_si128(opponent, _mm_srli_epi64(opponent, s));
+  up = _mm_or_si128(up, _mm_and_si128(upRun, _mm_slli_epi64(up, 2 * s)));
+  down = _mm_or_si128(down, _mm_and_si128(downRun, _mm_srli_epi64(down, 2 * s)));
+  upRun = _mm_and_si128(upRun, _mm_slli_epi64(upRun, 2 * s));
+  downRun = _mm_and_si128(downRun, _mm_srli_epi64(downRun, 2 * s));
+  up = _mm_or_si128(up, _mm_and_si128(upRun, _mm_slli_epi64(up, 4 * s)));
+  down = _mm_or_si128(down, _mm_and_si128(downRun, _mm_srli_epi64(down, 4 * s)));
+  return _mm_and_si128(empty, _mm_or_si128(_mm_slli_epi64(_mm_and_si128(up, opponent), s),
+                                           _mm_srli_epi64(_mm_and_si128(down, opponent), s)));
+}
+
+inline LegalPair legalSquaresPair(uint64_t a, uint64_t b, uint64_t empty) {
+  const __m128i player = _mm_set_epi64x(static_cast<long long>(b), static_cast<long long>(a));
+  const __m128i opponent = _mm_set_epi64x(static_cast<long long>(a), static_cast<long long>(b));
+  const __m128i inner = _mm_and_si128(opponent, _mm_set1_epi64x(0x7E7E7E7E7E7E7E7ELL));
+  const __m128i e = _mm_set1_epi64x(static_cast<long long>(empty));
+  const __m128i legal = _mm_or_si128(
+      _mm_or_si128(legalAlongPair<1>(player, inner, e), legalAlongPair<7>(player, inner, e)),
+      _mm_or_si128(legalAlongPair<8>(player, opponent, e), legalAlongPair<9>(player, inner, e)));
+  return LegalPair{static_cast<uint64_t>(_mm_cvtsi128_si64(legal)),
+                   static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(legal, legal)))};
+}
+#else
+inline LegalPair legalSquaresPair(uint64_t a, uint64_t b, uint64_t empty) {
+  return LegalPair{legalSquares(a, b, empty), legalSquares(b, a, empty)};
+}
+#endif
+
 }  // namespace move_bits_detail
 
 using move_bits_detail::flipsOf;
+using move_bits_detail::LegalPair;
 using move_bits_detail::legalSquares;
+using move_bits_detail::legalSquaresPair;
 
 }  // namespace zedare
 

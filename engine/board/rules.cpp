@@ -66,7 +66,11 @@ constexpr NeighbourTable kNeighbours;
 uint64_t flipsAt(const Board& b, int row, int column, int colourValue) {
   const int sq = squareIndex(row, column);
   if (b.occupancy & (uint64_t{1} << sq)) return 0;
-  return flipsOf(sq, b.discs(colourValue), b.discs(-colourValue));
+  // Most candidates that cannot be played have no opponent disc next to them; the
+  // neighbour test rules them out before the eight rays are read.
+  const uint64_t opponent = b.discs(-colourValue);
+  if (!(kNeighbours.mask[sq] & opponent)) return 0;
+  return flipsOf(sq, b.discs(colourValue), opponent);
 }
 
 }  // namespace

@@ -68,6 +68,11 @@ float evaluateWith(EvalContext& e, const Board& b, const matrix& weights, const 
   }
   auto w = [&](int row) { return weights.rowData(row)[stage - 1]; };
   auto needs = [&](int which) { requireTable(tables[which], which, signature); };
+  // The pattern lines read with the side to move's digit, and the corner estimates: the
+  // corner-threat feature reads them with the given side's digit, the same ones unless
+  // the side to move must pass.
+  const Discs toMove = discsOf(b, b.sideToMove);
+  CornerEstimates toMoveCorners(tables, toMove);
 
   double sum = 0.0;
   double k;
@@ -92,7 +97,7 @@ float evaluateWith(EvalContext& e, const Board& b, const matrix& weights, const 
   }
   if ((k = w(10)) != 0.0) {
     needs(pattern::PRZ);
-    sum += k * static_cast<double>(lineGroupValue(tables, b, LineGroup::PRZ, computer));
+    sum += k * static_cast<double>(lineGroupValue<LineGroup::PRZ>(tables, toMove, computer));
   }
   if ((k = w(11)) != 0.0) {
     const SidePair p = cornerAccessPair(s, computer == side);
@@ -107,23 +112,28 @@ float evaluateWith(EvalContext& e, const Board& b, const matrix& weights, const 
   }
   if ((k = w(14)) != 0.0) {
     needs(pattern::A1), needs(pattern::A3), needs(pattern::A4);
-    sum += k * static_cast<double>(cornerThreatValue(s, tables, b, computer, side));
+    if (side == b.sideToMove) {
+      sum += k * static_cast<double>(cornerThreatValue(s, toMoveCorners, computer, side));
+    } else {
+      CornerEstimates givenSide(tables, discsOf(b, side));
+      sum += k * static_cast<double>(cornerThreatValue(s, givenSide, computer, side));
+    }
   }
   if ((k = w(15)) != 0.0) {
     needs(pattern::A1), needs(pattern::A3), needs(pattern::A4);
-    sum += k * static_cast<double>(cornerPatternValue(tables, b, computer));
+    sum += k * static_cast<double>(cornerPatternValue(toMoveCorners, computer));
   }
   if ((k = w(16)) != 0.0) {
     needs(pattern::SC1);
-    sum += k * static_cast<double>(lineGroupValue(tables, b, LineGroup::SC1, computer));
+    sum += k * static_cast<double>(lineGroupValue<LineGroup::SC1>(tables, toMove, computer));
   }
   if ((k = w(17)) != 0.0) {
     needs(pattern::SC2);
-    sum += k * static_cast<double>(lineGroupValue(tables, b, LineGroup::SC2, computer));
+    sum += k * static_cast<double>(lineGroupValue<LineGroup::SC2>(tables, toMove, computer));
   }
   if ((k = w(18)) != 0.0) {
     needs(pattern::SC3);
-    sum += k * static_cast<double>(lineGroupValue(tables, b, LineGroup::SC3, computer));
+    sum += k * static_cast<double>(lineGroupValue<LineGroup::SC3>(tables, toMove, computer));
   }
   return static_cast<float>(sum);
 }

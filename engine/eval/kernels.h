@@ -25,9 +25,14 @@
 #include <cmath>
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "eval/context.h"
 #include "board/bits.h"
 #include "board/board.h"
+#include "board/move_bits.h"
 #include "eval/features.h"
 #include "matrix/matrix.h"
 
@@ -204,8 +209,9 @@ inline void prepare(EvalContext& e, const Board& b) {
   const int c = e.computerColour;
   s.own = b.discs(c);
   s.opp = b.discs(-c);
-  s.ownLegal = b.legalMask(c);
-  s.oppLegal = b.legalMask(-c);
+  const LegalPair legal = legalSquaresPair(s.own, s.opp, ~b.occupancy);
+  s.ownLegal = legal.first;
+  s.oppLegal = legal.second;
 }
 // The same without the legal squares, for the features that do not need them.
 inline void prepareDiscs(EvalContext& e, const Board& b) {
@@ -222,16 +228,31 @@ inline int frontier(uint64_t mine, uint64_t occupancy) {
   return std::popcount(mine & (edge | inner));
 }
 
-// Squares whose line in each of the four directions is filled from edge to edge: one
-// mask per direction (vertical, horizontal, diagonal, anti-diagonal).
+// The squares of lines filled from edge to edge: one mask per direction (vertical,
+// horizontal, diagonal, anti-diagonal).
 struct FilledLines {
   uint64_t vertical, horizontal, diagonal, anti;
 };
+// A full column is found by folding the eight rows onto one, a full row by
+// folding each row's eight bits onto its first, and a full diagonal by spreading the empty
+// squares along it both ways (one, two, then four steps) and keeping what they miss.
+template <int dr, int dc>
+constexpr uint64_t fullAlong(uint64_t occupancy) {
+  uint64_t empty = ~occupancy;
+  empty |= shiftBy<dr, dc, 1>(empty) | shiftBy<-dr, -dc, 1>(empty);
+  empty |= shiftBy<dr, dc, 2>(empty) | shiftBy<-dr, -dc, 2>(empty);
+  empty |= shiftBy<dr, dc, 4>(empty) | shiftBy<-dr, -dc, 4>(empty);
+  return ~empty;
+}
 inline FilledLines filledLines(uint64_t occupancy) {
-  return FilledLines{beyondAllIn<1, 0>(occupancy) & beyondAllIn<-1, 0>(occupancy),
-                     beyondAllIn<0, 1>(occupancy) & beyondAllIn<0, -1>(occupancy),
-                     beyondAllIn<1, 1>(occupancy) & beyondAllIn<-1, -1>(occupancy),
-                     beyondAllIn<1, -1>(occupancy) & beyondAllIn<-1, 1>(occupancy)};
+  uint64_t v = occupancy & (occupancy >> 32);
+  v &= v >> 16;
+  v &= v >> 8;
+  uint64_t h = occupancy & (occupancy >> 4);
+  h &= h >> 2;
+  h &= h >> 1;
+  return FilledLines{(v & 0xFF) * kColumn1, (h & kColumn1) * 0xFF, fullAlong<1, 1>(occupancy),
+                     fullAlong<1, -1>(occupancy)};
 }
 
 // Discs of `mine` safe in every line direction: along each line, one side up to the
@@ -248,12 +269,68 @@ inline int stable(uint64_t mine, uint64_t occupancy) {
   return stable(mine, filledLines(occupancy));
 }
 
-// A side without a corner has no stable disc; the filled lines are found once for both.
+#if defined(__SSE2__)
+// shiftBy and beyondAllIn on two words at once, one in each 64-bit lane of an SSE2
+// register: every step is a shift by a constant or a mask, the same for both lanes.
+template <int dr, int dc, int n>
+inline __m128i shiftByPair(__m128i m) {
+  constexpr int by = (dr * 8 + dc) * n;
+  if constexpr (by > 0) {
+    m = _mm_slli_epi64(m, by);
+  } else if constexpr (by < 0) {
+    m = _mm_srli_epi64(m, -by);
+  }
+  constexpr uint64_t lowColumns = kColumn1 * ((1u << n) - 1);
+  if constexpr (dc > 0) m = _mm_andnot_si128(_mm_set1_epi64x(static_cast<long long>(lowColumns)), m);
+  if constexpr (dc < 0)
+    m = _mm_andnot_si128(_mm_set1_epi64x(static_cast<long long>(lowColumns << (8 - n))), m);
+  return m;
+}
+
+template <int dr, int dc>
+inline __m128i beyondAllInPair(__m128i m) {
+  const __m128i none1 = _mm_set1_epi64x(static_cast<long long>(~shiftBy<-dr, -dc, 1>(kAll)));
+  const __m128i none2 = _mm_set1_epi64x(static_cast<long long>(~shiftBy<-dr, -dc, 2>(kAll)));
+  const __m128i none4 = _mm_set1_epi64x(static_cast<long long>(~shiftBy<-dr, -dc, 4>(kAll)));
+  __m128i a = _mm_or_si128(none1, shiftByPair<-dr, -dc, 1>(m));
+  a = _mm_and_si128(a, _mm_or_si128(none1, shiftByPair<-dr, -dc, 1>(a)));
+  a = _mm_and_si128(a, _mm_or_si128(none2, shiftByPair<-dr, -dc, 2>(a)));
+  a = _mm_and_si128(a, _mm_or_si128(none4, shiftByPair<-dr, -dc, 4>(a)));
+  return a;
+}
+
+// The safe squares of one direction's line for both words: one side up to the edge is
+// all the word's, or the line is filled.
+template <int dr, int dc>
+inline __m128i safeAlongPair(__m128i mine, uint64_t filled) {
+  return _mm_or_si128(
+      _mm_or_si128(beyondAllInPair<dr, dc>(mine), beyondAllInPair<-dr, -dc>(mine)),
+      _mm_set1_epi64x(static_cast<long long>(filled)));
+}
+#endif
+
+// A side without a corner has no stable disc; the filled lines are found once for both,
+// and with SSE2 both sides' discs are tested side by side.
 inline SidePair stablePair(uint64_t own, uint64_t opp) {
   const bool ownCorner = (own & kCorners) != 0, oppCorner = (opp & kCorners) != 0;
   if (!ownCorner && !oppCorner) return SidePair{0, 0};
   const FilledLines filled = filledLines(own | opp);
+#if defined(__SSE2__)
+  const __m128i mine = _mm_set_epi64x(static_cast<long long>(opp), static_cast<long long>(own));
+  const __m128i safe = _mm_and_si128(
+      _mm_and_si128(safeAlongPair<1, 0>(mine, filled.vertical),
+                    safeAlongPair<0, 1>(mine, filled.horizontal)),
+      _mm_and_si128(safeAlongPair<1, 1>(mine, filled.diagonal),
+                    safeAlongPair<1, -1>(mine, filled.anti)));
+  const __m128i stableDiscs = _mm_and_si128(mine, safe);
+  const uint64_t ownStable = static_cast<uint64_t>(_mm_cvtsi128_si64(stableDiscs));
+  const uint64_t oppStable =
+      static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(stableDiscs, stableDiscs)));
+  return SidePair{ownCorner ? std::popcount(ownStable) : 0,
+                  oppCorner ? std::popcount(oppStable) : 0};
+#else
   return SidePair{ownCorner ? stable(own, filled) : 0, oppCorner ? stable(opp, filled) : 0};
+#endif
 }
 
 inline SidePair cornerXPair(uint64_t own, uint64_t opp) {
@@ -304,11 +381,33 @@ inline double cornerEstimate(const matrix* tables, const Discs& d, int k) {
   return (sa * a + sb * b + sc * c) / (sa + sb + sc);
 }
 
-inline int cornerPatternValue(const matrix* tables, const Board& b, int computer) {
-  const Discs d = discsOf(b, b.sideToMove);
+// The four corner estimates of one position with one side digit, each found on first
+// use: the corner-pattern feature reads all four and the corner-threat feature the ones
+// nobody holds or can take, so an evaluation that has both finds each only once.
+struct CornerEstimates {
+  const matrix* tables;
+  Discs d;
+  unsigned found = 0;
+  double value[4];
+
+  CornerEstimates(const matrix* t, const Discs& discs) : tables(t), d(discs) {}
+  double operator()(int k) {
+    if (!(found >> k & 1u)) {
+      value[k] = cornerEstimate(tables, d, k);
+      found |= 1u << k;
+    }
+    return value[k];
+  }
+};
+
+inline int cornerPatternValue(CornerEstimates& estimates, int computer) {
   double total = 0.0;
-  for (int k = 0; k < 4; ++k) total += cornerEstimate(tables, d, k);
+  for (int k = 0; k < 4; ++k) total += estimates(k);
   return floorToInt(10.0 * total + 0.5) * computer;
+}
+inline int cornerPatternValue(const matrix* tables, const Board& b, int computer) {
+  CornerEstimates estimates(tables, discsOf(b, b.sideToMove));
+  return cornerPatternValue(estimates, computer);
 }
 
 // Who holds or can take each corner, tallied into computer and human; `nobody` is
@@ -346,27 +445,34 @@ inline SidePair cornerAccessPair(const EvalContext::EvalScratch& s, bool compute
   return p;
 }
 
-inline int cornerThreatValue(const EvalContext::EvalScratch& s, const matrix* tables, const Board& b,
+// `estimates` are those of the position with the given side's digit.
+inline int cornerThreatValue(const EvalContext::EvalScratch& s, CornerEstimates& estimates,
                              int computer, int side) {
   int result = 0;
   int held = 0, lost = 0;
   visitCorners(s, computer == side, held, lost, [&](int k) {
-    const double e = cornerEstimate(tables, discsOf(b, side), k);
-    result += floorToInt(10.0 * computer * e + 0.5);
+    result += floorToInt(10.0 * computer * estimates(k) + 0.5);
   });
   return result + 10 * (held - lost);
 }
+inline int cornerThreatValue(const EvalContext::EvalScratch& s, const matrix* tables, const Board& b,
+                             int computer, int side) {
+  CornerEstimates estimates(tables, discsOf(b, side));
+  return cornerThreatValue(s, estimates, computer, side);
+}
 
-inline int lineGroupValue(const matrix* tables, const Board& b, LineGroup group, int computer) {
-  const Discs d = discsOf(b, b.sideToMove);
+// One line group's value; the group is a template argument so that its lines' shifts and
+// its table are fixed when compiled.
+template <LineGroup kGroup>
+inline int lineGroupValue(const matrix* tables, const Discs& d, int computer) {
   double sum = 0.0;
-  if (group == LineGroup::PRZ) {
+  if constexpr (kGroup == LineGroup::PRZ) {
     const matrix& t = tables[pattern::PRZ];
     sum += patternValue(t, diagonalDown(d));
     sum += patternValue(t, antiDiagonalDown(d));
   } else {
-    const int k = static_cast<int>(group) + 1;  // column k is line 1 of group k
-    const matrix& t = tables[pattern::SC1 + static_cast<int>(group)];
+    constexpr int k = static_cast<int>(kGroup) + 1;  // column k is line 1 of group k
+    const matrix& t = tables[pattern::SC1 + static_cast<int>(kGroup)];
     sum += patternValue(t, columnDown(d, k));
     sum += patternValue(t, rowLeft(d, k));
     sum += patternValue(t, columnUp(d, 9 - k));
@@ -374,6 +480,20 @@ inline int lineGroupValue(const matrix* tables, const Board& b, LineGroup group,
   }
   const double x = sum * computer;
   return truncateToInt(10.0 * x);
+}
+
+inline int lineGroupValue(const matrix* tables, const Board& b, LineGroup group, int computer) {
+  const Discs d = discsOf(b, b.sideToMove);
+  switch (group) {
+    case LineGroup::SC1:
+      return lineGroupValue<LineGroup::SC1>(tables, d, computer);
+    case LineGroup::SC2:
+      return lineGroupValue<LineGroup::SC2>(tables, d, computer);
+    case LineGroup::SC3:
+      return lineGroupValue<LineGroup::SC3>(tables, d, computer);
+    default:
+      return lineGroupValue<LineGroup::PRZ>(tables, d, computer);
+  }
 }
 
 // Empty regions (4-connected) and who can move into the small ones, reduced to the

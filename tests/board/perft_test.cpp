@@ -2,13 +2,15 @@
 // position (a pass counts as a move; no game can end before ply 9). The counts are walked
 // twice: through the leaf path the search uses (legalMask and playSquaresFrom) to depth
 // 8, and through play() with its move lists, each board checked for consistency, to
-// depth 6.
+// depth 6. On the way, both sides' legal squares found at once (the evaluation's
+// legalSquaresPair) are checked against the one-side masks at every node.
 #include <gtest/gtest.h>
 
 #include <bit>
 #include <cstdint>
 
 #include "board/board.h"
+#include "board/move_bits.h"
 
 using zedare::Board;
 
@@ -16,9 +18,13 @@ namespace {
 
 constexpr uint64_t kKnownCounts[] = {1, 4, 12, 56, 244, 1396, 8200, 55092, 390216};
 
+int pairMismatches = 0;
+
 uint64_t leafPerft(const Board& b, int depth, Board* scratch) {
-  if (depth == 0) return 1;
   const int side = b.sideToMove;
+  const zedare::LegalPair pair = zedare::legalSquaresPair(b.discs(side), b.discs(-side), ~b.occupancy);
+  if (pair.first != b.legalMask(side) || pair.second != b.legalMask(-side)) ++pairMismatches;
+  if (depth == 0) return 1;
   uint64_t moves = b.legalMask(side);
   if (moves == 0) {
     if (b.legalMask(-side) == 0) return 1;  // the game is over
@@ -68,6 +74,7 @@ TEST(Perft, KnownCountsFromTheStart) {
       EXPECT_EQ(listPerft(start, depth), kKnownCounts[depth]) << "depth " << depth;
     }
   }
+  EXPECT_EQ(pairMismatches, 0);
 }
 
 }  // namespace
