@@ -7,7 +7,9 @@
 #include <bit>
 #include <cstdint>
 
-#if defined(__SSE2__)
+#if defined(__AVX2__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -20,8 +22,9 @@ namespace move_bits_detail {
 inline constexpr int kDirections[8][2] = {{0, 1}, {1, 1}, {1, 0}, {1, -1},
                                    {0, -1}, {-1, -1}, {-1, 0}, {-1, 1}};
 
-// Per square and direction, the squares beyond it up to the edge.
-struct RayTable {
+// Per square and direction, the squares beyond it up to the edge (aligned so that a
+// square's four rising and four falling rays each load as one 256-bit word).
+struct alignas(32) RayTable {
   uint64_t ray[64][8];
   constexpr RayTable() : ray() {
     for (int sq = 0; sq < 64; ++sq) {
@@ -40,6 +43,48 @@ inline constexpr RayTable kRays;
 // that square holds a disc of the player. In the first four directions the bit index
 // grows along the ray, so that square is the ray's lowest such bit; in the other four it
 // is the highest. No loops and no branches: this runs for every move the search tries.
+#if defined(__AVX2__)
+// The union of a register's four 64-bit lanes.
+inline uint64_t orOfLanes(__m256i x) {
+  __m128i h = _mm_or_si128(_mm256_castsi256_si128(x), _mm256_extracti128_si256(x, 1));
+  h = _mm_or_si128(h, _mm_unpackhi_epi64(h, h));
+  return static_cast<uint64_t>(_mm_cvtsi128_si64(h));
+}
+
+// With AVX2 the four rising and the four falling rays are each one register, a ray per
+// lane. A falling ray's first non-opponent square is its highest bit; instead of
+// counting leading zeros lane by lane, every bit of `ends` is spread downwards along its
+// ray (one, two, then four steps: a ray has at most seven squares), so that the run is
+// what the spread leaves of the ray and the first square is the one the spread starts
+// from. Bits that the spread pushes round an edge land below the first square, where
+// they change nothing.
+inline uint64_t flipsOf(int sq, uint64_t player, uint64_t opponent) {
+  const __m256i* rays = reinterpret_cast<const __m256i*>(kRays.ray[sq]);
+  const __m256i p = _mm256_set1_epi64x(static_cast<long long>(player));
+  const __m256i o = _mm256_set1_epi64x(static_cast<long long>(opponent));
+  const __m256i zero = _mm256_setzero_si256();
+
+  const __m256i rising = _mm256_load_si256(rays);
+  __m256i ends = _mm256_andnot_si256(o, rising);
+  __m256i first = _mm256_and_si256(ends, _mm256_sub_epi64(zero, ends));
+  __m256i run = _mm256_and_si256(rising, _mm256_add_epi64(first, _mm256_set1_epi64x(-1)));
+  __m256i flips = _mm256_andnot_si256(_mm256_cmpeq_epi64(_mm256_and_si256(first, p), zero), run);
+
+  // Steps of the falling directions W, NW, N, NE.
+  const __m256i step = _mm256_set_epi64x(7, 8, 9, 1);
+  const __m256i falling = _mm256_load_si256(rays + 1);
+  ends = _mm256_andnot_si256(o, falling);
+  __m256i spread = _mm256_or_si256(ends, _mm256_srlv_epi64(ends, step));
+  spread = _mm256_or_si256(spread, _mm256_srlv_epi64(spread, _mm256_add_epi64(step, step)));
+  spread = _mm256_or_si256(spread, _mm256_srlv_epi64(spread, _mm256_slli_epi64(step, 2)));
+  run = _mm256_andnot_si256(spread, falling);
+  first = _mm256_andnot_si256(_mm256_srlv_epi64(spread, step), ends);
+  flips = _mm256_or_si256(
+      flips, _mm256_andnot_si256(_mm256_cmpeq_epi64(_mm256_and_si256(first, p), zero), run));
+
+  return orOfLanes(flips);
+}
+#else
 inline uint64_t flipsOf(int sq, uint64_t player, uint64_t opponent) {
   const uint64_t* rays = kRays.ray[sq];
   uint64_t flips = 0;
@@ -63,7 +108,49 @@ inline uint64_t flipsOf(int sq, uint64_t player, uint64_t opponent) {
   }
   return flips;
 }
+#endif
 
+// Both sides' legal squares at once, for the evaluation, which needs both.
+struct LegalPair {
+  uint64_t first;   // squares where `a` may move
+  uint64_t second;  // squares where `b` may move
+};
+
+#if defined(__AVX2__)
+// With AVX2 the four lines are the four lanes of one register (steps 1, 7, 8, 9), and
+// the two sides are two independent chains of the same steps.
+inline __m256i legalLines(uint64_t player, uint64_t opponent) {
+  const __m256i step = _mm256_set_epi64x(9, 8, 7, 1);
+  const __m256i step2 = _mm256_add_epi64(step, step);
+  const __m256i step4 = _mm256_add_epi64(step2, step2);
+  // Opponent discs in columns 2..7 for the lines that cross columns: a run along a row or
+  // a diagonal never continues through column 1 or 8.
+  constexpr long long kInner = 0x7E7E7E7E7E7E7E7ELL;
+  const __m256i p = _mm256_set1_epi64x(static_cast<long long>(player));
+  const __m256i o = _mm256_and_si256(_mm256_set1_epi64x(static_cast<long long>(opponent)),
+                                     _mm256_set_epi64x(kInner, -1, kInner, kInner));
+  __m256i up = _mm256_or_si256(p, _mm256_and_si256(o, _mm256_sllv_epi64(p, step)));
+  __m256i down = _mm256_or_si256(p, _mm256_and_si256(o, _mm256_srlv_epi64(p, step)));
+  __m256i upRun = _mm256_and_si256(o, _mm256_sllv_epi64(o, step));
+  __m256i downRun = _mm256_and_si256(o, _mm256_srlv_epi64(o, step));
+  up = _mm256_or_si256(up, _mm256_and_si256(upRun, _mm256_sllv_epi64(up, step2)));
+  down = _mm256_or_si256(down, _mm256_and_si256(downRun, _mm256_srlv_epi64(down, step2)));
+  upRun = _mm256_and_si256(upRun, _mm256_sllv_epi64(upRun, step2));
+  downRun = _mm256_and_si256(downRun, _mm256_srlv_epi64(downRun, step2));
+  up = _mm256_or_si256(up, _mm256_and_si256(upRun, _mm256_sllv_epi64(up, step4)));
+  down = _mm256_or_si256(down, _mm256_and_si256(downRun, _mm256_srlv_epi64(down, step4)));
+  return _mm256_or_si256(_mm256_sllv_epi64(_mm256_and_si256(up, o), step),
+                         _mm256_srlv_epi64(_mm256_and_si256(down, o), step));
+}
+
+inline uint64_t legalSquares(uint64_t player, uint64_t opponent, uint64_t empty) {
+  return orOfLanes(legalLines(player, opponent)) & empty;
+}
+
+inline LegalPair legalSquaresPair(uint64_t a, uint64_t b, uint64_t empty) {
+  return LegalPair{orOfLanes(legalLines(a, b)) & empty, orOfLanes(legalLines(b, a)) & empty};
+}
+#else
 // Legal squares along one line, both ways: runs of opponent discs that begin next to a
 // player disc are grown by doubling (one, two, then four squares at a time), and the
 // empty square just past a run is legal. `opponent` is already masked for lines that
@@ -91,15 +178,9 @@ inline uint64_t legalSquares(uint64_t player, uint64_t opponent, uint64_t empty)
          legalAlong<8>(player, opponent, empty) | legalAlong<9>(player, inner, empty);
 }
 
-// Both sides' legal squares at once: on x86-64 the two sides run side by side in the
-// two 64-bit lanes of one SSE2 register (every step is a shift by a constant, an and or
-// an or, the same for both lanes), which halves the work of the evaluation's two masks.
-struct LegalPair {
-  uint64_t first;   // squares where `a` may move
-  uint64_t second;  // squares where `b` may move
-};
-
 #if defined(__SSE2__)
+// Without AVX2, the two sides run side by side in the two 64-bit lanes of one SSE2
+// register (every step is a shift by a constant, an and or an or, the same for both).
 template <int s>
 inline __m128i legalAlongPair(__m128i player, __m128i opponent, __m128i empty) {
   __m128i up = _mm_or_si128(player, _mm_and_si128(opponent, _mm_slli_epi64(player, s)));
@@ -131,6 +212,7 @@ inline LegalPair legalSquaresPair(uint64_t a, uint64_t b, uint64_t empty) {
 inline LegalPair legalSquaresPair(uint64_t a, uint64_t b, uint64_t empty) {
   return LegalPair{legalSquares(a, b, empty), legalSquares(b, a, empty)};
 }
+#endif
 #endif
 
 }  // namespace move_bits_detail

@@ -498,10 +498,21 @@ inline int lineGroupValue(const matrix* tables, const Board& b, LineGroup group,
 
 // Empty regions (4-connected) and who can move into the small ones, reduced to the
 // share of regions that parity gives to the computer.
+//
+// Late in the game most regions are single squares, and they are counted all at once:
+// an empty square without an empty square beside it is a region of one (odd), taken by
+// the side that alone can move there. Only the larger regions are grown one by one.
 inline int regionParityValue(const EvalContext::EvalScratch& s, int computer, int side) {
   const uint64_t empty = ~(s.own | s.opp);
-  int regions = 0, p = 0, q = 0, odd = 0, even = 0;
-  for (uint64_t rest = empty; rest;) {
+  const uint64_t beside =
+      shift<1, 0>(empty) | shift<-1, 0>(empty) | shift<0, 1>(empty) | shift<0, -1>(empty);
+  const uint64_t single = empty & ~beside;
+  const int singles = std::popcount(single);
+  int p = std::popcount(single & s.ownLegal & ~s.oppLegal);
+  int q = std::popcount(single & s.oppLegal & ~s.ownLegal);
+  int odd = singles - p - q, even = 0;
+  int regions = singles;
+  for (uint64_t rest = empty & ~single; rest;) {
     uint64_t region = rest & (0 - rest);
     for (;;) {
       const uint64_t grown = (region | shift<1, 0>(region) | shift<-1, 0>(region) |
