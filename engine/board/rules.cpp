@@ -12,6 +12,7 @@
 // SW, W, NW, N, NE. That order is part of the search's behaviour (it breaks ties
 // between equal moves), so it is kept exactly.
 #include <bit>
+#include <cstddef>
 #include <cstdlib>
 #include <new>
 #include <string>
@@ -19,6 +20,10 @@
 #include "board/bits.h"
 #include "board/board.h"
 #include "board/move_bits.h"
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace zedare {
 
@@ -92,13 +97,34 @@ void Board::takeSquaresFrom(const Board& parent, int row, int column, uint64_t f
 void Board::takeListFrom(const Board& parent, int row, int column) {
   // The old candidates in order without the played square, as fresh entries (in place
   // when parent is this board: an entry is never written ahead of the one being read).
-  int n = 0;
   const MoveEntry* from = parent.moves;
   const int count = parent.moveCount;
+  int n = 0;
+#if defined(__SSE2__)
+  // Each entry is one 16-byte word: its square bytes are kept and the rest is made
+  // fresh (untried, no value, no child) by one and and one or, so the loop has no branch
+  // but the one test for the played square.
+  static_assert(offsetof(MoveEntry, flag) == 0 && offsetof(MoveEntry, row) == 1 &&
+                    offsetof(MoveEntry, column) == 2 && offsetof(MoveEntry, value) == 4 &&
+                    offsetof(MoveEntry, child) == 8 && sizeof(MoveEntry) == 16,
+                "takeListFrom writes move entries as 16-byte words");
+  const __m128i squareBytes = _mm_set_epi32(0, 0, 0, 0x00FFFF00);
+  const __m128i fresh = _mm_set_epi32(0, 0, static_cast<int>(std::bit_cast<uint32_t>(kNoValue)),
+                                      static_cast<int>(MoveFlag::Untried));
+  const int played = (row << 8) | (column << 16);
+  for (int i = 0; i < count; ++i) {
+    const __m128i square =
+        _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i)), squareBytes);
+    if (_mm_cvtsi128_si32(square) == played) continue;
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(moves + n), _mm_or_si128(square, fresh));
+    ++n;
+  }
+#else
   for (int i = 0; i < count; ++i) {
     if (from[i].row == row && from[i].column == column) continue;
     moves[n++] = MoveEntry{MoveFlag::Untried, from[i].row, from[i].column, kNoValue, nullptr};
   }
+#endif
   // Newly reached empty neighbours, in the order E, SE, S, SW, W, NW, N, NE.
   const int sq = squareIndex(row, column);
   for (int k = 0; k < kNeighbours.count[sq]; ++k) {
