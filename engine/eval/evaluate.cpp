@@ -115,7 +115,8 @@ float evaluateWith(EvalContext& e, const Board& b, const matrix& weights, const 
     if (side == b.sideToMove) {
       sum += k * static_cast<double>(cornerThreatValue(s, toMoveCorners, computer, side));
     } else {
-      CornerEstimates givenSide(tables, discsOf(b, side));
+      const Discs given = discsOf(b, side);
+      CornerEstimates givenSide(tables, given);
       sum += k * static_cast<double>(cornerThreatValue(s, givenSide, computer, side));
     }
   }

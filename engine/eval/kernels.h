@@ -386,7 +386,7 @@ inline double cornerEstimate(const matrix* tables, const Discs& d, int k) {
 // nobody holds or can take, so an evaluation that has both finds each only once.
 struct CornerEstimates {
   const matrix* tables;
-  Discs d;
+  const Discs& d;  // not a copy: a just-written Discs read back as wider words stalls the loads
   unsigned found = 0;
   double value[4];
 
@@ -406,7 +406,8 @@ inline int cornerPatternValue(CornerEstimates& estimates, int computer) {
   return floorToInt(10.0 * total + 0.5) * computer;
 }
 inline int cornerPatternValue(const matrix* tables, const Board& b, int computer) {
-  CornerEstimates estimates(tables, discsOf(b, b.sideToMove));
+  const Discs d = discsOf(b, b.sideToMove);
+  CornerEstimates estimates(tables, d);
   return cornerPatternValue(estimates, computer);
 }
 
@@ -457,7 +458,8 @@ inline int cornerThreatValue(const EvalContext::EvalScratch& s, CornerEstimates&
 }
 inline int cornerThreatValue(const EvalContext::EvalScratch& s, const matrix* tables, const Board& b,
                              int computer, int side) {
-  CornerEstimates estimates(tables, discsOf(b, side));
+  const Discs d = discsOf(b, side);
+  CornerEstimates estimates(tables, d);
   return cornerThreatValue(s, estimates, computer, side);
 }
 
