@@ -362,7 +362,8 @@ int runFinals(const Args& a) {
 
 int runFeatureRows(const Args& a) {
   auto e = engineWithModel(a);
-  return finish("feature-rows", e->writeFeatureRows(textArg(a, "in"), textArg(a, "out")));
+  return finish("feature-rows", e->writeFeatureRows(textArg(a, "in"), textArg(a, "out"),
+                                                        flagArg(a, "side-to-move") ? 1 : 0));
 }
 
 int runPatternStats(const Args& a) {
@@ -383,7 +384,8 @@ int runPatternStats(const Args& a) {
 int runFit(const Args& a) {
   Engine e;
   const int status = e.fitWeights(textArg(a, "rows"), textArg(a, "out"),
-                                  flagArg(a, "all-columns") ? 1 : 0, textArg(a, "errors"));
+                                  flagArg(a, "all-columns") ? 1 : 0, textArg(a, "errors"),
+                                  flagArg(a, "side-to-move") ? 1 : 0);
   std::printf("\n");
   std::fflush(stdout);
   return finish("fit", status);
@@ -647,7 +649,9 @@ const std::vector<Command>& commands() {
        "seen from --computer-colour and with the pattern tables of the model given.",
        [] {
          auto o = withModel({{"in", "FILE", nullptr, "position file to read"},
-                             {"out", "FILE", nullptr, "feature-row file to write"}},
+                             {"out", "FILE", nullptr, "feature-row file to write"},
+                             {"side-to-move", nullptr, nullptr,
+                              "column 13: +1 computer to move, -1 human, 0 final (else 0)"}},
                             false);
          o.push_back(kComputerOption);
          return o;
@@ -674,10 +678,15 @@ const std::vector<Command>& commands() {
        "pattern, corner access, region parity and corner threat terms as well. In both\n"
        "cases a column needs 200 non-zero values and a correlation with the result above\n"
        "0.05, a column 95% correlated with a stronger one is dropped, and columns whose\n"
-       "weight has the wrong sign are dropped one at a time, weakest first.",
+       "weight has the wrong sign are dropped one at a time, weakest first.\n"
+       "With --side-to-move column 13 (the side-to-move term, in rows written with it)\n"
+       "enters every stage past those rules: within a stage it is nearly constant, the\n"
+       "stage's intercept.",
        {{"rows", "FILE", nullptr, "feature-row file to read"},
         {"out", "NAME", nullptr, "weight matrix written to NAME.dat"},
         {"all-columns", nullptr, nullptr, "let every feature column enter the fit"},
+        {"side-to-move", nullptr, nullptr,
+         "fit column 13 too (rows from feature-rows --side-to-move)"},
         {"errors", "FILE", "err.txt", "file for the 1 x 64 error vector"}},
        runFit},
       {"smooth",

@@ -148,13 +148,18 @@ struct Engine : EvalContext {
   // Training data and statistics.
   int mergePositionFiles(const char* baseName, int count);
   int extractFinalPositions(const char* input, const char* output);
-  int writeFeatureRows(const char* input, const char* output);
+  // sideToMove 1: column 13 holds the side-to-move term as the evaluation computes it
+  // (+1 when the computer is to move, -1 when the human is, 0 in a final position)
+  // instead of 0.
+  int writeFeatureRows(const char* input, const char* output, int sideToMove = 0);
   int patternStatistics(const char* positionFile, const char* finalFile);
   int savePatterns(const char* prefix);
   // allColumns 0: only frontier (5) and corners/X-squares (8) may enter the fit;
-  // 1: every column does. The error vector goes to errorFile.
+  // 1: every column does. sideToMove 1: column 13 (rows written with the side-to-move
+  // term) enters every stage's fit as well, without the column rules. The error vector
+  // goes to errorFile.
   int fitWeights(const char* rowFile, const char* outputName, int allColumns = 0,
-                 const char* errorFile = "err.txt");
+                 const char* errorFile = "err.txt", int sideToMove = 0);
   int smoothWeights(const char* input, int first, int last, int points, const char* output);
   // The three report files are written into directory ("" for the working directory).
   int featureReport(const char* rowFile, const char* directory = "");

@@ -19,6 +19,10 @@
 //      the first column whose coefficient has the wrong sign is dropped and the fit is
 //      repeated (column 4 must have the sign of c_4, column 5 must not be positive,
 //      columns above 5 must not be negative).
+// Optionally the side-to-move column (13, filled only by feature rows written for it)
+// enters every stage's fit past all of these rules: within a stage it is nearly constant
+// (the disc count fixes the side to move but for passes), so it acts as the stage's
+// intercept, which the rules, made for features, would drop.
 // The coefficients of stage s form column s of the weight matrix (rows 1..18).
 #include <sys/stat.h>
 #include <unistd.h>
@@ -194,12 +198,14 @@ std::vector<double> covariance(const matrix& x) {
   return v;
 }
 
-// Least squares on the non-constant columns of x, spread back to all columns.
-std::vector<double> fitColumns(const matrix& x, const matrix& y) {
+// Least squares on the non-constant columns of x and on the column `forced` (0: none)
+// unless it is all zeros, spread back to all columns.
+std::vector<double> fitColumns(const matrix& x, const matrix& y, int forced) {
   std::vector<double> coefficients(kFeatureColumns + 1, 0.0);
   std::vector<int> used;
-  for (int k = 1; k <= kFeatureColumns; ++k)
-    if (!constantColumn(x, k)) used.push_back(k);
+  for (int k = 1; k <= kFeatureColumns; ++k) {
+    if (k == forced ? columnStats(x, k).nonZero > 0 : !constantColumn(x, k)) used.push_back(k);
+  }
   if (used.empty()) return coefficients;
   matrix index(1, static_cast<int>(used.size()));
   for (size_t j = 0; j < used.size(); ++j) index(1, static_cast<int>(j) + 1) = used[j];
@@ -215,11 +221,14 @@ bool breaksSignRule(int k, double coefficient, double score) {
   return false;
 }
 
-// Fits one stage; returns the 20 coefficients (index 1..20) and the RMS residual.
-std::vector<double> fitStage(matrix& x, const matrix& y, bool allColumns, double& error) {
+// Fits one stage; returns the 20 coefficients (index 1..20) and the RMS residual. The
+// column `forced` (0: none) is kept out of every column rule.
+std::vector<double> fitStage(matrix& x, const matrix& y, bool allColumns, int forced,
+                             double& error) {
   if (!allColumns) {
     for (int k = 1; k <= kFeatureColumns; ++k)
-      if (k != rowOf(WeightRow::Frontier) && k != rowOf(WeightRow::CornersAndXSquares)) {
+      if (k != rowOf(WeightRow::Frontier) && k != rowOf(WeightRow::CornersAndXSquares) &&
+          k != forced) {
         zeroColumn(x, k);
       }
   }
@@ -230,7 +239,7 @@ std::vector<double> fitStage(matrix& x, const matrix& y, bool allColumns, double
     if (s.max != s.min && s.nonZero >= kMinNonZero) score[k] = correlation(x, k, y);
   }
   for (int k = 1; k <= kFeatureColumns; ++k)
-    if (std::fabs(score[k]) <= kMinCorrelation) zeroColumn(x, k);
+    if (k != forced && std::fabs(score[k]) <= kMinCorrelation) zeroColumn(x, k);
 
   std::vector<int> rank(kFeatureColumns);
   std::iota(rank.begin(), rank.end(), 1);
@@ -241,6 +250,7 @@ std::vector<double> fitStage(matrix& x, const matrix& y, bool allColumns, double
   for (int i = 0; i < kFeatureColumns; ++i) {
     for (int j = i + 1; j < kFeatureColumns; ++j) {
       const int a = rank[i], b = rank[j];
+      if (a == forced || b == forced) continue;
       if (cov(a, a) == 0.0 || cov(b, b) == 0.0) continue;
       if (std::fabs(cov(a, b)) / std::sqrt(cov(a, a) * cov(b, b)) >= kCollinear) zeroColumn(x, b);
     }
@@ -248,11 +258,11 @@ std::vector<double> fitStage(matrix& x, const matrix& y, bool allColumns, double
 
   std::vector<double> coefficients;
   for (;;) {
-    coefficients = fitColumns(x, y);
+    coefficients = fitColumns(x, y, forced);
     int broken = 0;
     for (int i = kFeatureColumns - 1; i >= 0 && !broken; --i) {
       const int k = rank[i];
-      if (coefficients[k] != 0.0 && breaksSignRule(k, coefficients[k], score[k])) broken = k;
+      if (k != forced && coefficients[k] != 0.0 && breaksSignRule(k, coefficients[k], score[k])) broken = k;
     }
     if (!broken) break;
     zeroColumn(x, broken);
@@ -292,7 +302,7 @@ bool nonZero(double v) {
 }  // namespace
 
 int Engine::fitWeights(const char* rowFile, const char* outputName, int allColumns,
-                       const char* errorFile) {
+                       const char* errorFile, int sideToMove) {
   const std::string weightPath = std::string(outputName) + ".dat";
   FeatureData d;
   if (const int status = readFeatureData(rowFile, d)) return status;
@@ -303,6 +313,15 @@ int Engine::fitWeights(const char* rowFile, const char* outputName, int allColum
                    rowFile, n, s, kMaxStageRows);
       return kOfflineTooLarge;
     }
+  }
+  const int forced = sideToMove ? rowOf(WeightRow::SideToMove) : 0;
+  if (forced && std::none_of(d.columns.begin(), d.columns.end(),
+                             [forced](const auto& row) { return row[forced - 2] != 0; })) {
+    std::fprintf(stderr,
+                 "%s: column %d is 0 in every row: the side-to-move term needs rows written "
+                 "with it\n",
+                 rowFile, forced);
+    return kOfflineBadInput;
   }
   if (!writable(weightPath) || !writable(errorFile)) return kOfflineCannotOpen;
 
@@ -318,7 +337,7 @@ int Engine::fitWeights(const char* rowFile, const char* outputName, int allColum
     if (static_cast<int>(d.stageRows[s].size()) < kMinStageRows) continue;
     stageData(d, s, x, y);
     double error = 0.0;
-    const std::vector<double> c = fitStage(x, y, allColumns != 0, error);
+    const std::vector<double> c = fitStage(x, y, allColumns != 0, forced, error);
     for (int k = 1; k <= kFeatureColumns; ++k) coefficients(k, s) = c[k];
     errors(1, s) = error;
     if (!firstFitted) firstFitted = s;

@@ -7,6 +7,7 @@
 
 #include "api/engine.h"
 #include "eval/model.h"
+#include "eval/weight_rows.h"
 #include "training/offline.h"
 
 namespace zedare {
@@ -62,13 +63,17 @@ int Engine::extractFinalPositions(const char* input, const char* output) {
                           });
 }
 
-int Engine::writeFeatureRows(const char* input, const char* output) {
+int Engine::writeFeatureRows(const char* input, const char* output, int sideToMove) {
   return rewritePositions(input, output,
-                          [this](OutputFile& out, int game, int, const Board& board) {
+                          [this, sideToMove](OutputFile& out, int game, int, const Board& board) {
                             // Column 2 is the disc count recounted from the squares, not the one on
                             // the line.
                             int row[kFeatureColumns];
                             featureRow(*this, board, game, row);
+                            if (sideToMove && board.sideToMove != 0) {
+                              row[rowOf(WeightRow::SideToMove) - 1] =
+                                  board.sideToMove == computerColour ? 1 : -1;
+                            }
                             char text[kFeatureColumns * 12 + 2];
                             int n = 0;
                             for (int i = 0; i < kFeatureColumns; ++i) {

@@ -146,6 +146,60 @@ TEST_F(Fit, AllColumnsFitRecoversEveryWeight) {
   EXPECT_NEAR(readMatrix(out + ".dat")(4, 64), 1.0, 1e-9);
 }
 
+// The side-to-move column (13) enters on request in both fits, past the column rules:
+// at stage 30 it is -1 in every row (constant, an intercept), at stage 31 mostly +1; its
+// weight, -3, is negative, which the sign rule of columns above 5 would refuse. Without
+// the request, or when every row has 0 there, the weight stays 0.
+TEST_F(Fit, SideToMoveColumnIsFittedOnRequest) {
+  std::mt19937 rng(13);
+  std::uniform_int_distribution<int> x5(-10, 10), x8(-4, 4), tenth(0, 9);
+  std::normal_distribution<double> noise(0.0, 2.0);
+  Rows rows;
+  for (const int stage : {30, 31}) {
+    for (int i = 0; i < 3000; ++i) {
+      const int f5 = x5(rng), f8 = x8(rng);
+      const int side = stage == 30 || tenth(rng) == 0 ? -1 : 1;
+      const double y = -1.0 * f5 + 2.0 * f8 - 3.0 * side + noise(rng);
+      rows.game(stage, {{5, f5}, {8, f8}, {13, side}}, static_cast<int>(std::lround(y)));
+    }
+  }
+  const std::string data = path("rows.txt"), out = path("w"), errors = path("err.txt");
+  writeText(data, rows.text());
+  for (const int allColumns : {0, 1}) {
+    for (const int sideToMove : {0, 1}) {
+      testing::internal::CaptureStdout();
+      ASSERT_EQ(engine().fitWeights(data.c_str(), out.c_str(), allColumns, errors.c_str(),
+                                    sideToMove),
+                zedare::kOfflineDone);
+      testing::internal::GetCapturedStdout();
+      const matrix w = readMatrix(out + ".dat"), e = readMatrix(errors);
+      for (const int stage : {30, 31}) {
+        const std::string where =
+            "stage " + std::to_string(stage) + ", all columns " + std::to_string(allColumns);
+        if (sideToMove) {
+          EXPECT_NEAR(w(13, stage), -3.0, 0.15) << where;
+          EXPECT_NEAR(w(5, stage), -1.0, 0.03) << where;
+          EXPECT_NEAR(w(8, stage), 2.0, 0.06) << where;
+          EXPECT_NEAR(e(1, stage), std::sqrt(4.0 + 1.0 / 12), 0.15) << where;
+        } else {
+          EXPECT_EQ(w(13, stage), 0.0) << where;
+          EXPECT_GT(e(1, stage), 2.5) << where << ": the term is left unexplained";
+        }
+      }
+    }
+  }
+
+  testing::internal::CaptureStdout();
+  testing::internal::CaptureStderr();
+  const std::string plain = syntheticData(path("plain.txt"));
+  EXPECT_EQ(engine().fitWeights(plain.c_str(), path("p").c_str(), 0, errors.c_str(), 1),
+            zedare::kOfflineBadInput);
+  testing::internal::GetCapturedStdout();
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("column 13 is 0 in every row"),
+            std::string::npos);
+  EXPECT_FALSE(exists(path("p.dat")));
+}
+
 TEST_F(Fit, SignRulesDropTheWeakestWrongColumnFirst) {
   // y = 3 x6 - 0.2 x7 - 1.0 x10 with x7 and x10 correlated -0.6. Fitted together both
   // come out negative (wrong for columns above 5). x7 correlates least with y, so it

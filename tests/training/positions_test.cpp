@@ -142,6 +142,35 @@ TEST_F(Positions, FeatureRowOfAPositionInPlayCountsFromTheComputersSide) {
   EXPECT_EQ(f[19], "1") << "corners held by the human";
 }
 
+// Column 13 on request: the side-to-move term as the evaluation weighs it, from the
+// computer's side (+1 to move, -1 not, 0 in a final position); the other columns are those
+// of the plain rows, and the plain rows keep 0 there.
+TEST_F(Positions, SideToMoveColumnIsTheEvaluationsTerm) {
+  const std::string in = path("pos.txt"), plain = path("plain.txt"), marked = path("marked.txt");
+  writeText(in, startLine(3) + line(4, 7, 1, {{4, 4, 1}, {5, 5, 1}, {4, 5, -1}, {5, 4, -1}, {3, 3, 1}}) +
+                    line(4, 9, 0, {{1, 1, 1}, {1, 2, 1}, {8, 8, -1}}));
+  const int sides[] = {-1, 1, 0};
+  for (const int computer : {1, -1}) {
+    engine().computerColour = computer;
+    engine().humanColour = -computer;
+    ASSERT_EQ(engine().writeFeatureRows(in.c_str(), plain.c_str()), zedare::kOfflineDone);
+    ASSERT_EQ(engine().writeFeatureRows(in.c_str(), marked.c_str(), 1), zedare::kOfflineDone);
+    const std::vector<std::string> a = readLines(plain), b = readLines(marked);
+    ASSERT_EQ(a.size(), 3u);
+    ASSERT_EQ(b.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+      std::vector<std::string> f = fields(a[i], '\t'), g = fields(b[i], '\t');
+      ASSERT_EQ(g.size(), 20u);
+      const int side = sides[i];
+      EXPECT_EQ(f[12], "0") << "plain row " << i;
+      EXPECT_EQ(g[12], std::to_string(side == 0 ? 0 : side == computer ? 1 : -1))
+          << "computer " << computer << ", row " << i;
+      g[12] = f[12];
+      EXPECT_EQ(g, f) << "computer " << computer << ", row " << i;
+    }
+  }
+}
+
 namespace {
 
 // A device that never ends a line is refused by every reader of the offline side after a
