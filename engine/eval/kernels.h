@@ -25,7 +25,9 @@
 #include <cmath>
 #include <cstdint>
 
-#if defined(__SSE2__)
+#if defined(__AVX2__)
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -269,7 +271,53 @@ inline int stable(uint64_t mine, uint64_t occupancy) {
   return stable(mine, filledLines(occupancy));
 }
 
-#if defined(__SSE2__)
+#if defined(__AVX2__)
+// beyondAllIn for four directions at once, a direction per lane: the four whose steps
+// lower the bit index (N, W, NW, NE) or the four that raise it (S, E, SE, SW), so that
+// every lane shifts the same way, by its own amount. In each step "none | shifted" needs
+// no mask of its own: the squares a shift brings round an edge are all in `none`.
+template <int sign>  // -1: N, W, NW, NE (shifted left); +1: S, E, SE, SW (shifted right)
+struct BeyondLanes {
+  // Lanes 0..3: the vertical, horizontal, diagonal and anti-diagonal direction.
+  template <int n>
+  static __m256i none() {
+    if constexpr (sign < 0)
+      return _mm256_set_epi64x(static_cast<long long>(~shiftBy<1, -1, n>(kAll)),
+                               static_cast<long long>(~shiftBy<1, 1, n>(kAll)),
+                               static_cast<long long>(~shiftBy<0, 1, n>(kAll)),
+                               static_cast<long long>(~shiftBy<1, 0, n>(kAll)));
+    else
+      return _mm256_set_epi64x(static_cast<long long>(~shiftBy<-1, 1, n>(kAll)),
+                               static_cast<long long>(~shiftBy<-1, -1, n>(kAll)),
+                               static_cast<long long>(~shiftBy<0, -1, n>(kAll)),
+                               static_cast<long long>(~shiftBy<-1, 0, n>(kAll)));
+  }
+  static __m256i shifted(__m256i x, __m256i by) {
+    if constexpr (sign < 0) return _mm256_sllv_epi64(x, by);
+    else return _mm256_srlv_epi64(x, by);
+  }
+  static __m256i beyondAllIn(__m256i m) {
+    const __m256i by1 = _mm256_set_epi64x(7, 9, 1, 8);
+    const __m256i by2 = _mm256_add_epi64(by1, by1), by4 = _mm256_add_epi64(by2, by2);
+    const __m256i none1 = none<1>();
+    __m256i a = _mm256_or_si256(none1, shifted(m, by1));
+    a = _mm256_and_si256(a, _mm256_or_si256(none1, shifted(a, by1)));
+    a = _mm256_and_si256(a, _mm256_or_si256(none<2>(), shifted(a, by2)));
+    a = _mm256_and_si256(a, _mm256_or_si256(none<4>(), shifted(a, by4)));
+    return a;
+  }
+};
+
+// The stable discs of one side with AVX2: a lane per line direction.
+inline uint64_t stableAvx(uint64_t mine, __m256i filled) {
+  const __m256i m = _mm256_set1_epi64x(static_cast<long long>(mine));
+  const __m256i safe = _mm256_or_si256(
+      _mm256_or_si256(BeyondLanes<-1>::beyondAllIn(m), BeyondLanes<1>::beyondAllIn(m)), filled);
+  __m128i h = _mm_and_si128(_mm256_castsi256_si128(safe), _mm256_extracti128_si256(safe, 1));
+  h = _mm_and_si128(h, _mm_unpackhi_epi64(h, h));
+  return mine & static_cast<uint64_t>(_mm_cvtsi128_si64(h));
+}
+#elif defined(__SSE2__)
 // shiftBy and beyondAllIn on two words at once, one in each 64-bit lane of an SSE2
 // register: every step is a shift by a constant or a mask, the same for both lanes.
 template <int dr, int dc, int n>
@@ -309,13 +357,20 @@ inline __m128i safeAlongPair(__m128i mine, uint64_t filled) {
 }
 #endif
 
-// A side without a corner has no stable disc; the filled lines are found once for both,
-// and with SSE2 both sides' discs are tested side by side.
+// A side without a corner has no stable disc; the filled lines are found once for both.
+// With AVX2 a side's four line directions are tested at once; with SSE2 only, both
+// sides' discs are tested side by side.
 inline SidePair stablePair(uint64_t own, uint64_t opp) {
   const bool ownCorner = (own & kCorners) != 0, oppCorner = (opp & kCorners) != 0;
   if (!ownCorner && !oppCorner) return SidePair{0, 0};
   const FilledLines filled = filledLines(own | opp);
-#if defined(__SSE2__)
+#if defined(__AVX2__)
+  const __m256i lines = _mm256_set_epi64x(
+      static_cast<long long>(filled.anti), static_cast<long long>(filled.diagonal),
+      static_cast<long long>(filled.horizontal), static_cast<long long>(filled.vertical));
+  return SidePair{ownCorner ? std::popcount(stableAvx(own, lines)) : 0,
+                  oppCorner ? std::popcount(stableAvx(opp, lines)) : 0};
+#elif defined(__SSE2__)
   const __m128i mine = _mm_set_epi64x(static_cast<long long>(opp), static_cast<long long>(own));
   const __m128i safe = _mm_and_si128(
       _mm_and_si128(safeAlongPair<1, 0>(mine, filled.vertical),
