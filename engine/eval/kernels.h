@@ -27,8 +27,6 @@
 
 #if defined(__AVX2__)
 #include <immintrin.h>
-#elif defined(__SSE2__)
-#include <emmintrin.h>
 #endif
 
 #include "eval/context.h"
@@ -317,49 +315,10 @@ inline uint64_t stableAvx(uint64_t mine, __m256i filled) {
   h = _mm_and_si128(h, _mm_unpackhi_epi64(h, h));
   return mine & static_cast<uint64_t>(_mm_cvtsi128_si64(h));
 }
-#elif defined(__SSE2__)
-// shiftBy and beyondAllIn on two words at once, one in each 64-bit lane of an SSE2
-// register: every step is a shift by a constant or a mask, the same for both lanes.
-template <int dr, int dc, int n>
-inline __m128i shiftByPair(__m128i m) {
-  constexpr int by = (dr * 8 + dc) * n;
-  if constexpr (by > 0) {
-    m = _mm_slli_epi64(m, by);
-  } else if constexpr (by < 0) {
-    m = _mm_srli_epi64(m, -by);
-  }
-  constexpr uint64_t lowColumns = kColumn1 * ((1u << n) - 1);
-  if constexpr (dc > 0) m = _mm_andnot_si128(_mm_set1_epi64x(static_cast<long long>(lowColumns)), m);
-  if constexpr (dc < 0)
-    m = _mm_andnot_si128(_mm_set1_epi64x(static_cast<long long>(lowColumns << (8 - n))), m);
-  return m;
-}
-
-template <int dr, int dc>
-inline __m128i beyondAllInPair(__m128i m) {
-  const __m128i none1 = _mm_set1_epi64x(static_cast<long long>(~shiftBy<-dr, -dc, 1>(kAll)));
-  const __m128i none2 = _mm_set1_epi64x(static_cast<long long>(~shiftBy<-dr, -dc, 2>(kAll)));
-  const __m128i none4 = _mm_set1_epi64x(static_cast<long long>(~shiftBy<-dr, -dc, 4>(kAll)));
-  __m128i a = _mm_or_si128(none1, shiftByPair<-dr, -dc, 1>(m));
-  a = _mm_and_si128(a, _mm_or_si128(none1, shiftByPair<-dr, -dc, 1>(a)));
-  a = _mm_and_si128(a, _mm_or_si128(none2, shiftByPair<-dr, -dc, 2>(a)));
-  a = _mm_and_si128(a, _mm_or_si128(none4, shiftByPair<-dr, -dc, 4>(a)));
-  return a;
-}
-
-// The safe squares of one direction's line for both words: one side up to the edge is
-// all the word's, or the line is filled.
-template <int dr, int dc>
-inline __m128i safeAlongPair(__m128i mine, uint64_t filled) {
-  return _mm_or_si128(
-      _mm_or_si128(beyondAllInPair<dr, dc>(mine), beyondAllInPair<-dr, -dc>(mine)),
-      _mm_set1_epi64x(static_cast<long long>(filled)));
-}
 #endif
 
 // A side without a corner has no stable disc; the filled lines are found once for both.
-// With AVX2 a side's four line directions are tested at once; with SSE2 only, both
-// sides' discs are tested side by side.
+// With AVX2 a side's four line directions are tested at once.
 inline SidePair stablePair(uint64_t own, uint64_t opp) {
   const bool ownCorner = (own & kCorners) != 0, oppCorner = (opp & kCorners) != 0;
   if (!ownCorner && !oppCorner) return SidePair{0, 0};
@@ -370,19 +329,6 @@ inline SidePair stablePair(uint64_t own, uint64_t opp) {
       static_cast<long long>(filled.horizontal), static_cast<long long>(filled.vertical));
   return SidePair{ownCorner ? std::popcount(stableAvx(own, lines)) : 0,
                   oppCorner ? std::popcount(stableAvx(opp, lines)) : 0};
-#elif defined(__SSE2__)
-  const __m128i mine = _mm_set_epi64x(static_cast<long long>(opp), static_cast<long long>(own));
-  const __m128i safe = _mm_and_si128(
-      _mm_and_si128(safeAlongPair<1, 0>(mine, filled.vertical),
-                    safeAlongPair<0, 1>(mine, filled.horizontal)),
-      _mm_and_si128(safeAlongPair<1, 1>(mine, filled.diagonal),
-                    safeAlongPair<1, -1>(mine, filled.anti)));
-  const __m128i stableDiscs = _mm_and_si128(mine, safe);
-  const uint64_t ownStable = static_cast<uint64_t>(_mm_cvtsi128_si64(stableDiscs));
-  const uint64_t oppStable =
-      static_cast<uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(stableDiscs, stableDiscs)));
-  return SidePair{ownCorner ? std::popcount(ownStable) : 0,
-                  oppCorner ? std::popcount(oppStable) : 0};
 #else
   return SidePair{ownCorner ? stable(own, filled) : 0, oppCorner ? stable(opp, filled) : 0};
 #endif
