@@ -25,7 +25,7 @@
 #include <cmath>
 #include <cstdint>
 
-#if defined(__AVX2__)
+#if defined(__AVX2__) || defined(__BMI2__)
 #include <immintrin.h>
 #endif
 
@@ -122,6 +122,20 @@ constexpr int kPatternRows = 19683;  // 3^9
 inline unsigned rowByte(uint64_t x, int r) {
   return static_cast<unsigned>(x >> ((r - 1) * 8)) & 0xFF;
 }
+#if defined(__BMI2__)
+// With BMI2 a line's squares are picked out in square order by one instruction. The
+// anti-diagonal then comes out row 1 first, the reverse of the byte below, so its two
+// directions swap their tables (see antiDiagonalDown / antiDiagonalUp).
+inline unsigned columnByte(uint64_t x, int c) {
+  return static_cast<unsigned>(_pext_u64(x, kColumn1 << (c - 1)));
+}
+inline unsigned diagonalByte(uint64_t x) {
+  return static_cast<unsigned>(_pext_u64(x, kDiagonal));
+}
+inline unsigned antiDiagonalRowsByte(uint64_t x) {  // bit j = (j+1, 8-j)
+  return static_cast<unsigned>(_pext_u64(x, kAntiDiagonal));
+}
+#else
 inline unsigned columnByte(uint64_t x, int c) {
   return static_cast<unsigned>((((x >> (c - 1)) & kColumn1) * 0x0102040810204080ULL) >> 56);
 }
@@ -131,6 +145,7 @@ inline unsigned diagonalByte(uint64_t x) {
 inline unsigned antiDiagonalByte(uint64_t x) {
   return static_cast<unsigned>(((x & kAntiDiagonal) * kColumn1) >> 56);
 }
+#endif
 
 // The discs of one position by absolute colour, as the pattern index reads them.
 struct Discs {
@@ -169,12 +184,21 @@ inline int diagonalDown(const Discs& d) {  // (1,1) -> (8,8)
 inline int diagonalUp(const Discs& d) {  // (8,8) -> (1,1)
   return reversedIndex(d, diagonalByte(d.white), diagonalByte(d.black));
 }
+#if defined(__BMI2__)
+inline int antiDiagonalDown(const Discs& d) {  // (1,8) -> (8,1)
+  return forwardIndex(d, antiDiagonalRowsByte(d.white), antiDiagonalRowsByte(d.black));
+}
+inline int antiDiagonalUp(const Discs& d) {  // (8,1) -> (1,8)
+  return reversedIndex(d, antiDiagonalRowsByte(d.white), antiDiagonalRowsByte(d.black));
+}
+#else
 inline int antiDiagonalDown(const Discs& d) {  // (1,8) -> (8,1)
   return reversedIndex(d, antiDiagonalByte(d.white), antiDiagonalByte(d.black));
 }
 inline int antiDiagonalUp(const Discs& d) {  // (8,1) -> (1,8)
   return forwardIndex(d, antiDiagonalByte(d.white), antiDiagonalByte(d.black));
 }
+#endif
 
 // Column 3 of the row belonging to a pattern index.
 inline double patternValue(const matrix& table, int index) {
