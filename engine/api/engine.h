@@ -22,6 +22,7 @@
 #include "eval/context.h"
 #include "matrix/matrix.h"
 #include "records/game_record.h"
+#include "search/leaf_cache.h"
 #include "search/node_store.h"
 #include "search/search.h"
 
@@ -72,6 +73,8 @@ struct Engine : EvalContext {
   NodeStore tree;
   Board* root = nullptr;  // a board of `tree`; never null after construction
   Board plySlots[kPlySlots];
+  // Leaf values of the current search (forgotten when each search starts).
+  LeafCache leafCache;
   // Counts MTD(f) searches; bounds stored under another count are unknown (Board).
   // Whether a search ended because memory ran out (it ends as if stopped) is
   // tree.failed(), cleared when the next move search or background thinking starts.

@@ -11,7 +11,8 @@
 // the previous iteration is the move ordering of the next. A child is either kept (the
 // node's ply is at most keptDepth and the tree is within its memory budget: a board of
 // the engine's NodeStore per legal move) or a scratch board of the engine's plySlots,
-// released as soon as it is scored. Nodes above keptDepth sort their
+// released as soon as it is scored (its heuristic value is then remembered by the
+// engine's LeafCache for the rest of the search). Nodes above keptDepth sort their
 // lists on the way out, best for the side to move first; the sort is stable, so equal
 // values keep the earlier move first.
 //
@@ -356,7 +357,8 @@ float leafValue(Engine& e, Board& b) {
   if (e.searchMode == SearchMode::Exact || e.searchMode == SearchMode::WinLossDraw)
     return discValue(e, b);
   if (!known(b.cachedValue) || b.cachedKind != 0) {
-    b.cachedValue = e.evalVariant == 1 ? evaluate1(e, b) : evaluate2(e, b);
+    b.cachedValue = e.leafCache.value(
+        b, [&] { return e.evalVariant == 1 ? evaluate1(e, b) : evaluate2(e, b); });
     b.cachedKind = 0;
     ++e.evalCount;
   }
@@ -402,6 +404,7 @@ float searchMtdf(Engine& e, Board& root) {
 }
 
 float runRootSearch(Engine& e) {
+  e.leafCache.forget();  // the weights, tables or colours may have changed since the last search
   if (e.searchObserver)
     e.searchObserver(e.searchObserverContext, e.searchMode, e.leafDepth, e.keptDepth);
   switch (e.algorithm) {
