@@ -25,9 +25,13 @@ int32_t instruction(Engine& e, uint32_t code, int32_t a, int32_t b) {
   switch (code) {
     case ZEDARE_SET_HUMAN_COLOUR:
       if (!isColour(a)) return 0;
+      // Every value, bound and move order kept in the tree is from the computer's side,
+      // so after a swap of the colours the kept tree would answer for the other side: it
+      // is forgotten, as code 9 forgets it. The same colours again keep it.
       if (a != e.humanColour) {
         e.humanColour = a;
         e.computerColour = -a;
+        e.resetTree();
       }
       return 0;
     case ZEDARE_SET_LEVEL:

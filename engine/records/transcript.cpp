@@ -257,9 +257,14 @@ std::string parseGgf(const std::string& text, Transcript& out) {
 }
 
 std::string writeGgf(const Transcript& game, const std::string& date) {
+  // The result is the final disc difference of a finished game; an unfinished one has
+  // none yet ("?"), so that no reader takes the current count for the result.
   const Board end = finalPosition(game);
-  char result[16];
-  std::snprintf(result, sizeof result, "%+.2f", static_cast<double>(end.count(-1) - end.count(1)));
+  char result[16] = "?";
+  if (end.sideToMove == 0) {
+    std::snprintf(result, sizeof result, "%+.2f",
+                  static_cast<double>(end.count(-1) - end.count(1)));
+  }
   std::string text = "(;GM[Othello]PC[Zedare]DT[" + date + "]PB[" + game.black + "]PW[" +
                      game.white + "]RE[" + result + "]TI[0//0]TY[8]BO[8 ";
   for (int k = 0; k < 64; ++k) {

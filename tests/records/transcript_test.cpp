@@ -104,7 +104,14 @@ TEST(Transcript, GgfCarriesItsStartPositionNamesAndResult) {
   EXPECT_EQ(moveName(game.moves[0]), "f6");
   const std::string written = writeGgf(game, "2026.01.01");
   EXPECT_NE(written.find("PB[Gracz]PW[Zedare]"), std::string::npos) << written;
-  EXPECT_NE(written.find("RE[+3.00]"), std::string::npos) << written;
+  // Unfinished: no result yet. A game that ends (black takes white's last discs) has one.
+  EXPECT_NE(written.find("RE[?]"), std::string::npos) << written;
+  Transcript finished;
+  ASSERT_EQ(parseGgf("(;GM[Othello]BO[8 *OO----- -------- -------- -------- -------- -------- "
+                     "-------- -------* *]B[d1];)",
+                     finished),
+            "");
+  EXPECT_NE(writeGgf(finished, "x").find("RE[+5.00]"), std::string::npos);
   Transcript again;
   ASSERT_EQ(parseGgf(written, again), "");
   EXPECT_TRUE(finalPosition(again).sameSquares(finalPosition(game)));
