@@ -2,15 +2,20 @@
 // match programs. Commands come one a line on standard input, answers go to standard
 // output (docs/nboard.md lists them and how depth maps onto the engine's levels).
 //
-// The engine is driven only through its six exported functions, linked from the static
-// engine library together with the transcript codec that reads GGF. Two threads: the
-// reading thread takes lines from standard input and queues them; the executor runs them
-// in order and is the only one that writes answers. A "ping" or "quit" read while the
-// executor searches stops that search at once: the reader clears the engine's stop flag
-// (code 26) again and again until the executor has left the search (the engine sets the
-// flag when a search starts, so one clear can come too early), and every search of a
-// command read before the last ping is skipped or stopped the same way. The search's
-// answer is still written, before the pong.
+// The program links the static engine library. The game is played through the exported
+// command codes, as the window plays it; the engine's own structure (api/engine.h) is used
+// where the codes cannot reach: to put a start position other than the standard one on
+// the engine's board, to ask a book without searching, and to read the level table and
+// how far a stopped search got. The transcript codec reads GGF.
+//
+// Three threads: the reading thread takes lines from standard input and queues them; the
+// executor runs them in order and is the only one that writes answers; a watchdog stops a
+// search that has used its time. A "ping" or "quit" read while the executor searches
+// stops that search at once: the reader clears the engine's stop flag (code 26) again and
+// again until the executor has left the search (the engine sets the flag when a search
+// starts, so one clear can come too early), and every search of a command read before the
+// last ping is skipped or stopped the same way. The search's answer is still written,
+// before the pong.
 #include <unistd.h>
 
 #include <algorithm>
@@ -31,6 +36,7 @@
 #include "api/engine.h"
 #include "api/zedare.h"
 #include "records/transcript.h"
+#include "search/search.h"
 
 using zedare::Board;
 using zedare::GameMove;
@@ -38,11 +44,33 @@ using zedare::Transcript;
 
 namespace {
 
-// The depth asked for onto the engine's levels: level L searches 2L plies in the middle
-// game, so depth d takes the shallowest level that reaches it; above 14 the deepest.
-int levelForDepth(int depth) {
-  return std::clamp((depth + 1) / 2, 1, 7);
+// ---- how the client's depth is searched: the one place to change it ----
+
+// The engine's search algorithm and level for a search asked at the client's depth, and
+// the time a command may take before its searches are stopped.
+struct SearchPlan {
+  zedare::Algorithm algorithm;
+  int level;
+};
+
+constexpr zedare::Algorithm kAlgorithm = zedare::Algorithm::Mtdf;
+constexpr int kDeepestLevel = 7;
+// Seconds for `go`, for a whole `hint` (shared among its moves) and for each position of
+// `analyze`; a search still running then is stopped and answers with what it has.
+constexpr double kGoSeconds = 20.0;
+constexpr double kHintSeconds = 30.0;
+constexpr double kAnalyzeSeconds = 10.0;
+
+// Level L searches 2L plies in the middle game. `go` and `analyze` take the shallowest
+// level that reaches the depth asked (above 14 the deepest). A hinted move is one ply
+// followed by a search of the position after it: that search takes the deepest level whose
+// plies plus the move do not exceed the depth asked (at least level 1).
+SearchPlan searchPlan(int depth, bool afterHintedMove) {
+  const int level = afterHintedMove ? (depth - 1) / 2 : (depth + 1) / 2;
+  return SearchPlan{kAlgorithm, std::clamp(level, 1, kDeepestLevel)};
 }
+
+// ---- the game as the client sees it ----
 
 struct Command {
   std::string line;
@@ -51,17 +79,47 @@ struct Command {
 };
 
 // A value the engine reported, in discs from the side it searched for, with the depth text
-// the protocol shows beside it.
+// the protocol shows beside it: the plies, "100%" for an exact value, "100%W" for a
+// proven win, loss or draw.
 struct Value {
   double discs = 0.0;
   std::string depth;
 };
 
+constexpr const char* kExact = "100%";
+constexpr const char* kWinLossDraw = "100%W";
+
+bool solvedDepth(const std::string& depth) {
+  return depth == kExact || depth == kWinLossDraw;
+}
+
+// The position after the game's moves with the side to move as the moves leave it: the
+// opponent of the last mover, even when that side has no move (the client then expects a
+// pass); 0 only when nobody can move.
+Board positionAfter(const Board& start, const std::vector<GameMove>& moves, std::size_t count) {
+  Board b = start;
+  for (std::size_t i = 0; i < count && i < moves.size(); ++i) zedare::playGameMove(b, moves[i]);
+  if (!b.hasLegalMove(b.sideToMove) && !b.hasLegalMove(-b.sideToMove)) b.sideToMove = 0;
+  return b;
+}
+
+// A move as the protocol writes it: "PA" for a pass.
+std::string protocolMove(const GameMove& m) {
+  return m.isPass() ? std::string("PA") : zedare::moveName(m);
+}
+
+double finalDifference(const Board& b, int side) {
+  return static_cast<double>(b.count(side) - b.count(-side));
+}
+
 class Session {
  public:
   static constexpr std::size_t kMaxLine = 65536;
 
-  explicit Session(ZedareHandle engine) : engine_(engine) {}
+  explicit Session(ZedareHandle engine)
+      : engine_(engine), core_(*static_cast<zedare::Engine*>(engine)) {
+    TavrinInst(engine_, ZEDARE_SET_ALGORITHM, static_cast<int>(kAlgorithm), 0);
+  }
 
   // Reads standard input to its end or "quit". A line longer than any command (a GGF
   // game is a few hundred characters) is not kept: it is answered by an error line.
@@ -112,12 +170,34 @@ class Session {
       if (c.tooLong) {
         error("a line longer than " + std::to_string(kMaxLine) + " characters");
       } else if (!run(c.line)) {
-        return;
+        break;
       }
+    }
+    finished_.store(true);
+  }
+
+  // Stops the search that has run past its deadline, until the program ends.
+  void watch() {
+    while (!finished_.load()) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      const long serial = searchSerial_.load();
+      const long long deadline = deadline_.load();
+      if (activeSearch_.load() < 0 || deadline == 0 || nowTicks() < deadline) continue;
+      timedOut_.store(serial);
+      TavrinInst(engine_, ZEDARE_STOP_SEARCH, 0, 0);
     }
   }
 
  private:
+  using Clock = std::chrono::steady_clock;
+
+  static long long nowTicks() { return Clock::now().time_since_epoch().count(); }
+  static long long ticksAfter(double seconds) {
+    return nowTicks() +
+           std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(seconds))
+               .count();
+  }
+
   void stopSearchesBefore(long pings) {
     while (true) {
       const long active = activeSearch_.load();
@@ -164,7 +244,6 @@ class Session {
       say("learned");
     } else if (word == "analyze") {
       analyze();
-
     } else {
       error("unknown command: " + word);
     }
@@ -193,28 +272,29 @@ class Session {
       if (!isNumber(value)) return error("set contempt needs a number");
       contempt_ = std::atoi(value.c_str());  // accepted; the engine has no draw bias
     } else if (key == "game") {
+      // A refused game leaves none: the client's next `go` must not answer for the old one.
+      haveGame_ = false;
       Transcript game;
       const std::string why = zedare::parseGgf(value, game);
-      if (!why.empty()) return error(why);
-      Board initial;
-      initial.setInitial();
-      if (game.start.occupancy != initial.occupancy || game.start.discs(1) != initial.discs(1) ||
-          game.start.sideToMove != -1) {
-        return error("set game: only games from the standard start position can be played");
-      }
+      if (!why.empty()) return error("set game: " + why);
       game_ = game;
+      haveGame_ = true;
     } else {
       error("unknown setting: " + key);
     }
   }
 
+  Board gameEnd() const { return positionAfter(game_.start, game_.moves, game_.moves.size()); }
+
   void move(const std::string& rest) {
+    if (!haveGame_) return error("move: no game set");
     GameMove m;
     if (!zedare::parseMoveName(rest.substr(0, rest.find('/')), m)) {
       return error("move needs a square such as f5 or PA, not \"" + rest + "\"");
     }
-    Board end = zedare::finalPosition(game_);
+    Board end = gameEnd();
     Transcript next = game_;
+    // A move of the side not to move, when the side to move has none, takes its pass too.
     const std::string why = zedare::appendGameMove(next, end, m, 0);
     if (!why.empty()) return error(why);
     game_ = next;
@@ -222,18 +302,17 @@ class Session {
 
   // ---- the engine's game ----
 
-  // Brings the engine's game board to `line` (moves from the start): the moves already
-  // played there are kept (so is the tree searched for them), the rest are played.
+  // Brings the engine's game board to `line` (moves from the game's start): the moves
+  // already played there are kept (so is the tree searched for them), the rest are played.
   bool syncEngine(const std::vector<GameMove>& line) {
-    const bool prefix = engineLine_.size() <= line.size() &&
+    const bool prefix = engineStart_.sameSquares(game_.start) &&
+                        engineStart_.sideToMove == game_.start.sideToMove &&
+                        engineLine_.size() <= line.size() &&
                         std::equal(engineLine_.begin(), engineLine_.end(), line.begin(),
                                    [](const GameMove& a, const GameMove& b) {
                                      return a.row == b.row && a.column == b.column;
                                    });
-    if (!prefix) {
-      TavrinInst(engine_, ZEDARE_NEW_GAME, 0, 0);
-      engineLine_.clear();
-    }
+    if (!prefix) startEngineGame();
     for (std::size_t i = engineLine_.size(); i < line.size(); ++i) {
       const GameMove& m = line[i];
       if (m.isPass()) {
@@ -242,8 +321,7 @@ class Session {
         TavrinInst(engine_, ZEDARE_SET_HUMAN_COLOUR, TavrinInst(engine_, ZEDARE_SIDE_TO_MOVE, 0, 0),
                    0);
         if (TavrinInst(engine_, ZEDARE_HUMAN_MOVE, m.row, m.column) != 1) {
-          engineLine_.clear();
-          TavrinInst(engine_, ZEDARE_NEW_GAME, 0, 0);
+          startEngineGame();
           return false;
         }
       }
@@ -252,53 +330,94 @@ class Session {
     return true;
   }
 
-  // The engine's move for the side to move of `line` at `level`, played on the engine's
+  // A new game on the engine from the game's start position. The exported codes start
+  // only from the standard position, so any other is put on the game board directly.
+  void startEngineGame() {
+    TavrinInst(engine_, ZEDARE_NEW_GAME, 0, 0);
+    {
+      std::lock_guard<std::mutex> guard(core_.boardLock);
+      core_.gameBoard = game_.start;
+    }
+    core_.resetTree();
+    engineStart_ = game_.start;
+    engineLine_.clear();
+  }
+
+  // The engine's move for the side to move of `line` at `plan`, played on the engine's
   // board; false when the search was stopped before it had a move. `value` from the side
-  // that moved.
-  // A stopped search is answered by a search at level 1 (`stoppable` false), which takes a
-  // moment, so that every search has a move.
-  bool search(const std::vector<GameMove>& line, int level, GameMove& chosen, Value& value,
-              bool book, bool stoppable = true) {
+  // that moved. The search may take `seconds` before the watchdog stops it. `book` allows
+  // the books; `fromBook` tells whether the move came from one.
+  // A search stopped before it had a move is answered by a search at level 1 (`stoppable`
+  // false), which takes a moment, so that every search has a move.
+  bool search(const std::vector<GameMove>& line, const SearchPlan& plan, double seconds,
+              GameMove& chosen, Value& value, bool book, bool* fromBook = nullptr,
+              bool stoppable = true) {
     if (!syncEngine(line)) return false;
     const int side = TavrinInst(engine_, ZEDARE_SIDE_TO_MOVE, 0, 0);
-    int empties = 0;
-    for (int r = 1; r <= 8; ++r) {
-      for (int c = 1; c <= 8; ++c)
-        empties += TavrinInst_p0(engine_, ZEDARE_SQUARE_COLOUR, r, c, 0) == 0;
-    }
+    const int empties = core_.gameBoard.count(0);
     TavrinInst(engine_, ZEDARE_SET_HUMAN_COLOUR, -side, 0);
-    TavrinInst(engine_, ZEDARE_SET_LEVEL, level, 0);
+    TavrinInst(engine_, ZEDARE_SET_LEVEL, plan.level, 0);
+    TavrinInst(engine_, ZEDARE_SET_ALGORITHM, static_cast<int>(plan.algorithm), 0);
     int played = 0;
+    long serial = -1;
     if (stoppable) {
+      serial = searchSerial_.fetch_add(1) + 1;
+      deadline_.store(ticksAfter(seconds));
       activeSearch_.store(current_);
       if (!stopRequested()) played = TavrinInst(engine_, ZEDARE_COMPUTER_MOVE, book ? 1 : 0, 0);
       activeSearch_.store(-1);
+      deadline_.store(0);
     } else {
       played = TavrinInst(engine_, ZEDARE_COMPUTER_MOVE, book ? 1 : 0, 0);
     }
-    if (played != 1) return stoppable && search(line, 1, chosen, value, book, false);
+    const bool timedOut = serial >= 0 && timedOut_.load() == serial;
+    if (played != 1) {
+      return stoppable &&
+             search(line, SearchPlan{plan.algorithm, 1}, 0.0, chosen, value, book, fromBook, false);
+    }
     chosen = GameMove{TavrinInst(engine_, ZEDARE_LAST_ROW, 0, 0),
                       TavrinInst(engine_, ZEDARE_LAST_COLUMN, 0, 0)};
     engineLine_.push_back(chosen);
-    // A book move was not searched (no position scored): the book holds no value for it.
-    const bool fromBook = TavrinInst(engine_, ZEDARE_EXACT_COUNT, 0, 0) == 0 &&
-                          TavrinInst(engine_, ZEDARE_EVAL_COUNT, 0, 0) == 0;
-    value = fromBook
-                ? Value{0.0, "book"}
-                : convert(TavrinInst(engine_, ZEDARE_BEST_VALUE, 0, 0) * 0.001, empties, level);
+    const int scored = TavrinInst(engine_, ZEDARE_EXACT_COUNT, 0, 0) +
+                       TavrinInst(engine_, ZEDARE_EVAL_COUNT, 0, 0);
+    positionsScored_ += scored;
+    // The books are asked only in the middle game within the level's move numbers, and a
+    // book move is not searched (no position scored); the book holds no value for it.
+    const int moveNumber = 61 - empties;
+    const bool booked =
+        book && scored == 0 && empties > core_.wldEmpties &&
+        (moveNumber <= core_.openingBookLimit || moveNumber <= core_.continuationLimit);
+    if (fromBook) *fromBook = booked;
+    if (booked) {
+      value = Value{0.0, "0"};
+      return true;
+    }
+    const double v = TavrinInst(engine_, ZEDARE_BEST_VALUE, 0, 0) * 0.001;
+    value = convert(v, empties, stoppedDepth(timedOut || stopRequested(), empties));
     return true;
   }
 
-  // The engine's value of its chosen move: the heuristic scale estimates the final disc
-  // difference (±1000 for a finished game seen in the tree, here ±64), the exact mode is
-  // the disc difference, win/loss/draw is ±9.9 or 0 (here ±1 or 0).
-  static Value convert(double v, int empties, int level) {
-    zedare::LevelParameters p{};
-    zedare::levelParameters(level, p);
-    if (empties <= p.exactEmpties) return Value{v, "60"};
-    if (empties <= p.wldEmpties) return Value{v > 0 ? 1.0 : v < 0 ? -1.0 : 0.0, "60W"};
+  // For a search stopped early, the depth it completed (at least 1); -1 for one that ran
+  // to its end. A stop during the last solve leaves the middle-game plies before it; a stop
+  // during a middle-game iteration the iteration before it.
+  int stoppedDepth(bool stopped, int empties) const {
+    if (!stopped) return -1;
+    if (core_.searchMode != zedare::SearchMode::Heuristic) return std::min(empties, core_.depth);
+    return std::max(core_.leafDepth - 2, 1);
+  }
+
+  // The engine's value of its chosen move on its level's scale: the heuristic scale
+  // estimates the final disc difference (±1000 for a finished game seen in the tree, here
+  // ±64), the exact mode is the disc difference, win/loss/draw is ±9.9 or 0 (here ±1 or 0).
+  Value convert(double v, int empties, int stoppedAt) const {
+    if (stoppedAt < 0) {
+      if (empties <= core_.exactEmpties) return Value{v, kExact};
+      if (empties <= core_.wldEmpties) return Value{v > 0 ? 1.0 : v < 0 ? -1.0 : 0.0, kWinLossDraw};
+    }
     // Close to the end the middle-game search goes two plies deeper.
-    const int plies = empties <= p.wldEmpties + 2 ? p.depth + 2 : p.depth;
+    const int plies = stoppedAt >= 0                    ? stoppedAt
+                      : empties <= core_.wldEmpties + 2 ? core_.depth + 2
+                                                        : core_.depth;
     return Value{std::clamp(v, -64.0, 64.0), std::to_string(plies)};
   }
 
@@ -308,97 +427,168 @@ class Session {
     return text;
   }
 
+  static double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+  }
+
+  void nodestats(Clock::time_point start) {
+    say("nodestats " + std::to_string(positionsScored_) + " " + number(secondsSince(start)));
+  }
+
   void go() {
-    const Board end = zedare::finalPosition(game_);
+    if (!haveGame_) return error("go: no game set");
+    const Board end = gameEnd();
     if (end.sideToMove == 0) return error("go: the game is over");
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = Clock::now();
+    positionsScored_ = 0;
     if (!end.hasLegalMove(end.sideToMove)) {
+      nodestats(start);
       say("=== PA/0.00/0.00");
       return;
     }
     say("status thinking at depth " + std::to_string(depth_));
     GameMove chosen;
     Value value;
-    if (!search(game_.moves, levelForDepth(depth_), chosen, value, true)) {
+    if (!search(game_.moves, searchPlan(depth_, false), kGoSeconds, chosen, value, true)) {
       return error("go: the engine found no move");
     }
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    say("=== " + zedare::moveName(chosen) + "/" + number(value.discs) + "/" + number(seconds));
+    nodestats(start);
+    say("=== " + zedare::moveName(chosen) + "/" + number(value.discs) + "/" +
+        number(secondsSince(start)));
   }
 
-  // The value of playing `m` after `line` for the side to move, in discs: the position
-  // after it is searched one ply shallower from the opponent's side.
-  bool valueOf(std::vector<GameMove> line, const GameMove& m, Value& value) {
-    Transcript after = game_;
-    after.moves = line;
-    Board board = zedare::finalPosition(after);
+  // The value of playing `m` (a pass when the side to move has no move) at the end of the
+  // game for the side to move, in discs: the position after it is searched from the
+  // opponent's side with a ply less, within `seconds`.
+  bool valueOf(const GameMove& m, double seconds, Value& value) {
+    std::vector<GameMove> line = game_.moves;
+    Board board = gameEnd();
     const int mover = board.sideToMove;
-    if (!zedare::appendGameMove(after, board, m, 0).empty()) return false;
+    if (!zedare::playGameMove(board, m).empty()) return false;
+    line.push_back(m);
     const int next = zedare::nextToMove(board);
     if (next == 0) {
-      value = Value{static_cast<double>(board.count(mover) - board.count(-mover)), "60"};
+      value = Value{finalDifference(board, mover), kExact};
       return true;
     }
-    line = after.moves;
-    if (next == mover) line.push_back(GameMove{});
+    if (next == mover) line.push_back(GameMove{});  // the opponent passes
     GameMove reply;
-    if (stopRequested() || !search(line, levelForDepth(depth_ - 1), reply, value, false)) {
+    if (stopRequested() || !search(line, searchPlan(depth_, true), seconds, reply, value, false)) {
       return false;
     }
     if (next != mover) value.discs = -value.discs;
     // The move itself is one ply more than the search after it.
-    if (value.depth != "60" && value.depth.find_first_not_of("0123456789") == std::string::npos) {
-      value.depth = std::to_string(std::stoi(value.depth) + 1);
-    }
+    if (!solvedDepth(value.depth)) value.depth = std::to_string(std::stoi(value.depth) + 1);
+    return true;
+  }
+
+  // The move the opening or continuation book gives at the end of the game at the level
+  // `go` plays, if any; no search is run.
+  bool bookMove(GameMove& m) {
+    if (!syncEngine(game_.moves)) return false;
+    const int empties = core_.gameBoard.count(0);
+    TavrinInst(engine_, ZEDARE_SET_HUMAN_COLOUR, -core_.gameBoard.sideToMove, 0);
+    TavrinInst(engine_, ZEDARE_SET_LEVEL, searchPlan(depth_, false).level, 0);
+    const int n = 61 - empties;
+    if (empties <= core_.wldEmpties) return false;
+    const int found = n <= core_.openingBookLimit    ? zedare::openingBookLookup(core_)
+                      : n <= core_.continuationLimit ? zedare::continuationBookLookup(core_)
+                                                     : 0;
+    if (found == 0 || core_.bestMove.flag != zedare::MoveFlag::Legal) return false;
+    m = GameMove{core_.bestMove.row, core_.bestMove.column};
     return true;
   }
 
   void hint(int count) {
-    const Board end = zedare::finalPosition(game_);
+    if (!haveGame_) return error("hint: no game set");
+    const Board end = gameEnd();
     if (end.sideToMove == 0) return error("hint: the game is over");
-    std::vector<std::pair<GameMove, Value>> found;
+    const auto start = Clock::now();
+    const auto deadline = start + std::chrono::duration_cast<Clock::duration>(
+                                      std::chrono::duration<double>(kHintSeconds));
+    positionsScored_ = 0;
+    std::vector<GameMove> moves;
     for (int r = 1; r <= 8; ++r) {
-      for (int c = 1; c <= 8; ++c) {
-        if (!end.isLegal(r, c, end.sideToMove)) continue;
-        const GameMove m{r, c};
-        say("status searching " + zedare::moveName(m));
-        Value v;
-        if (valueOf(game_.moves, m, v)) found.emplace_back(m, v);
+      for (int c = 1; c <= 8; ++c)
+        if (end.isLegal(r, c, end.sideToMove)) moves.push_back(GameMove{r, c});
+    }
+    if (moves.empty()) moves.push_back(GameMove{});  // the side to move must pass
+    GameMove booked{-1, -1};
+    const bool inBook = bookMove(booked);
+    std::vector<std::pair<GameMove, Value>> found;
+    for (std::size_t i = 0; i < moves.size(); ++i) {
+      const GameMove& m = moves[i];
+      say("status searching " + protocolMove(m));
+      // The time left is shared among the moves still to search.
+      const double left = std::chrono::duration<double>(deadline - Clock::now()).count();
+      Value v;
+      if (valueOf(m, std::max(left, 0.0) / static_cast<double>(moves.size() - i), v)) {
+        found.emplace_back(m, v);
       }
     }
     std::stable_sort(found.begin(), found.end(),
                      [](const auto& a, const auto& b) { return a.second.discs > b.second.discs; });
     if (found.size() > static_cast<std::size_t>(count)) found.resize(count);
+    nodestats(start);
     for (const auto& [m, v] : found) {
-      say("search " + zedare::moveName(m) + " " + number(v.discs) + " 0 " + v.depth);
+      const bool fromBook = inBook && m.row == booked.row && m.column == booked.column;
+      // A book move: "book <move> <value> <games> <depth>"; the book counts no games.
+      say((fromBook ? "book " : "search ") + protocolMove(m) + " " + number(v.discs) + " 0 " +
+          v.depth);
     }
     say("status");
   }
 
-  // Every position of the game in which a move was made, searched at the depth set; the
-  // value is from the side that was to move there.
+  // Every position of the game, the last first (the end is solved soonest and the tree of
+  // a later position helps an earlier one no more than the other way round), each as
+  // `analysis <moves made before it, passes counted> <value from black's side>`. A position
+  // whose side to move must pass has the value of the position after the pass.
   void analyze() {
-    std::vector<GameMove> line;
-    for (std::size_t ply = 0; ply < game_.moves.size(); ++ply) {
-      const GameMove m = game_.moves[ply];
-      if (!m.isPass()) {
-        say("status analyzing move " + std::to_string(ply + 1));
+    if (!haveGame_) return error("analyze: no game set");
+    const std::size_t n = game_.moves.size();
+    bool haveNext = false;
+    double next = 0.0;  // the value of the position after, from black's side
+    for (std::size_t ply = n + 1; ply-- > 0;) {
+      if (stopRequested()) break;
+      const Board b = positionAfter(game_.start, game_.moves, ply);
+      say("status analyzing move " + std::to_string(ply + 1));
+      double black = 0.0;
+      if (b.sideToMove == 0) {
+        black = finalDifference(b, -1);
+      } else if (!b.hasLegalMove(b.sideToMove)) {
+        if (!haveNext) {
+          // The game's last position, with a pass to come: the position after the pass.
+          std::vector<GameMove> line(game_.moves.begin(), game_.moves.begin() + ply);
+          line.push_back(GameMove{});
+          Value v;
+          GameMove chosen;
+          if (!search(line, searchPlan(depth_, false), kAnalyzeSeconds, chosen, v, false)) break;
+          next = b.sideToMove == 1 ? v.discs : -v.discs;  // the other side moved
+        }
+        black = next;
+      } else {
+        std::vector<GameMove> line(game_.moves.begin(), game_.moves.begin() + ply);
         Value v;
         GameMove chosen;
-        if (stopRequested() || !search(line, levelForDepth(depth_), chosen, v, false)) break;
-        say("analysis " + std::to_string(ply) + " " + number(v.discs));
+        if (!search(line, searchPlan(depth_, false), kAnalyzeSeconds, chosen, v, false)) break;
+        black = b.sideToMove == -1 ? v.discs : -v.discs;
       }
-      line.push_back(m);
+      say("analysis " + std::to_string(ply) + " " + number(black));
+      next = black;
+      haveNext = true;
     }
     say("status");
   }
 
   ZedareHandle engine_;
+  zedare::Engine& core_;
   Transcript game_;
+  bool haveGame_ = true;  // the standard start until a game is set
+  Board engineStart_ = game_.start;
   std::vector<GameMove> engineLine_;
   int depth_ = 8;
   int contempt_ = 0;
+  long long positionsScored_ = 0;  // by the searches of the current command
 
   std::mutex queueLock_;
   std::condition_variable queueReady_;
@@ -406,6 +596,10 @@ class Session {
   std::atomic<long> pingsRead_{0};
   std::atomic<long> activeSearch_{-1};  // pingsBefore of the command searching, else -1
   long current_ = 0;                    // pingsBefore of the command being run
+  std::atomic<long> searchSerial_{0};   // counts the stoppable searches
+  std::atomic<long long> deadline_{0};  // the running search's deadline (clock ticks), 0 none
+  std::atomic<long> timedOut_{-1};      // the serial of the search the watchdog stopped
+  std::atomic<bool> finished_{false};
 };
 
 bool holdsModels(const std::string& folder) {
@@ -449,8 +643,10 @@ int main(int argc, char** argv) {
   TavrinInst(engine, ZEDARE_LOAD_MODEL, 1, 0);
   Session session(engine);
   std::thread executor([&] { session.execute(); });
+  std::thread watchdog([&] { session.watch(); });
   session.read(stdin);
   executor.join();
+  watchdog.join();
   TavrinDestroy(engine);
   return 0;
 }

@@ -1,6 +1,7 @@
 // zedare-nboard driven through its standard input and output as an interface would drive
-// it: a game set in GGF, the engine's move, hints, a ping during a long search, and bad
-// commands, each answered on the pipe.
+// it: a game set in GGF, the engine's move, hints, a ping during a long search, bad
+// commands, and the client's request sequences for passes, book moves, other start
+// positions and analysis, each answer held to the protocol's grammar.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
@@ -8,9 +9,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <random>
+#include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -75,11 +80,13 @@ class Nboard {
     }
   }
 
-  // Lines up to the first that starts with `prefix` (status lines skipped); that line.
+  // Lines up to the first that starts with `prefix` (status and nodestats lines
+  // skipped); that line.
   std::string until(const std::string& prefix, int ms = 20000) {
     for (std::string l = line(ms);; l = line(ms)) {
       if (l.rfind(prefix, 0) == 0 || l[0] == '<') return l;
-      EXPECT_EQ(l.rfind("status", 0), 0u) << "unexpected line: " << l;
+      EXPECT_TRUE(l.rfind("status", 0) == 0 || l.rfind("nodestats ", 0) == 0)
+          << "unexpected line: " << l;
     }
   }
 
@@ -130,7 +137,7 @@ TEST(NboardPipe, GameGoHintAndBadCommands) {
   std::vector<std::string> moves;
   for (std::string l = engine.line(); l != "status"; l = engine.line()) {
     ASSERT_NE(l[0], '<') << "hint not finished";
-    if (l.rfind("status ", 0) == 0) continue;
+    if (l.rfind("status ", 0) == 0 || l.rfind("nodestats ", 0) == 0) continue;
     std::istringstream words(l);
     std::string word, move, zero, depth;
     double value;
@@ -171,7 +178,7 @@ TEST(NboardPipe, PingDuringALongSearchAnswersAtOnce) {
   EXPECT_EQ(engine.line(300), "<timeout>");
   const auto sent = std::chrono::steady_clock::now();
   engine.send("ping 9");
-  const std::string answer = engine.line(2000);
+  const std::string answer = engine.until("===", 2000);
   const std::string pong = engine.line(2000);
   const auto ms =
       std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - sent)
@@ -180,4 +187,168 @@ TEST(NboardPipe, PingDuringALongSearchAnswersAtOnce) {
   EXPECT_TRUE(legalIn(game, answer.substr(4, 2))) << answer;
   EXPECT_EQ(pong, "pong 9");
   EXPECT_LE(ms, 100);
+}
+
+namespace {
+
+// The protocol's answers: a move is a square or PA, a value has two decimals, and the
+// depth of a `search` or `book` line starts with an integer (plies, "100%" exact,
+// "100%W" win/loss/draw).
+bool grammatical(const std::string& l) {
+  static const std::regex forms(
+      "set myname \\S+|pong \\S*|status( .*)?|learned|error .+"
+      "|nodestats \\d+ \\d+\\.\\d\\d"
+      "|=== ([a-h][1-8]|PA)/-?\\d+\\.\\d\\d/\\d+\\.\\d\\d"
+      "|(search|book) ([a-h][1-8]|PA) -?\\d+\\.\\d\\d \\d+ \\d+(%W?)?"
+      "|analysis \\d+ -?\\d+\\.\\d\\d");
+  return std::regex_match(l, forms);
+}
+
+// The first game from seed 1 on in which black's move leaves white without a move while
+// black still has one; the game ends with that move.
+Transcript gameWithWhiteToPass() {
+  for (unsigned seed = 1;; ++seed) {
+    const Transcript whole = randomGame(60, seed);
+    Transcript game = whole;
+    game.moves.clear();
+    Board b = game.start;
+    for (const GameMove& m : whole.moves) {
+      const int mover = b.sideToMove;
+      EXPECT_EQ(playGameMove(b, m), "");
+      game.moves.push_back(m);
+      if (mover == -1 && !m.isPass() && !b.hasLegalMove(1) && b.hasLegalMove(-1)) return game;
+    }
+  }
+}
+
+// A game with two empty squares left and a move for the side to move.
+Transcript gameWithTwoEmpties() {
+  for (unsigned seed = 1;; ++seed) {
+    const Transcript game = randomGame(58, seed);
+    const Board end = finalPosition(game);
+    if (end.count(0) == 2 && end.sideToMove != 0) return game;
+  }
+}
+
+Transcript fromGgf(const std::string& ggf) {
+  Transcript game;
+  EXPECT_EQ(parseGgf(ggf, game), "") << ggf;
+  return game;
+}
+
+}  // namespace
+
+// The request sequences the client sends (the game, contempt, depth, a ping, then the
+// command), answered in order: the pong first, then the command's answer, every line
+// grammatical, and nothing after it but the next pong.
+TEST(NboardPipe, ClientRequestSequencesReplayed) {
+  const Transcript pass = gameWithWhiteToPass();
+  const Transcript late = gameWithTwoEmpties();
+  const std::string alternate =
+      "(;GM[Othello]PC[NBoard]DT[2026]PB[a]PW[b]RE[?]TI[5:00]TY[8]BO[8 -------- -------- "
+      "-------- ---O*--- ---O*--- -------- -------- -------- *];)";
+  const std::string whiteToMove =
+      "(;GM[Othello]PC[NBoard]DT[2026]PB[a]PW[b]RE[?]TI[5:00]TY[8]BO[8 -------- -------- "
+      "--*----- ---**--- ---*O--- -------- -------- -------- O];)";
+  struct Case {
+    const char* name;
+    std::string game;
+    int depth;
+    std::string command;
+    std::string last;  // the prefix of the command's last line
+    // Checks the command's lines (without the pong); `game` as the test parsed it.
+    std::function<void(const std::vector<std::string>&, const Transcript&)> check;
+  };
+  auto count = [](const std::vector<std::string>& lines, const std::string& prefix) {
+    return std::count_if(lines.begin(), lines.end(),
+                         [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
+  };
+  auto movesLegal = [](const std::vector<std::string>& lines, const Transcript& game) {
+    for (const std::string& l : lines) {
+      const std::size_t space = l.find(' ');
+      const std::string word = l.substr(0, space);
+      if (word == "===" || word == "search" || word == "book") {
+        EXPECT_TRUE(legalIn(game, l.substr(space + 1, 2))) << l;
+      }
+    }
+  };
+  const std::vector<Case> cases = {
+      {"white must pass: go", writeGgf(pass, "2026"), 8, "go", "===",
+       [&](const auto& lines, const Transcript&) {
+         EXPECT_EQ(lines.back().rfind("=== PA/", 0), 0u);
+       }},
+      {"white must pass: hint", writeGgf(pass, "2026"), 8, "hint 4", "status",
+       [&](const auto& lines, const Transcript&) {
+         EXPECT_EQ(count(lines, "search PA "), 1);
+         EXPECT_EQ(count(lines, "search ") + count(lines, "book "), 1);
+       }},
+      {"analysis ending in a pass", writeGgf(pass, "2026"), 4, "analyze", "status",
+       [&](const auto& lines, const Transcript& game) {
+         // One line per position, the one white must pass in included.
+         std::set<int> plies;
+         for (const std::string& l : lines) {
+           if (l.rfind("analysis ", 0) == 0) plies.insert(std::stoi(l.substr(9)));
+         }
+         EXPECT_EQ(count(lines, "analysis "), static_cast<long>(game.moves.size() + 1));
+         EXPECT_EQ(plies.size(), game.moves.size() + 1);
+         EXPECT_EQ(*plies.rbegin(), static_cast<int>(game.moves.size()));
+       }},
+      {"book move as a hint", writeGgf(fromGgf("(;GM[Othello]B[f5];)"), "2026"), 8, "hint 4",
+       "status",
+       [&](const auto& lines, const Transcript& game) {
+         EXPECT_EQ(count(lines, "book "), 1);
+         EXPECT_EQ(count(lines, "search ") + count(lines, "book "), 3);
+         movesLegal(lines, game);
+       }},
+      {"hint with two empty squares", writeGgf(late, "2026"), 8, "hint 4", "status",
+       [&](const auto& lines, const Transcript& game) {
+         EXPECT_EQ(count(lines, "book "), 0);
+         for (const std::string& l : lines) {
+           if (l.rfind("search ", 0) == 0) {
+             EXPECT_EQ(l.substr(l.size() - 5), " 100%") << l;
+           }
+         }
+         EXPECT_GE(count(lines, "search "), 1);
+         movesLegal(lines, game);
+       }},
+      {"alternate start: go", alternate, 6, "go", "===", movesLegal},
+      {"set-up board, white to move: go", whiteToMove, 6, "go", "===", movesLegal},
+      {"set-up board, white to move: hint", whiteToMove, 6, "hint 2", "status",
+       [&](const auto& lines, const Transcript& game) {
+         EXPECT_EQ(count(lines, "search ") + count(lines, "book "), 2);
+         movesLegal(lines, game);
+       }},
+      {"refused game, then go", "(;GM[Othello]BO[8 ---];)", 6, "go", "error go",
+       [&](const auto& lines, const Transcript&) { EXPECT_EQ(count(lines, "==="), 0); }},
+  };
+  Nboard engine;
+  engine.send("nboard 2");
+  EXPECT_EQ(engine.line(), "set myname Zedare");
+  int ping = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Transcript game;
+    const bool valid = parseGgf(c.game, game).empty();
+    engine.send("set game " + c.game);
+    engine.send("set contempt 0");
+    engine.send("set depth " + std::to_string(c.depth));
+    engine.send("ping " + std::to_string(++ping));
+    engine.send(c.command);
+    std::vector<std::string> lines;
+    for (std::string l = engine.line();; l = engine.line()) {
+      ASSERT_NE(l[0], '<') << "no pong";
+      EXPECT_TRUE(grammatical(l)) << l;
+      if (l == "pong " + std::to_string(ping)) break;
+      EXPECT_FALSE(valid) << "before the pong: " << l;  // only a refused game answers
+    }
+    for (std::string l = engine.line();; l = engine.line()) {
+      ASSERT_NE(l[0], '<') << "the command did not finish";
+      EXPECT_TRUE(grammatical(l)) << l;
+      lines.push_back(l);
+      if (c.last == "status" ? l == "status" : l.rfind(c.last, 0) == 0) break;
+    }
+    c.check(lines, game);
+    engine.send("ping " + std::to_string(++ping));
+    EXPECT_EQ(engine.line(), "pong " + std::to_string(ping));
+  }
 }
