@@ -5,8 +5,9 @@
 // The program links the static engine library. The game is played through the exported
 // command codes, as the window plays it; the engine's own structure (api/engine.h) is used
 // where the codes cannot reach: to put a start position other than the standard one on
-// the engine's board, to ask a book without searching, and to read the level table and
-// how far a stopped search got. The transcript codec reads GGF.
+// the engine's board, to ask a book without searching, to search a level without playing
+// the move (so the next level keeps the tree), and to read the level's thresholds. The
+// transcript codec reads GGF.
 //
 // Three threads: the reading thread takes lines from standard input and queues them; the
 // executor runs them in order and is the only one that writes answers; a watchdog stops a
@@ -46,8 +47,8 @@ namespace {
 
 // ---- how the client's depth is searched: the one place to change it ----
 
-// The engine's search algorithm and level for a search asked at the client's depth, and
-// the time a command may take before its searches are stopped.
+// The engine's search algorithm and the deepest level searched for a depth the client
+// asks; the time limits are the constants below.
 struct SearchPlan {
   zedare::Algorithm algorithm;
   int level;
@@ -56,7 +57,8 @@ struct SearchPlan {
 constexpr zedare::Algorithm kAlgorithm = zedare::Algorithm::Mtdf;
 constexpr int kDeepestLevel = 7;
 // Seconds for `go`, for a whole `hint` (shared among its moves) and for each position of
-// `analyze`; a search still running then is stopped and answers with what it has.
+// `analyze`; a search still running then is stopped, and the deepest level it finished
+// answers.
 constexpr double kGoSeconds = 20.0;
 constexpr double kHintSeconds = 30.0;
 constexpr double kAnalyzeSeconds = 10.0;
@@ -343,81 +345,59 @@ class Session {
     engineLine_.clear();
   }
 
-  // The engine's move for the side to move of `line` at `plan`, played on the engine's
-  // board; false when the search was stopped before it had a move. `value` from the side
-  // that moved. The search may take `seconds` before the watchdog stops it. `book` allows
-  // the books; `fromBook` tells whether the move came from one.
-  // A search stopped before it had a move is answered by a search at level 1 (`stoppable`
-  // false), which takes a moment, so that every search has a move.
+  // The engine's move for the side to move at the end of `line`, searched level by level
+  // from 1 up to `plan.level`, each level on the tree the one before left (so the deeper
+  // one costs little more than alone), within `seconds`: a level stopped by the time limit
+  // or a ping is dropped and the deepest finished level answers, so every answer is a
+  // whole search with its true depth. Only when even level 1 was stopped is it run again
+  // without a stop (a few milliseconds). Nothing is played on the engine's board. `book`
+  // asks the books first (at `plan.level`). `value` is from the side to move. False only
+  // when there is no move.
   bool search(const std::vector<GameMove>& line, const SearchPlan& plan, double seconds,
-              GameMove& chosen, Value& value, bool book, bool* fromBook = nullptr,
-              bool stoppable = true) {
+              GameMove& chosen, Value& value, bool book) {
     if (!syncEngine(line)) return false;
-    const int side = TavrinInst(engine_, ZEDARE_SIDE_TO_MOVE, 0, 0);
-    const int empties = core_.gameBoard.count(0);
-    TavrinInst(engine_, ZEDARE_SET_HUMAN_COLOUR, -side, 0);
-    TavrinInst(engine_, ZEDARE_SET_LEVEL, plan.level, 0);
-    TavrinInst(engine_, ZEDARE_SET_ALGORITHM, static_cast<int>(plan.algorithm), 0);
-    int played = 0;
-    long serial = -1;
-    if (stoppable) {
-      serial = searchSerial_.fetch_add(1) + 1;
-      deadline_.store(ticksAfter(seconds));
-      activeSearch_.store(current_);
-      if (!stopRequested()) played = TavrinInst(engine_, ZEDARE_COMPUTER_MOVE, book ? 1 : 0, 0);
-      activeSearch_.store(-1);
-      deadline_.store(0);
-    } else {
-      played = TavrinInst(engine_, ZEDARE_COMPUTER_MOVE, book ? 1 : 0, 0);
-    }
-    const bool timedOut = serial >= 0 && timedOut_.load() == serial;
-    if (played != 1) {
-      return stoppable &&
-             search(line, SearchPlan{plan.algorithm, 1}, 0.0, chosen, value, book, fromBook, false);
-    }
-    chosen = GameMove{TavrinInst(engine_, ZEDARE_LAST_ROW, 0, 0),
-                      TavrinInst(engine_, ZEDARE_LAST_COLUMN, 0, 0)};
-    engineLine_.push_back(chosen);
-    const int scored = TavrinInst(engine_, ZEDARE_EXACT_COUNT, 0, 0) +
-                       TavrinInst(engine_, ZEDARE_EVAL_COUNT, 0, 0);
-    positionsScored_ += scored;
-    // The books are asked only in the middle game within the level's move numbers, and a
-    // book move is not searched (no position scored); the book holds no value for it.
-    const int moveNumber = 61 - empties;
-    const bool booked =
-        book && scored == 0 && empties > core_.wldEmpties &&
-        (moveNumber <= core_.openingBookLimit || moveNumber <= core_.continuationLimit);
-    if (fromBook) *fromBook = booked;
-    if (booked) {
-      value = Value{0.0, "0"};
+    if (book && bookMove(plan.level, chosen)) {
+      value = Value{0.0, "0"};  // a book move is not searched: the book holds no value for it
       return true;
     }
-    const double v = TavrinInst(engine_, ZEDARE_BEST_VALUE, 0, 0) * 0.001;
-    value = convert(v, empties, stoppedDepth(timedOut || stopRequested(), empties));
-    return true;
+    const int side = core_.gameBoard.sideToMove;
+    const int empties = core_.gameBoard.count(0);
+    TavrinInst(engine_, ZEDARE_SET_HUMAN_COLOUR, -side, 0);
+    TavrinInst(engine_, ZEDARE_SET_ALGORITHM, static_cast<int>(plan.algorithm), 0);
+    const long serial = searchSerial_.fetch_add(1) + 1;
+    deadline_.store(ticksAfter(seconds));
+    activeSearch_.store(current_);
+    bool found = false;
+    for (int level = 1; level <= plan.level; ++level) {
+      if (stopRequested() || timedOut_.load() == serial) break;
+      if (!chooseAt(level, empties, chosen, value)) break;
+      if (stopRequested() || timedOut_.load() == serial) break;  // dropped
+      found = true;
+    }
+    activeSearch_.store(-1);
+    deadline_.store(0);
+    return found || chooseAt(1, empties, chosen, value);
   }
 
-  // For a search stopped early, the depth it completed (at least 1); -1 for one that ran
-  // to its end. A stop during the last solve leaves the middle-game plies before it; a stop
-  // during a middle-game iteration the iteration before it.
-  int stoppedDepth(bool stopped, int empties) const {
-    if (!stopped) return -1;
-    if (core_.searchMode != zedare::SearchMode::Heuristic) return std::min(empties, core_.depth);
-    return std::max(core_.leafDepth - 2, 1);
+  // One search at `level` on the engine's board, not played; false when it found no move.
+  bool chooseAt(int level, int empties, GameMove& chosen, Value& value) {
+    TavrinInst(engine_, ZEDARE_SET_LEVEL, level, 0);
+    core_.chooseMove(0);
+    positionsScored_ += core_.exactCount + core_.evalCount;
+    if (core_.bestMove.flag != zedare::MoveFlag::Legal) return false;
+    chosen = GameMove{core_.bestMove.row, core_.bestMove.column};
+    value = convert(core_.bestMove.value, empties);
+    return true;
   }
 
   // The engine's value of its chosen move on its level's scale: the heuristic scale
   // estimates the final disc difference (±1000 for a finished game seen in the tree, here
   // ±64), the exact mode is the disc difference, win/loss/draw is ±9.9 or 0 (here ±1 or 0).
-  Value convert(double v, int empties, int stoppedAt) const {
-    if (stoppedAt < 0) {
-      if (empties <= core_.exactEmpties) return Value{v, kExact};
-      if (empties <= core_.wldEmpties) return Value{v > 0 ? 1.0 : v < 0 ? -1.0 : 0.0, kWinLossDraw};
-    }
+  Value convert(double v, int empties) const {
+    if (empties <= core_.exactEmpties) return Value{v, kExact};
+    if (empties <= core_.wldEmpties) return Value{v > 0 ? 1.0 : v < 0 ? -1.0 : 0.0, kWinLossDraw};
     // Close to the end the middle-game search goes two plies deeper.
-    const int plies = stoppedAt >= 0                    ? stoppedAt
-                      : empties <= core_.wldEmpties + 2 ? core_.depth + 2
-                                                        : core_.depth;
+    const int plies = empties <= core_.wldEmpties + 2 ? core_.depth + 2 : core_.depth;
     return Value{std::clamp(v, -64.0, 64.0), std::to_string(plies)};
   }
 
@@ -482,16 +462,15 @@ class Session {
     return true;
   }
 
-  // The move the opening or continuation book gives at the end of the game at the level
-  // `go` plays, if any; no search is run.
-  bool bookMove(GameMove& m) {
-    if (!syncEngine(game_.moves)) return false;
+  // The move the opening or continuation book gives for the engine's board at `level`, if
+  // any; no search is run.
+  bool bookMove(int level, GameMove& m) {
     const int empties = core_.gameBoard.count(0);
     TavrinInst(engine_, ZEDARE_SET_HUMAN_COLOUR, -core_.gameBoard.sideToMove, 0);
-    TavrinInst(engine_, ZEDARE_SET_LEVEL, searchPlan(depth_, false).level, 0);
+    TavrinInst(engine_, ZEDARE_SET_LEVEL, level, 0);
     const int n = 61 - empties;
     if (empties <= core_.wldEmpties) return false;
-    const int found = n <= core_.openingBookLimit    ? zedare::openingBookLookup(core_)
+    const int found = n <= core_.openingBookLimit     ? zedare::openingBookLookup(core_)
                       : n <= core_.continuationLimit ? zedare::continuationBookLookup(core_)
                                                      : 0;
     if (found == 0 || core_.bestMove.flag != zedare::MoveFlag::Legal) return false;
@@ -514,7 +493,7 @@ class Session {
     }
     if (moves.empty()) moves.push_back(GameMove{});  // the side to move must pass
     GameMove booked{-1, -1};
-    const bool inBook = bookMove(booked);
+    const bool inBook = syncEngine(game_.moves) && bookMove(searchPlan(depth_, false).level, booked);
     std::vector<std::pair<GameMove, Value>> found;
     for (std::size_t i = 0; i < moves.size(); ++i) {
       const GameMove& m = moves[i];

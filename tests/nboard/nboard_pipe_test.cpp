@@ -230,6 +230,19 @@ Transcript gameWithTwoEmpties() {
   }
 }
 
+// A finished game, the board full and not drawn, in which white played the last move.
+Transcript gameWhiteFinished() {
+  for (unsigned seed = 1;; ++seed) {
+    const Transcript game = randomGame(80, seed);
+    const Board end = finalPosition(game);
+    if (end.sideToMove == 0 && end.count(0) == 0 && end.count(-1) != end.count(1)) {
+      Board before = game.start;
+      for (std::size_t i = 0; i + 1 < game.moves.size(); ++i) playGameMove(before, game.moves[i]);
+      if (before.sideToMove == 1) return game;
+    }
+  }
+}
+
 Transcript fromGgf(const std::string& ggf) {
   Transcript game;
   EXPECT_EQ(parseGgf(ggf, game), "") << ggf;
@@ -244,6 +257,7 @@ Transcript fromGgf(const std::string& ggf) {
 TEST(NboardPipe, ClientRequestSequencesReplayed) {
   const Transcript pass = gameWithWhiteToPass();
   const Transcript late = gameWithTwoEmpties();
+  const Transcript finished = gameWhiteFinished();
   const std::string alternate =
       "(;GM[Othello]PC[NBoard]DT[2026]PB[a]PW[b]RE[?]TI[5:00]TY[8]BO[8 -------- -------- "
       "-------- ---O*--- ---O*--- -------- -------- -------- *];)";
@@ -292,6 +306,22 @@ TEST(NboardPipe, ClientRequestSequencesReplayed) {
          EXPECT_EQ(count(lines, "analysis "), static_cast<long>(game.moves.size() + 1));
          EXPECT_EQ(plies.size(), game.moves.size() + 1);
          EXPECT_EQ(*plies.rbegin(), static_cast<int>(game.moves.size()));
+       }},
+      {"analysis of a finished game", writeGgf(finished, "2026"), 2, "analyze", "status",
+       [&](const auto& lines, const Transcript& game) {
+         // The last position and the one before (white's forced last move) are both worth
+         // the final disc difference from black's side.
+         const Board end = finalPosition(game);
+         char expected[16];
+         std::snprintf(expected, sizeof expected, "%.2f",
+                       static_cast<double>(end.count(-1) - end.count(1)));
+         const std::size_t n = game.moves.size();
+         EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                              "analysis " + std::to_string(n) + " " + expected),
+                   1);
+         EXPECT_EQ(std::count(lines.begin(), lines.end(),
+                              "analysis " + std::to_string(n - 1) + " " + expected),
+                   1);
        }},
       {"book move as a hint", writeGgf(fromGgf("(;GM[Othello]B[f5];)"), "2026"), 8, "hint 4",
        "status",
