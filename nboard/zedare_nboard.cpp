@@ -320,9 +320,11 @@ class Session {
       if (m.isPass()) {
         TavrinInst_p0(engine_, ZEDARE_PASS, 0, 0, 0);
       } else {
-        TavrinInst(engine_, ZEDARE_SET_HUMAN_COLOUR, TavrinInst(engine_, ZEDARE_SIDE_TO_MOVE, 0, 0),
-                   0);
-        if (TavrinInst(engine_, ZEDARE_HUMAN_MOVE, m.row, m.column) != 1) {
+        // Played for whichever colour is to move, without changing the colours: a change
+        // would forget the tree, which the searched move's subtree is worth keeping.
+        const bool computer = TavrinInst(engine_, ZEDARE_IS_COMPUTER_TO_MOVE, 0, 0) == 1;
+        const uint32_t code = computer ? ZEDARE_COMPUTER_MOVE : ZEDARE_HUMAN_MOVE;
+        if (TavrinInst(engine_, code, m.row, m.column) != 1) {
           startEngineGame();
           return false;
         }
@@ -370,8 +372,12 @@ class Session {
     bool found = false;
     for (int level = 1; level <= plan.level; ++level) {
       if (stopRequested() || timedOut_.load() == serial) break;
-      if (!chooseAt(level, empties, chosen, value)) break;
+      GameMove m;
+      Value v;
+      if (!chooseAt(level, empties, m, v)) break;
       if (stopRequested() || timedOut_.load() == serial) break;  // dropped
+      chosen = m;
+      value = v;
       found = true;
     }
     activeSearch_.store(-1);
