@@ -187,6 +187,16 @@ TEST(NboardPipe, PingDuringALongSearchAnswersAtOnce) {
   EXPECT_TRUE(legalIn(game, answer.substr(4, 2))) << answer;
   EXPECT_EQ(pong, "pong 9");
   EXPECT_LE(ms, 100);
+  // The stopped level is dropped: the answer is that of a whole shallower search, one
+  // of the answers `go` gives at the depths a level each (move and value; not the time).
+  auto moveAndValue = [](const std::string& l) { return l.substr(0, l.rfind('/')); };
+  std::set<std::string> whole;
+  for (int depth = 2; depth <= 10; depth += 2) {
+    engine.send("set depth " + std::to_string(depth));
+    engine.send("go");
+    whole.insert(moveAndValue(engine.until("===")));
+  }
+  EXPECT_EQ(whole.count(moveAndValue(answer)), 1u) << answer;
 }
 
 namespace {
