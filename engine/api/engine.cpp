@@ -4,6 +4,10 @@
 
 #include <new>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "eval/model.h"
 
 namespace zedare {
@@ -77,7 +81,17 @@ void Engine::newGame() {
     lastRow = lastColumn = 0;
   }
   record.reset();
-  resetTree();
+  // Nothing of the old tree is of use in a new game: its storage goes back to the
+  // system (a game at the highest level grows it to hundreds of megabytes), and the
+  // root starts in a store of its own again.
+  tree.clear();
+  root = tree.acquire(kMaxMoves, true);
+  if (!root) throw std::bad_alloc();
+  *root = gameBoard;
+#if defined(__GLIBC__)
+  // The heap keeps freed memory for reuse unless asked to return it.
+  malloc_trim(0);
+#endif
 }
 
 int Engine::playMove(int row, int column, int colourValue) {
