@@ -260,7 +260,7 @@ void TMainForm::buildControls() {
   Label8 = new QLabel(kEmptyReport, GroupBox3);
   Label8->setObjectName(QStringLiteral("Label8"));
   QFont reportFont = Label8->font();
-  reportFont.setPixelSize(11);
+  reportFont.setPixelSize(10);
   Label8->setFont(reportFont);
   Label8->setGeometry(5, 30, 127, 28);
   Label8->setToolTip(QStringLiteral(

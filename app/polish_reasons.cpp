@@ -13,14 +13,15 @@ namespace {
 struct Rule {
   const char* pattern;
   const char* polish;
+  bool prefix = false;  // only where or which move: the reason itself must follow
 };
 
 constexpr std::array kRules = {
     Rule{R"~(^move text: longer than any game$)~", "zapis ruchów: dłuższy niż jakakolwiek partia"},
     Rule{R"~(^GGF: longer than any game$)~", "GGF: dłuższy niż jakakolwiek partia"},
     Rule{R"~(^longer than any game$)~", "plik jest dłuższy niż jakakolwiek partia"},
-    Rule{R"~(^move text at character (\d+): )~", "zapis ruchów, znak \\1: "},
-    Rule{R"~(^GGF at character (\d+): )~", "GGF, znak \\1: "},
+    Rule{R"~(^move text at character (\d+): )~", "zapis ruchów, znak \\1: ", true},
+    Rule{R"~(^GGF at character (\d+): )~", "GGF, znak \\1: ", true},
     Rule{R"~(^GGF: the text ends before ";\)" closes the game$)~",
          "GGF: tekst kończy się przed „;)”, które zamyka partię"},
     Rule{R"~(^GGF: the text ends inside (.*)\[$)~", "GGF: tekst kończy się wewnątrz \\1["},
@@ -40,7 +41,7 @@ constexpr std::array kRules = {
     Rule{R"~((\w+)\[(.*)\] is not a move$)~", "\\1[\\2] nie jest ruchem"},
     Rule{R"~(move (\d+) \(([^)]*)\): not a legal move for (\w+)$)~",
          "ruch \\1 (\\2) niedozwolony dla {g3}"},
-    Rule{R"~(move (\d+) \(([^)]*)\): )~", "ruch \\1 (\\2): "},
+    Rule{R"~(move (\d+) \(([^)]*)\): )~", "ruch \\1 (\\2): ", true},
     Rule{R"~(the game is already over$)~", "partia już się skończyła"},
     Rule{R"~(a pass by (\w+), but (\w+) is to move$)~", "pas {g1}, ale ruch mają {n2}"},
     Rule{R"~(played by (\w+), but (\w+) is to move$)~", "ruch {g1}, ale ruch mają {n2}"},
@@ -116,12 +117,15 @@ QString polishTranscriptReason(const QString& reason, const QStringList& paths) 
     }
     return list;
   }();
-  for (const auto& [pattern, form] : compiled) {
+  bool known = false;
+  for (size_t i = 0; i < compiled.size(); ++i) {
+    const auto& [pattern, form] = compiled[i];
     const QRegularExpressionMatch match = pattern.match(text);
     if (!match.hasMatch()) continue;
     text = text.left(match.capturedStart()) + expand(form, match) + text.mid(match.capturedEnd());
+    known = known || !kRules[i].prefix;
   }
-  if (!text.contains(englishWords())) return text;
+  if (known && !text.contains(englishWords())) return text;
   // Something new in the codec: say where, not what.
   static const QRegularExpression where(QStringLiteral(R"~(^(zapis ruchów|GGF), znak \d+)~"));
   const QRegularExpressionMatch place = where.match(text);

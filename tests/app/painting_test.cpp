@@ -233,6 +233,28 @@ class PaintingTest : public QObject {
     QCOMPARE(hintPixels(image), inside);  // no ring anywhere else
   }
 
+  // The margin names the columns a..h and the rows 1..8; the digits follow "odwróć
+  // układ", the letters do not.
+  void coordinatesFollowTheLayout() {
+    auto form = makeForm();
+    auto digit = [&](const QImage& image, int screenRow) {  // the left margin beside a row
+      return image.copy(0, 13 + (screenRow - 1) * 72, 12, 72);
+    };
+    auto letter = [&](const QImage& image, int screenColumn) {  // the top margin above it
+      return image.copy(12 + (screenColumn - 1) * 72, 0, 72, 13);
+    };
+    const QImage upright = board(*form);
+    form->CheckBox4->setChecked(true);
+    const QImage flipped = board(*form);
+    for (int i = 1; i <= 8; ++i) {
+      QCOMPARE(digit(flipped, 9 - i), digit(upright, i));
+      QCOMPARE(letter(flipped, i), letter(upright, i));
+      // Something is written there, and each name differs from the next.
+      QVERIFY(digit(upright, i) != digit(upright, i % 8 + 1));
+      QVERIFY(letter(upright, i) != letter(upright, i % 8 + 1));
+    }
+  }
+
   void lastMoveDot_data() {
     QTest::addColumn<bool>("flipped");
     QTest::addColumn<int>("screenRow");
