@@ -36,6 +36,8 @@ AnalysisWindow::AnalysisWindow(Inst inst, QWidget* parent)
   table->setHorizontalHeaderLabels({QStringLiteral("cecha"), QStringLiteral("wartość"),
                                     QStringLiteral("waga"), QStringLiteral("udział")});
   table->verticalHeader()->hide();
+  table->setWordWrap(false);
+  table->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
   table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
   table->setSelectionMode(QAbstractItemView::NoSelection);
   table->setToolTip(
@@ -45,7 +47,7 @@ AnalysisWindow::AnalysisWindow(Inst inst, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(note);
   layout->addWidget(table);
-  resize(430, 500);
+  resize(460, 560);
 }
 
 void AnalysisWindow::showBusy() {
@@ -68,7 +70,7 @@ void AnalysisWindow::refresh() {
     table->setItem(row, 3, cell(thousandths(share), true));
   }
   const int last = zedare::kEvalTermCount;
-  table->setItem(last, 0, cell(QStringLiteral("suma: ocena pozycji"), false));
+  table->setItem(last, 0, cell(QStringLiteral("suma = ocena"), false));
   table->setItem(last, 1, cell(QString(), true));
   table->setItem(last, 2, cell(QString(), true));
   table->setItem(last, 3, cell(thousandths(sum), true));

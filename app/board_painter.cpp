@@ -176,22 +176,31 @@ void TMainForm::PlanszaPaint(QPainter& painter) {
   }
 
   if (!valued.empty()) {
-    const auto best =
+    // The best move is marked only where one is better than all others: with MTD(f) the
+    // moves other than the best often hold the same proven bound.
+    auto best =
         std::max_element(valued.begin(), valued.end(),
                          [](const Valued& a, const Valued& b) { return a.value < b.value; });
+    if (std::count_if(valued.begin(), valued.end(),
+                      [&](const Valued& m) { return m.value == best->value; }) > 1) {
+      best = valued.end();
+    }
     QFont font = painter.font();
-    font.setPixelSize(std::max(8, nearest(cellSize / 4.0)));
+    font.setPixelSize(std::max(8, nearest(cellSize / 4.5)));
     font.setBold(true);
     painter.setFont(font);
     for (const Valued& m : valued) {
       const QRect r(m.box.left, m.box.top, m.box.right - m.box.left, m.box.bottom - m.box.top);
-      if (&m == &*best) {
+      const bool isBest = best != valued.end() && &m == &*best;
+      if (isBest) {
         painter.setBrush(Qt::NoBrush);
         painter.setPen(QPen(kBestHint, 3));
         painter.drawRect(r.adjusted(3, 3, -4, -4));
       }
-      painter.setPen(&m == &*best ? kBestHint : kWhite);
-      painter.drawText(r, Qt::AlignCenter, moveValueText(m.value));
+      // Above the ring, where the square is free.
+      painter.setPen(isBest ? kBestHint : kWhite);
+      painter.drawText(QRect(r.left(), r.top() + 2, r.width(), std::max(1, hintOuterInset - 2)),
+                       Qt::AlignCenter, moveValueText(m.value));
     }
   }
 

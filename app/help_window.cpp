@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "api/engine.h"
+#include "api/levels.h"
 
 HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("HelpWindow"));

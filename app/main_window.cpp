@@ -44,6 +44,8 @@ constexpr int kOneColumnHeight = 603;
 // options.
 constexpr int kStatusHeight = 24;
 constexpr int kStripHeight = 30;
+// Below this width the status line has room for two lines.
+constexpr int kWideStatus = 700;
 // How long a worker may stay inside a search or background thinking after a stop
 // before the window sends the stop again.
 constexpr int kStopRepeatMs = 200;
@@ -287,21 +289,26 @@ void TMainForm::buildControls() {
 
   buildOptionStrip();
   applyTabOrder();
+  Plansza->setFocus();  // the keys play on the board from the start
   Panel1->onResize = [this] { placeOptionsColumn(); };
   layoutControls();
 }
 
 void TMainForm::layoutControls() {
   const int width = this->width();
-  const int height = std::max(0, this->height() - kStripHeight - kStatusHeight);
+  // In a narrow window the row of further options takes two rows and the status line
+  // two lines, so that nothing is cut off.
+  const int strip = placeOptionStrip(width);
+  const int status = width < kWideStatus ? 2 * kStatusHeight - 6 : kStatusHeight;
+  StatusLine->setWordWrap(width < kWideStatus);
+  const int height = std::max(0, this->height() - strip - status);
   const int columnWidth = height < kOneColumnHeight ? 2 * kOptionsWidth : kOptionsWidth;
   const int boardWidth = std::max(0, width - columnWidth);
   Panel2->setGeometry(0, 0, boardWidth, height);
   Plansza->setGeometry(0, 0, boardWidth, height);
   Panel1->setGeometry(boardWidth, 0, columnWidth, height);
-  OptionStrip->setGeometry(0, height, width, kStripHeight);
-  OptionStrip->layout()->setGeometry(OptionStrip->rect());  // also while hidden
-  StatusLine->setGeometry(0, height + kStripHeight, width, kStatusHeight);
+  OptionStrip->move(0, height);
+  StatusLine->setGeometry(0, height + strip, width, status);
   placeOptionsColumn();
 }
 

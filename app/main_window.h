@@ -152,6 +152,8 @@ class TMainForm : public QWidget {
   QLabel* StatusLine = nullptr;
   // The row below the board: options beside the designed ones (option_strip.cpp).
   QWidget* OptionStrip = nullptr;
+  QWidget* StripOptions = nullptr;        // the check boxes and the time, left
+  QWidget* StripButtons = nullptr;        // the two buttons, right
   QCheckBox* MoveValuesBox = nullptr;     // "wartości ruchów"
   QCheckBox* FastThinkingBox = nullptr;   // "szybkie myślenie"
   QLabel* MoveTimeLabel = nullptr;        // "czas na ruch"
@@ -208,6 +210,8 @@ class TMainForm : public QWidget {
  private:
   void buildControls();
   void buildOptionStrip();
+  // Lays the row out for the window's width; its height (one row or two).
+  int placeOptionStrip(int width);
   void connectOptionStrip();
   void layoutControls();
   void placeOptionsColumn();

@@ -28,43 +28,75 @@ constexpr int kFast = 3;
 
 }  // namespace
 
+namespace {
+
+constexpr int kRowHeight = 30;
+constexpr int kMargin = 8;
+
+QHBoxLayout* rowOf(QWidget* widget) {
+  auto* row = new QHBoxLayout(widget);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(8);
+  return row;
+}
+
+}  // namespace
+
 void TMainForm::buildOptionStrip() {
   OptionStrip = new QWidget(this);
   OptionStrip->setObjectName(QStringLiteral("OptionStrip"));
-  auto* row = new QHBoxLayout(OptionStrip);
-  row->setContentsMargins(8, 2, 8, 2);
-  row->setSpacing(8);
+  StripOptions = new QWidget(OptionStrip);
+  StripButtons = new QWidget(OptionStrip);
 
-  MoveValuesBox = new QCheckBox(QStringLiteral("wartości ruchów"), OptionStrip);
+  MoveValuesBox = new QCheckBox(QStringLiteral("wartości ruchów"), StripOptions);
   MoveValuesBox->setObjectName(QStringLiteral("MoveValuesBox"));
   MoveValuesBox->setToolTip(QStringLiteral(
       "Na polach możliwych ruchów: ich ocena z punktu widzenia gracza (w pionach), gdy "
       "komputer skończył myśleć; najlepszy ruch w żółtej obwódce"));
-  FastThinkingBox = new QCheckBox(QStringLiteral("szybkie myślenie"), OptionStrip);
+  FastThinkingBox = new QCheckBox(QStringLiteral("szybkie myślenie"), StripOptions);
   FastThinkingBox->setObjectName(QStringLiteral("FastThinkingBox"));
   FastThinkingBox->setToolTip(QStringLiteral("Szybsze przeszukiwanie na tym samym poziomie"));
-  MoveTimeLabel = new QLabel(QStringLiteral("czas na ruch"), OptionStrip);
+  MoveTimeLabel = new QLabel(QStringLiteral("czas na ruch"), StripOptions);
   MoveTimeLabel->setObjectName(QStringLiteral("MoveTimeLabel"));
-  MoveTimeBox = new QComboBox(OptionStrip);
+  MoveTimeBox = new QComboBox(StripOptions);
   MoveTimeBox->setObjectName(QStringLiteral("MoveTimeBox"));
   for (const MoveTime& t : kMoveTimes) MoveTimeBox->addItem(QString::fromUtf8(t.text));
   MoveTimeBox->setToolTip(QStringLiteral("Najdłuższy namysł komputera nad jednym ruchem"));
   MoveTimeLabel->setBuddy(MoveTimeBox);
-  AnalysisButton = new QPushButton(QStringLiteral("Ocena pozycji"), OptionStrip);
+  AnalysisButton = new QPushButton(QStringLiteral("Ocena pozycji"), StripButtons);
   AnalysisButton->setObjectName(QStringLiteral("AnalysisButton"));
   AnalysisButton->setToolTip(QStringLiteral("Z czego składa się ocena tej pozycji (F2)"));
-  HelpButton = new QPushButton(QStringLiteral("Pomoc"), OptionStrip);
+  HelpButton = new QPushButton(QStringLiteral("Pomoc"), StripButtons);
   HelpButton->setObjectName(QStringLiteral("HelpButton"));
   HelpButton->setToolTip(QStringLiteral("Zasady, klawisze, opcje, poziomy, o programie (F1)"));
   for (QPushButton* b : {AnalysisButton, HelpButton}) b->setFocusPolicy(Qt::TabFocus);
 
-  row->addWidget(MoveValuesBox);
-  row->addWidget(FastThinkingBox);
-  row->addWidget(MoveTimeLabel);
-  row->addWidget(MoveTimeBox);
-  row->addStretch(1);
-  row->addWidget(AnalysisButton);
-  row->addWidget(HelpButton);
+  QHBoxLayout* options = rowOf(StripOptions);
+  options->addWidget(MoveValuesBox);
+  options->addWidget(FastThinkingBox);
+  options->addWidget(MoveTimeLabel);
+  options->addWidget(MoveTimeBox);
+  QHBoxLayout* buttons = rowOf(StripButtons);
+  buttons->addWidget(AnalysisButton);
+  buttons->addWidget(HelpButton);
+}
+
+int TMainForm::placeOptionStrip(int width) {
+  const QSize options = StripOptions->sizeHint();
+  const QSize buttons = StripButtons->sizeHint();
+  const bool oneRow = options.width() + buttons.width() + 4 * kMargin <= width;
+  const int height = oneRow ? kRowHeight : 2 * kRowHeight;
+  OptionStrip->resize(width, height);
+  auto centred = [](int top, int h) { return top + (kRowHeight - h) / 2; };
+  StripOptions->setGeometry(kMargin, centred(0, options.height()), options.width(),
+                            options.height());
+  const int buttonsTop = oneRow ? 0 : kRowHeight;
+  StripButtons->setGeometry(width - kMargin - buttons.width(),
+                            centred(buttonsTop, buttons.height()), buttons.width(),
+                            buttons.height());
+  // Also while hidden, when a layout waits for its first show.
+  for (QWidget* part : {StripOptions, StripButtons}) part->layout()->setGeometry(part->rect());
+  return height;
 }
 
 void TMainForm::connectOptionStrip() {

@@ -12,23 +12,6 @@
 
 namespace zedare {
 
-namespace {
-
-// Per level: opening-book limit, continuation limit, depth, exact and win/loss/draw
-// thresholds (empty squares).
-constexpr LevelParameters kLevels[7] = {
-    {0, 0, 2, 4, 6},      {5, 0, 4, 10, 12},    {10, 0, 6, 12, 14},   {10, 30, 8, 14, 16},
-    {10, 50, 10, 16, 18}, {10, 50, 12, 18, 20}, {10, 50, 14, 20, 22},
-};
-
-}  // namespace
-
-bool levelParameters(int level, LevelParameters& out) {
-  if (level < 1 || level > 7) return false;
-  out = kLevels[level - 1];
-  return true;
-}
-
 Engine::Engine() {
   applyLevel();
   gameBoard.setInitial();

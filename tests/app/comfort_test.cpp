@@ -202,6 +202,17 @@ class ComfortTest : public QObject {
     }
   }
 
+  void dialogsAndTooltips() {
+    auto form = makeForm();
+    // The open dialog lists every game file first; the save dialog a game file.
+    QVERIFY(form->OpenDialog1.filter.startsWith("Wszystkie partie (*.gam *.txt *.mov *.ggf);;"));
+    QVERIFY(form->SaveDialog1.filter.startsWith("Partia (*.gam);;"));
+    for (QWidget* control : QList<QWidget*>{form->Button3, form->Button4, form->Button12,
+                                            form->Button5, form->Button11, form->Wynik}) {
+      QVERIFY2(!control->toolTip().isEmpty(), qPrintable(control->objectName()));
+    }
+  }
+
   void optionsBesideTheDesignSendTheirCodes() {
     auto form = makeForm();
     form->FastThinkingBox->click();
