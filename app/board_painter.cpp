@@ -8,9 +8,11 @@
 // antialiased, so the pixels are exactly those of the arithmetic below.
 #include <QCheckBox>
 #include <QFontMetrics>
+#include <QLocale>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "main_window.h"
 #include "paint_box.h"
@@ -20,11 +22,17 @@ namespace {
 const QColor kGreen(0, 128, 0);
 const QColor kBlack(0, 0, 0);
 const QColor kWhite(255, 255, 255);
-const QColor kOlive(128, 128, 0);
+// The hint ring: pale yellow-green, a twelfth of a square wide, seen at a glance on the
+// green surface; the best move's ring (with "wartości ruchów") is yellow.
+const QColor kHint(200, 240, 110);
+const QColor kBestHint(255, 230, 0);
+const QColor kCoordinates(40, 40, 40);
 const QColor kBlue(0, 0, 255);
 const QColor kSilver(192, 192, 192);
 const QColor kRed(255, 0, 0);
 const QColor kCursor(255, 255, 0);
+
+constexpr int32_t kNoMoveValue = -9999000;  // ZEDARE_MOVE_VALUE: the tree holds none
 
 // Halves go up.
 int nearest(double x) {
@@ -66,6 +74,16 @@ void text(QPainter& painter, int x, int y, int number, const QColor& colour,
   painter.setBackground(background);
   painter.drawText(QPoint(x, y + QFontMetrics(painter.font()).ascent()), QString::number(number));
   painter.setBackgroundMode(Qt::TransparentMode);
+}
+
+// The value of a move for the player, one decimal, with its sign ("+3,2", "-0,5", "0").
+QString moveValueText(double value) {
+  QLocale locale;
+  locale.setNumberOptions(QLocale::OmitGroupSeparator);
+  const double rounded = std::round(value * 10.0) / 10.0;
+  const QString digits = locale.toString(std::fabs(rounded), 'f', 1);
+  if (rounded == 0.0) return QStringLiteral("0");
+  return (rounded > 0 ? QStringLiteral("+") : QStringLiteral("-")) + digits;
 }
 
 }  // namespace
@@ -110,7 +128,7 @@ void TMainForm::PlanszaPaint(QPainter& painter) {
 
   discInset = nearest(cellSize / 12.0);
   hintOuterInset = nearest(cellSize * 2.0 / 7.0);
-  hintInnerInset = nearest(cellSize * 4.0 / 13.0);
+  hintInnerInset = hintOuterInset + std::max(2, nearest(cellSize / 12.0));
 
   auto squareBox = [this](int column, int row) {
     return Box{boardLeft + nearest((column - 1) * cellSize),
@@ -122,9 +140,16 @@ void TMainForm::PlanszaPaint(QPainter& painter) {
   // the board is shown upside down.
   const bool flipped = CheckBox4->isChecked();
   const bool hints = CheckBox5->isChecked();
+  // The kept tree's values of the human's moves, asked for only while the engine is idle.
+  const bool values = MoveValuesBox->isChecked() && !hasLiveWorker();
   // Hints are the human's moves, shown only on the human's turn: the computer's colour
   // (asked once) tells whose turn the side to move is.
-  const int32_t human = hints ? -inst(ZEDARE_COMPUTER_COLOUR) : 0;
+  const int32_t human = hints || values ? -inst(ZEDARE_COMPUTER_COLOUR) : 0;
+  struct Valued {
+    Box box;
+    double value;
+  };
+  std::vector<Valued> valued;
   for (int c = 1; c <= 8; ++c) {
     for (int r = 1; r <= 8; ++r) {
       const int row = c;
@@ -134,14 +159,67 @@ void TMainForm::PlanszaPaint(QPainter& painter) {
         ellipse(painter, kBlack, kBlack, box.shrunk(discInset));
       } else if (p0(ZEDARE_SQUARE_COLOUR, row, column) == 1) {
         ellipse(painter, kWhite, kWhite, box.shrunk(discInset));
-      } else if (hints && p0(ZEDARE_SQUARE_STATE, row, column) == 1) {
+      } else if ((hints || values) && p0(ZEDARE_SQUARE_STATE, row, column) == 1) {
         const int32_t sideToMove = inst(ZEDARE_SIDE_TO_MOVE);
         if (sideToMove != 0 && sideToMove == human && p0(ZEDARE_IS_LEGAL, row, column, sideToMove) != 0) {
-          // A thin olive ring: the green inner disc covers all but its edge.
-          ellipse(painter, kOlive, kOlive, box.shrunk(hintOuterInset));
-          ellipse(painter, kGreen, kGreen, box.shrunk(hintInnerInset));
+          // A ring: the green inner disc covers all but its edge.
+          if (hints) {
+            ellipse(painter, kHint, kHint, box.shrunk(hintOuterInset));
+            ellipse(painter, kGreen, kGreen, box.shrunk(hintInnerInset));
+          }
+          // The tree's values are the computer's; the player's are their negatives.
+          const int32_t v = values ? inst(ZEDARE_MOVE_VALUE, row, column) : kNoMoveValue;
+          if (v != kNoMoveValue) valued.push_back({box, -v * 0.001});
         }
       }
+    }
+  }
+
+  if (!valued.empty()) {
+    // The best move is marked only where one is better than all others: with MTD(f) the
+    // moves other than the best often hold the same proven bound.
+    auto best =
+        std::max_element(valued.begin(), valued.end(),
+                         [](const Valued& a, const Valued& b) { return a.value < b.value; });
+    if (std::count_if(valued.begin(), valued.end(),
+                      [&](const Valued& m) { return m.value == best->value; }) > 1) {
+      best = valued.end();
+    }
+    QFont font = painter.font();
+    font.setPixelSize(std::max(8, nearest(cellSize / 4.5)));
+    font.setBold(true);
+    painter.setFont(font);
+    for (const Valued& m : valued) {
+      const QRect r(m.box.left, m.box.top, m.box.right - m.box.left, m.box.bottom - m.box.top);
+      const bool isBest = best != valued.end() && &m == &*best;
+      if (isBest) {
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(QPen(kBestHint, 3));
+        painter.drawRect(r.adjusted(3, 3, -4, -4));
+      }
+      // Above the ring, where the square is free.
+      painter.setPen(isBest ? kBestHint : kWhite);
+      painter.drawText(QRect(r.left(), r.top() + 2, r.width(), std::max(1, hintOuterInset - 2)),
+                       Qt::AlignCenter, moveValueText(m.value));
+    }
+  }
+
+  // Coordinates in the margin: the letters a..h over the screen columns (the engine's
+  // rows), the digits beside the screen rows (the engine's columns, upwards when the
+  // board is shown upside down).
+  if (margin >= 8) {
+    QFont font = painter.font();
+    font.setPixelSize(margin - 2);
+    font.setBold(false);
+    painter.setFont(font);
+    painter.setPen(kCoordinates);
+    for (int i = 1; i <= 8; ++i) {
+      const Box column = squareBox(i, 1);
+      painter.drawText(QRect(column.left, boardTop - margin, column.right - column.left, margin),
+                       Qt::AlignCenter, QString(QChar('a' + i - 1)));
+      const Box row = squareBox(1, i);
+      painter.drawText(QRect(boardLeft - margin, row.top, margin, row.bottom - row.top),
+                       Qt::AlignCenter, QString::number(flipped ? 9 - i : i));
     }
   }
 
@@ -168,6 +246,7 @@ void TMainForm::PlanszaPaint(QPainter& painter) {
 
   Wynik->update();
   updateStatus();
+  refreshAnalysis();
 }
 
 void TMainForm::WynikPaint(QPainter& painter) {

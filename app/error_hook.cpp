@@ -12,7 +12,7 @@ extern "C" __attribute__((visibility("default"))) void TavrinMatrixErrorHook(con
   if (application == nullptr || text == nullptr) return;  // the text is already on stdout
   const QString message = QString::fromUtf8(text).trimmed();
   auto show = [message] {
-    QMessageBox::critical(nullptr, QApplication::applicationName(), message);
+    QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), message);
   };
   if (QThread::currentThread() == application->thread()) {
     show();

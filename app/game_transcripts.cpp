@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 
+#include "polish_reasons.h"
 #include "records/transcript.h"
 
 namespace {
@@ -18,8 +19,11 @@ std::string toEngine(const QString& path) {
 
 }  // namespace
 
-QString gameFileFilter() {
-  return QStringLiteral("Partia (*.gam);;Zapis ruchów (*.txt *.mov);;Partia GGF (*.ggf)");
+QString gameFileFilter(FileDialog::Kind kind) {
+  const QString kinds =
+      QStringLiteral("Partia (*.gam);;Zapis ruchów (*.txt *.mov);;Partia GGF (*.ggf)");
+  if (kind == FileDialog::Kind::Save) return kinds;
+  return QStringLiteral("Wszystkie partie (*.gam *.txt *.mov *.ggf);;") + kinds;
 }
 
 bool isTranscriptFile(const QString& name) {
@@ -31,12 +35,14 @@ QString transcriptToGameFile(const QString& name, const QString& folder, QString
   const QString gameFile = QDir(folder).filePath(QStringLiteral("partia.gam"));
   const std::string why = zedare::convertGameFile(toEngine(name), toEngine(gameFile), "");
   if (why.empty()) return gameFile;
-  *error = fromEngine(why);
+  *error = polishTranscriptReason(fromEngine(why), {name, gameFile});
   return QString();
 }
 
 QString gameFileToTranscript(const QString& gameFile, const QString& name) {
   const QString date =
       QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyy.MM.dd_HH:mm:ss.'UTC'"));
-  return fromEngine(zedare::convertGameFile(toEngine(gameFile), toEngine(name), toEngine(date)));
+  const QString why =
+      fromEngine(zedare::convertGameFile(toEngine(gameFile), toEngine(name), toEngine(date)));
+  return why.isEmpty() ? why : polishTranscriptReason(why, {name, gameFile});
 }

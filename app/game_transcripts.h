@@ -7,8 +7,11 @@
 
 #include <QString>
 
-// The dialogs' filter: game files first, then the two transcript kinds.
-QString gameFileFilter();
+#include "file_dialog.h"
+
+// The dialogs' filter: game files, then the two transcript kinds; the open dialog first
+// offers all three kinds at once.
+QString gameFileFilter(FileDialog::Kind kind);
 
 // True for a name whose extension is .txt, .mov or .ggf (any case).
 bool isTranscriptFile(const QString& name);

@@ -5,9 +5,12 @@
 
 int main(int argc, char** argv) {
   TavrinApplication application(argc, argv);
-  QApplication::setApplicationName(QStringLiteral("Tavrin dla Windows"));
+  // One name for one program: the X11 window class is the application name, which the
+  // desktop entry's StartupWMClass names; users see the display name, as in the menu.
+  QApplication::setApplicationName(QStringLiteral("TavrinWin"));
+  QApplication::setApplicationDisplayName(QStringLiteral("Tavrin Reversi"));
   // Ties the window to the installed desktop entry (and so to its icon).
-  QGuiApplication::setDesktopFileName(QStringLiteral("tavrinwin"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("pl.zedare.TavrinWin"));
   // Without them the file dialogs would speak English in a Polish window; the game
   // works without them all the same.
   installQtTranslations(application);

@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -11,6 +12,7 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -22,26 +24,33 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "focus_frame.h"
 #include "game_transcripts.h"
 #include "paint_box.h"
+#include "shortcuts.h"
 
 namespace {
 
 constexpr int kOptionsWidth = 144;
 constexpr int kOptionsBorder = 6;
-constexpr int kOcenaHeight = 53;
+// Two lines of the report below the bar; the group still ends below "Następny ruch".
+constexpr int kOcenaHeight = 59;
 constexpr int kOptionsHeight = 340;  // the Opcje group
 // The options column in the designed layout needs the whole designed height: the
 // Ocena group at the bottom meets "Następny ruch" there. A shorter column moves the
 // score, the buttons and the Ocena group into a second column beside the options.
 constexpr int kOneColumnHeight = 603;
-// The status line below the board and the column.
+// The status line below the board and the column, and above it the row of further
+// options.
 constexpr int kStatusHeight = 24;
+constexpr int kStripHeight = 30;
+// Below this width the status line has room for two lines.
+constexpr int kWideStatus = 700;
 // How long a worker may stay inside a search or background thinking after a stop
 // before the window sends the stop again.
 constexpr int kStopRepeatMs = 200;
 
-const QString kEmptyReport = QStringLiteral("0 / 0 (0 s)");
+const QString kEmptyReport = TavrinThread::reportText(0.0, 0, 0);
 
 }  // namespace
 
@@ -53,7 +62,8 @@ TMainForm::TMainForm(const TavrinOptions& options)
                                                        const QString& text) {
                                      QMessageBox::warning(parent, title, text);
                                    })),
-      clock_(options.clock) {
+      clock_(options.clock),
+      saveQuestion_(options.saveQuestion ? options.saveQuestion : SaveQuestion(askToSaveGame)) {
   const WorkerClock wall = wallClock();
   if (!clock_.nowSeconds) clock_.nowSeconds = wall.nowSeconds;
   if (!clock_.sleep) clock_.sleep = wall.sleep;
@@ -74,10 +84,18 @@ TMainForm::TMainForm(const TavrinOptions& options)
       lastWorkerState_ = state;
       updateStatus();
     }
-    if (state == 0) statusTimer_->stop();
+    if (state == 0) {
+      statusTimer_->stop();
+      // The engine is idle again: the kept tree's move values and the terms of the
+      // evaluation may be asked for now.
+      if (MoveValuesBox->isChecked()) Plansza->update();
+      refreshAnalysis();
+    }
   });
 
   connectHandlers();
+  installShortcuts(*this);
+  Focus = new FocusFrame(this);
   FormCreate();
 }
 
@@ -107,7 +125,7 @@ void TMainForm::buildControls() {
   setFont(formFont);
   setMinimumSize(554, 455);
   move(224, 130);
-  resize(744, 603 + kStatusHeight);
+  resize(744, 603 + kStripHeight + kStatusHeight);
 
   Panel2 = new Panel(this);
   Panel2->setObjectName(QStringLiteral("Panel2"));
@@ -197,6 +215,7 @@ void TMainForm::buildControls() {
   Wynik = new PaintBox(GroupBox2);
   Wynik->setObjectName(QStringLiteral("Wynik"));
   Wynik->setGeometry(10, 22, 115, 35);
+  Wynik->setToolTip(QStringLiteral("Liczba pionów: czarnych, białych i wszystkich na planszy"));
 
   Button1 = button("Button1", QStringLiteral("Nowa partia"), Panel1, 10, 416, 122);
   Button3 = button("Button3", QStringLiteral("<<"), Panel1, 10, 448, 23);
@@ -214,6 +233,21 @@ void TMainForm::buildControls() {
   bold.setBold(true);
   Button2->setFont(bold);
   Button2->installEventFilter(this);
+  // A click on a button leaves the keyboard focus where it was (on the board, as a
+  // rule); Tab still reaches every button.
+  for (QPushButton* b :
+       {Button1, Button3, Button4, Button12, Button5, Button11, Button14, Button13, Button2}) {
+    b->setFocusPolicy(Qt::TabFocus);
+  }
+  Button3->setToolTip(QStringLiteral("Na początek partii"));
+  Button4->setToolTip(QStringLiteral("Jeden ruch wstecz"));
+  Button12->setToolTip(
+      QStringLiteral("Dalej: komputer wykonuje ruch (także za gracza) albo przerywa namysł"));
+  Button5->setToolTip(QStringLiteral("Jeden ruch naprzód"));
+  Button11->setToolTip(QStringLiteral("Na koniec zapisanej partii"));
+  Button1->setToolTip(QStringLiteral("Nowa partia (Ctrl+N)"));
+  Button14->setToolTip(QStringLiteral("Wczytanie partii z pliku (Ctrl+O)"));
+  Button13->setToolTip(QStringLiteral("Zapisanie partii do pliku (Ctrl+S)"));
   for (QPushButton* b :
        {Button1, Button3, Button4, Button12, Button5, Button11, Button14, Button13, Button2}) {
     designedButtonPlaces_.push_back({b, b->pos()});
@@ -221,13 +255,21 @@ void TMainForm::buildControls() {
 
   Ocena = new PaintBox(GroupBox3);
   Ocena->setObjectName(QStringLiteral("Ocena"));
-  Ocena->setGeometry(5, 21, 121, 10);
+  Ocena->setGeometry(5, 19, 121, 10);
+  Ocena->setToolTip(QStringLiteral(
+      "Pasek oceny: od środka w lewo przewaga czarnych, w prawo białych, 6 pikseli na pion, "
+      "do 10 pionów"));
   Label8 = new QLabel(kEmptyReport, GroupBox3);
   Label8->setObjectName(QStringLiteral("Label8"));
-  Label8->setGeometry(5, 35, 125, 16);
-  Label8->setToolTip(
-      QStringLiteral("Ocena ostatniego przeszukania / liczba ocenionych pozycji (czas "
-                     "namysłu w sekundach)"));
+  QFont reportFont = Label8->font();
+  reportFont.setPixelSize(10);
+  Label8->setFont(reportFont);
+  Label8->setGeometry(5, 30, 127, 28);
+  Label8->setToolTip(QStringLiteral(
+      "Ocena ostatniego przeszukania: o ile pionów przewagi na koniec partii i dla kogo. "
+      "W końcówce rozwiązanej do końca to dokładna różnica pionów; 9,9 znaczy wygraną "
+      "bez dokładnego wyniku, 0 – remis. Niżej: liczba ocenionych pozycji i czas "
+      "namysłu w sekundach."));
 
   StatusLine = new QLabel(this);
   StatusLine->setObjectName(QStringLiteral("StatusLine"));
@@ -240,25 +282,33 @@ void TMainForm::buildControls() {
 
   // The dialogs start in the user's home folder, later in the folder last used: the
   // working directory is the program's data folder, no place for the user's games.
-  OpenDialog1 = {FileDialog::Kind::Open, QDir::homePath(), gameFileFilter(),
+  OpenDialog1 = {FileDialog::Kind::Open, QDir::homePath(), gameFileFilter(FileDialog::Kind::Open),
                  QStringLiteral("Otwieranie pliku partii")};
-  SaveDialog1 = {FileDialog::Kind::Save, QDir::homePath(), gameFileFilter(),
+  SaveDialog1 = {FileDialog::Kind::Save, QDir::homePath(), gameFileFilter(FileDialog::Kind::Save),
                  QStringLiteral("Zapisywanie pliku partii")};
 
+  buildOptionStrip();
   applyTabOrder();
+  Plansza->setFocus();  // the keys play on the board from the start
   Panel1->onResize = [this] { placeOptionsColumn(); };
   layoutControls();
 }
 
 void TMainForm::layoutControls() {
   const int width = this->width();
-  const int height = std::max(0, this->height() - kStatusHeight);
+  // In a narrow window the row of further options takes two rows and the status line
+  // two lines, so that nothing is cut off.
+  const int strip = placeOptionStrip(width);
+  const int status = width < kWideStatus ? 2 * kStatusHeight - 6 : kStatusHeight;
+  StatusLine->setWordWrap(width < kWideStatus);
+  const int height = std::max(0, this->height() - strip - status);
   const int columnWidth = height < kOneColumnHeight ? 2 * kOptionsWidth : kOptionsWidth;
   const int boardWidth = std::max(0, width - columnWidth);
   Panel2->setGeometry(0, 0, boardWidth, height);
   Plansza->setGeometry(0, 0, boardWidth, height);
   Panel1->setGeometry(boardWidth, 0, columnWidth, height);
-  StatusLine->setGeometry(0, height, width, kStatusHeight);
+  OptionStrip->move(0, height);
+  StatusLine->setGeometry(0, height + strip, width, status);
   placeOptionsColumn();
 }
 
@@ -275,14 +325,41 @@ void TMainForm::placeOptionsColumn() {
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  // Without a window manager nothing holds the window to its minimum size: it is put
+  // back, rather than cutting controls off.
+  const QSize least = size().expandedTo(minimumSize());
+  if (least != size() && windowHandle() != nullptr) {
+    QTimer::singleShot(0, this, [this] { resize(size().expandedTo(minimumSize())); });
+  }
   layoutControls();
 }
 
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (unsaved) {
+    switch (saveQuestion_(this)) {
+      case SaveAnswer::Save:
+        Button13Click();
+        if (unsaved) {  // not saved after all (the dialog cancelled, or a failure)
+          event->ignore();
+          return;
+        }
+        break;
+      case SaveAnswer::Discard:
+        break;
+      case SaveAnswer::Cancel:
+        event->ignore();
+        return;
+    }
+  }
+  QWidget::closeEvent(event);
+}
+
 void TMainForm::applyTabOrder() {
-  QWidget* order[] = {RadioButton1, RadioButton2, TrackBar1, CheckBox3, CheckBox7,
-                      CheckBox2,    CheckBox5,    CheckBox4, ComboBox2, CheckBox1,
-                      Button1,      Button2,      Button3,   Button4,   Button5,
-                      Button11,     Button12,     Button13,  Button14,  Plansza};
+  QWidget* order[] = {RadioButton1,  RadioButton2,    TrackBar1,   CheckBox3,      CheckBox7,
+                      CheckBox2,     CheckBox5,       CheckBox4,   ComboBox2,      CheckBox1,
+                      Button1,       Button2,         Button3,     Button4,        Button5,
+                      Button11,      Button12,        Button13,    Button14,       Plansza,
+                      MoveValuesBox, FastThinkingBox, MoveTimeBox, AnalysisButton, HelpButton};
   for (size_t i = 1; i < std::size(order); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
 }
 
@@ -317,6 +394,7 @@ void TMainForm::connectHandlers() {
   Plansza->onKeyDown = [this](int key) { return PlanszaKeyDown(key); };
   Wynik->onPaint = [this](QPainter& painter) { WynikPaint(painter); };
   Ocena->onPaint = [this](QPainter& painter) { OcenaPaint(painter); };
+  connectOptionStrip();
 }
 
 // --- Engine calls ---
@@ -358,6 +436,9 @@ void TMainForm::StartWorker(TavrinThread::Task task) {
   // Queued: the worker's requests are served on this thread by the controls' own slots.
   connect(worker.get(), &TavrinThread::boardChanged, Plansza, qOverload<>(&QWidget::update),
           Qt::QueuedConnection);
+  connect(
+      worker.get(), &TavrinThread::boardChanged, this, [this] { unsaved = true; },
+      Qt::QueuedConnection);
   connect(worker.get(), &TavrinThread::evaluationChanged, Ocena, qOverload<>(&QWidget::update),
           Qt::QueuedConnection);
   connect(worker.get(), &TavrinThread::reportReady, Label8, &QLabel::setText,
@@ -460,6 +541,8 @@ void TMainForm::newGame(bool startWorker) {
   StopWorker();
   inst(ZEDARE_NEW_GAME);
   pp(ZEDARE_RECORD_RESET);
+  unsaved = false;
+  statusNote.clear();
   Plansza->repaint();
   Button2->hide();
   Ocena->repaint();
@@ -561,6 +644,7 @@ void TMainForm::rememberFolder(const QString& fileName) {
 void TMainForm::Button14Click() {
   StopWorker();
   const QString name = fileDialogs_(this, OpenDialog1);
+  Plansza->setFocus();
   if (name.isEmpty()) return;
   rememberFolder(name);
   // The engine replaces its record only with a good file and otherwise keeps it, so the
@@ -597,6 +681,8 @@ void TMainForm::Button14Click() {
     return;
   }
   // What "Nowa partia" clears besides the record, which the load has replaced.
+  unsaved = false;
+  statusNote.clear();
   Button2->hide();
   Label8->setText(kEmptyReport);
   Ocena->update();
@@ -606,6 +692,7 @@ void TMainForm::Button14Click() {
 void TMainForm::Button13Click() {
   StopWorker();
   const QString chosen = fileDialogs_(this, SaveDialog1);
+  Plansza->setFocus();
   if (chosen.isEmpty()) return;
   rememberFolder(chosen);
   if (isTranscriptFile(chosen)) {
@@ -615,7 +702,10 @@ void TMainForm::Button13Click() {
     const QString why = folder.isValid() && filePp(ZEDARE_FILE_SAVE, gameFile) != 0
                             ? gameFileToTranscript(gameFile, chosen)
                             : QStringLiteral("nie zapisano partii");
-    if (why.isEmpty()) return;
+    if (why.isEmpty()) {
+      unsaved = false;
+      return;
+    }
     messages_(this, SaveDialog1.title,
               QStringLiteral("Nie zapisano partii w pliku „%1”.\n%2")
                   .arg(QDir::toNativeSeparators(chosen), why));
@@ -624,7 +714,10 @@ void TMainForm::Button13Click() {
   const QString name = chosen.endsWith(QStringLiteral(".gam"), Qt::CaseInsensitive)
                            ? chosen
                            : chosen + QStringLiteral(".gam");
-  if (filePp(ZEDARE_FILE_SAVE, name) != 0) return;
+  if (filePp(ZEDARE_FILE_SAVE, name) != 0) {
+    unsaved = false;
+    return;
+  }
   const QFileInfo folder(QFileInfo(name).absolutePath());
   QString reason;
   if (!folder.isDir()) {
@@ -687,77 +780,6 @@ void TMainForm::showEvent(QShowEvent* event) {
   updateStatus();
 }
 
-void TMainForm::updateStatus() {
-  // Nobody reads a hidden window's status; not asking keeps the engine's log of a
-  // hidden test window free of it.
-  if (!isVisible()) return;
-  StatusLine->setText(statusText());
-}
-
-QString TMainForm::statusText() const {
-  // Only the queries that are allowed while a worker searches or thinks: the side to
-  // move, the computer's colour, squares and legality.
-  const int32_t side = inst(ZEDARE_SIDE_TO_MOVE);
-  const int32_t computer = inst(ZEDARE_COMPUTER_COLOUR);
-  const int32_t human = -computer;
-  auto colourName = [](int32_t colour) {
-    return colour == -1 ? QStringLiteral("czarne") : QStringLiteral("białe");
-  };
-  const QString player = QStringLiteral("gracz (%1)").arg(colourName(human));
-  const QString machine = QStringLiteral("komputer (%1)").arg(colourName(computer));
-
-  if (side == 0) {
-    int black = 0;
-    int white = 0;
-    for (int row = 1; row <= 8; ++row) {
-      for (int column = 1; column <= 8; ++column) {
-        const int32_t colour = p0(ZEDARE_SQUARE_COLOUR, row, column);
-        black += colour == -1 ? 1 : 0;
-        white += colour == 1 ? 1 : 0;
-      }
-    }
-    const int humanDiscs = human == -1 ? black : white;
-    const int computerDiscs = human == -1 ? white : black;
-    if (humanDiscs == computerDiscs) {
-      return QStringLiteral("Koniec partii: remis %1 : %2.").arg(humanDiscs).arg(computerDiscs);
-    }
-    const bool humanWon = humanDiscs > computerDiscs;
-    return QStringLiteral("Koniec partii: wygrywa %1, %2 : %3, przewaga %4.")
-        .arg(humanWon ? player : machine)
-        .arg(std::max(humanDiscs, computerDiscs))
-        .arg(std::min(humanDiscs, computerDiscs))
-        .arg(std::abs(humanDiscs - computerDiscs));
-  }
-  if (!Button2->isHidden()) {
-    return QStringLiteral("Gracz (%1) nie ma ruchu i pasuje. Grę wznawia „Następny ruch”.")
-        .arg(colourName(human));
-  }
-  const bool working = hasLiveWorker();
-  const bool searching = livePhase() == TavrinThread::Searching;
-  if (side == computer) {
-    if (working) {
-      return QStringLiteral("Ruch komputera (%1): komputer myśli…").arg(colourName(side));
-    }
-    return QStringLiteral("Ruch komputera (%1). Grę wznawia „|>”.").arg(colourName(side));
-  }
-  if (searching) {
-    return QStringLiteral("Komputer szuka ruchu dla gracza (%1)…").arg(colourName(side));
-  }
-  if (!working) {
-    bool canMove = false;
-    for (int row = 1; row <= 8 && !canMove; ++row) {
-      for (int column = 1; column <= 8 && !canMove; ++column) {
-        canMove = p0(ZEDARE_SQUARE_COLOUR, row, column) == 0 && p0(ZEDARE_IS_LEGAL, row, column, human) != 0;
-      }
-    }
-    if (!canMove) {
-      return QStringLiteral("Gracz (%1) nie ma ruchu: kliknięcie planszy to pas.")
-          .arg(colourName(side));
-    }
-  }
-  return QStringLiteral("Ruch gracza (%1).").arg(colourName(side));
-}
-
 void TMainForm::PlanszaMouseDown(Qt::MouseButton, int x, int y) {
   const bool flipped = CheckBox4->isChecked();
   const bool inside = boardLeft < x && x < boardRight && boardTop < y && y < boardBottom;
@@ -777,6 +799,7 @@ void TMainForm::PlanszaMouseDown(Qt::MouseButton, int x, int y) {
   // that search is about to play a move itself.
   const bool humanToMove = inst(ZEDARE_IS_HUMAN_TO_MOVE) != 0;
   if (inst(ZEDARE_IS_SEARCHING) != 0 || !humanToMove) return;
+  statusNote.clear();
 
   if (inst(ZEDARE_HUMAN_CAN_MOVE) == 0) {
     p0(ZEDARE_PASS);
@@ -789,10 +812,14 @@ void TMainForm::PlanszaMouseDown(Qt::MouseButton, int x, int y) {
       // the turn and the square are asked again after the wait.
       if (inst(ZEDARE_IS_HUMAN_TO_MOVE) != 0 && p0(ZEDARE_IS_LEGAL, row, column, inst(ZEDARE_HUMAN_COLOUR)) != 0) {
         inst(ZEDARE_HUMAN_MOVE, row, column);
+        unsaved = true;
         Plansza->repaint();
         if (inst(ZEDARE_COMPUTER_CAN_MOVE) == 0) p0(inst(ZEDARE_HUMAN_CAN_MOVE) != 0 ? ZEDARE_PASS : ZEDARE_END_GAME);
         pp(ZEDARE_RECORD_STORE);
       }
+    } else {
+      statusNote = QStringLiteral("Ruch na %1 jest niedozwolony.").arg(squareName(row, column));
+      updateStatus();
     }
   }
   QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);

@@ -17,6 +17,7 @@
 
 #include "engine_client.h"
 #include "file_dialog.h"
+#include "save_question.h"
 #include "tavrin_thread.h"
 
 class QCheckBox;
@@ -30,6 +31,12 @@ class QSlider;
 class QTimer;
 class Panel;
 class PaintBox;
+class AnalysisWindow;
+class FocusFrame;
+class HelpWindow;
+
+// "e6": the square (engine row, column) as the board's edges name it; empty off the board.
+QString squareName(int32_t row, int32_t column);
 
 // Tells the user something that went wrong (a file not loaded or not saved).
 using MessagePresenter =
@@ -43,6 +50,7 @@ struct TavrinOptions {
   FileDialogRunner fileDialogs;  // empty: the platform's dialogs
   MessagePresenter messages;     // empty: a warning message box
   WorkerClock clock;             // empty functions: the wall clock and a real sleep
+  SaveQuestion saveQuestion;     // empty: "Zapisać partię?" in a message box
 };
 
 class TMainForm : public QWidget {
@@ -91,6 +99,12 @@ class TMainForm : public QWidget {
   void WynikPaint(QPainter& painter);
   void OcenaPaint(QPainter& painter);
 
+  // F1 and F2: the help window and "Ocena pozycji" (made on first use, then raised).
+  void showHelp();
+  void showAnalysis();
+  // "Ocena pozycji" asks the engine again, if it is open and the engine is idle.
+  void refreshAnalysis();
+
   // True while the worker has not ended.
   bool hasLiveWorker() const;
 
@@ -99,6 +113,8 @@ class TMainForm : public QWidget {
   // shows or hides, and when the workers' state changes (see statusTimer_).
   void updateStatus();
   QString statusText() const;
+  // "Komputer zagrał e6. " or "Gracz zagrał d3. ", empty when no move is marked.
+  QString lastMoveText() const;
 
   // --- Controls, under the form's names ---
   Panel* Panel1 = nullptr;
@@ -134,6 +150,19 @@ class TMainForm : public QWidget {
   PaintBox* Ocena = nullptr;
   QLabel* Label8 = nullptr;
   QLabel* StatusLine = nullptr;
+  // The row below the board: options beside the designed ones (option_strip.cpp).
+  QWidget* OptionStrip = nullptr;
+  QWidget* StripOptions = nullptr;        // the check boxes and the time, left
+  QWidget* StripButtons = nullptr;        // the two buttons, right
+  QCheckBox* MoveValuesBox = nullptr;     // "wartości ruchów"
+  QCheckBox* FastThinkingBox = nullptr;   // "szybkie myślenie"
+  QLabel* MoveTimeLabel = nullptr;        // "czas na ruch"
+  QComboBox* MoveTimeBox = nullptr;       // brak / 1 s / 3 s / 10 s
+  QPushButton* AnalysisButton = nullptr;  // "Ocena pozycji"
+  QPushButton* HelpButton = nullptr;      // "Pomoc"
+  AnalysisWindow* Analysis = nullptr;
+  HelpWindow* Help = nullptr;
+  FocusFrame* Focus = nullptr;
   FileDialog OpenDialog1;
   FileDialog SaveDialog1;
 
@@ -147,6 +176,12 @@ class TMainForm : public QWidget {
   // drawn while the board has the focus.
   int cursorColumn = 4;
   int cursorRow = 4;
+  // Moves were played since the game was last saved or loaded (or a new one started):
+  // closing the window then asks "Zapisać partię?".
+  bool unsaved = false;
+  // Said in the status line before the rest until the next click or move, e.g. that a
+  // square clicked is no legal move.
+  QString statusNote;
 
   // Board geometry of the last board paint, used by the click handler.
   int margin = 0;
@@ -169,10 +204,15 @@ class TMainForm : public QWidget {
  protected:
   void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void buildControls();
+  void buildOptionStrip();
+  // Lays the row out for the window's width; its height (one row or two).
+  int placeOptionStrip(int width);
+  void connectOptionStrip();
   void layoutControls();
   void placeOptionsColumn();
   void applyTabOrder();
@@ -194,12 +234,14 @@ class TMainForm : public QWidget {
   FileDialogRunner fileDialogs_;
   MessagePresenter messages_;
   WorkerClock clock_;
+  SaveQuestion saveQuestion_;
   // While the worker runs, this timer looks every 50 ms whether it has started or ended
   // a search or has ended, and then brings the status line up to date: the worker's
   // phase and end are atomics, which the thread sanitizer sees.
   QTimer* statusTimer_ = nullptr;
   int lastWorkerState_ = 0;
   int workerState() const;
+  QString gameStateText() const;
   // Where the buttons below the score stand in the designed one-column layout.
   std::vector<std::pair<QPushButton*, QPoint>> designedButtonPlaces_;
   int waitDepth_ = 0;

@@ -22,7 +22,7 @@ bool TavrinApplication::notify(QObject* receiver, QEvent* event) {
 }
 
 void showErrorBox(const QString& message) {
-  QMessageBox::critical(nullptr, QApplication::applicationName(), message);
+  QMessageBox::critical(nullptr, QApplication::applicationDisplayName(), message);
 }
 
 bool installQtTranslations(QCoreApplication& application) {

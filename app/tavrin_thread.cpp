@@ -19,15 +19,39 @@ TavrinThread::TavrinThread(const EngineClient& engine, const WorkerSwitches& swi
                            WorkerClock clock, Task task)
     : engine_(engine), switches_(switches), clock_(std::move(clock)), task_(task) {}
 
+namespace {
+
+// "pion", "piony", "pionów" by the number; a fraction takes "piona".
+QString discs(double n) {
+  if (n != std::floor(n)) return QStringLiteral("piona");
+  const int64_t whole = static_cast<int64_t>(n);
+  if (whole == 1) return QStringLiteral("pion");
+  const int64_t ones = whole % 10, tens = whole % 100;
+  if (ones >= 2 && ones <= 4 && (tens < 12 || tens > 14)) return QStringLiteral("piony");
+  return QStringLiteral("pionów");
+}
+
+}  // namespace
+
 QString TavrinThread::reportText(double evaluation, int64_t positions, int64_t seconds) {
-  // A general number in its shortest form with at most 15 significant digits, in the
-  // user's decimal separator but without digit grouping.
+  // The evaluation rounded to one decimal, in the user's decimal separator but without
+  // digit grouping, said as whose advantage it is; the second line the positions scored
+  // and the seconds taken.
   QLocale locale;
   locale.setNumberOptions(QLocale::OmitGroupSeparator);
   const double rounded = std::floor(evaluation * 10.0 + 0.5) * 0.1;
-  return locale.toString(rounded, 'g', 15) + QStringLiteral(" / ") + QString::number(positions) +
-         QStringLiteral(" (") + locale.toString(static_cast<double>(seconds), 'g', 15) +
-         QStringLiteral(" s)");
+  const double size = std::fabs(rounded);
+  QString judgement;
+  if (size < 0.05) {
+    judgement = QStringLiteral("0 – równowaga");
+  } else {
+    const double shown = std::round(size * 10.0) / 10.0;
+    judgement = QStringLiteral("%1 %2 dla %3")
+                    .arg(locale.toString(shown, 'g', 15), discs(shown),
+                         rounded > 0 ? QStringLiteral("komputera") : QStringLiteral("gracza"));
+  }
+  return judgement + QLatin1Char('\n') + QString::number(positions) + QStringLiteral(" poz., ") +
+         locale.toString(static_cast<double>(seconds), 'g', 15) + QStringLiteral(" s");
 }
 
 void TavrinThread::run() {

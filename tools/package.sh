@@ -18,7 +18,7 @@ mode=${1:-all}
 sudo_cmd=()
 [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
 title="Pelagor v.12"  # the main window's title
-error_title="Tavrin dla Windows"  # the title of the program's error boxes
+error_title="Tavrin Reversi"  # the title of the program's error boxes
 
 fail() {
   echo "package.sh: $*" >&2

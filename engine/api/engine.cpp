@@ -4,26 +4,13 @@
 
 #include <new>
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include "eval/model.h"
 
 namespace zedare {
-
-namespace {
-
-// Per level: opening-book limit, continuation limit, depth, exact and win/loss/draw
-// thresholds (empty squares).
-constexpr LevelParameters kLevels[7] = {
-    {0, 0, 2, 4, 6},      {5, 0, 4, 10, 12},    {10, 0, 6, 12, 14},   {10, 30, 8, 14, 16},
-    {10, 50, 10, 16, 18}, {10, 50, 12, 18, 20}, {10, 50, 14, 20, 22},
-};
-
-}  // namespace
-
-bool levelParameters(int level, LevelParameters& out) {
-  if (level < 1 || level > 7) return false;
-  out = kLevels[level - 1];
-  return true;
-}
 
 Engine::Engine() {
   applyLevel();
@@ -77,7 +64,17 @@ void Engine::newGame() {
     lastRow = lastColumn = 0;
   }
   record.reset();
-  resetTree();
+  // Nothing of the old tree is of use in a new game: its storage goes back to the
+  // system (a game at the highest level grows it to hundreds of megabytes), and the
+  // root starts in a store of its own again.
+  tree.clear();
+  root = tree.acquire(kMaxMoves, true);
+  if (!root) throw std::bad_alloc();
+  *root = gameBoard;
+#if defined(__GLIBC__)
+  // The heap keeps freed memory for reuse unless asked to return it.
+  malloc_trim(0);
+#endif
 }
 
 int Engine::playMove(int row, int column, int colourValue) {

@@ -18,6 +18,7 @@
 #include <mutex>
 #include <string>
 
+#include "api/levels.h"
 #include "board/board.h"
 #include "eval/context.h"
 #include "matrix/matrix.h"
@@ -27,17 +28,6 @@
 #include "search/search.h"
 
 namespace zedare {
-
-struct LevelParameters {
-  int openingBookLimit;   // last move number that asks the opening book
-  int continuationLimit;  // last move number that asks the continuation book
-  int depth;              // middle-game search depth in plies
-  int exactEmpties;       // empty squares from which the end is solved exactly
-  int wldEmpties;         // empty squares from which the end is solved win/loss/draw
-};
-
-// The level table; levels outside 1..7 leave the parameters as they were.
-bool levelParameters(int level, LevelParameters& out);
 
 constexpr int kPlySlots = 30;
 

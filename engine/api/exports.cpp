@@ -7,6 +7,7 @@
 
 #include "api/engine.h"
 #include "api/zedare.h"
+#include "eval/terms.h"
 
 using zedare::Engine;
 
@@ -20,6 +21,43 @@ bool isColour(int32_t colour) {
 }
 
 using Guard = std::lock_guard<std::mutex>;
+
+// x times 1000 truncated toward zero; 0 for what no integer holds (a NaN included).
+int32_t thousandths(double x) {
+  const double v = x * 1000.0;
+  if (!(v > -2147483648.0 && v < 2147483648.0)) return 0;
+  return static_cast<int32_t>(v);
+}
+
+constexpr int32_t kNoMoveValue = -9999000;
+
+int32_t moveValue(const Engine& e, int32_t row, int32_t column) {
+  if (!onBoard(row, column)) return kNoMoveValue;
+  const zedare::Board& root = *e.root;
+  for (int i = 0; i < root.moveCount; ++i) {
+    const zedare::MoveEntry& m = root.moves[i];
+    if (m.row != row || m.column != column) continue;
+    if (m.flag != zedare::MoveFlag::Legal || m.value == zedare::kNoValue) return kNoMoveValue;
+    return thousandths(static_cast<double>(m.value));
+  }
+  return kNoMoveValue;
+}
+
+int32_t evaluationTerm(Engine& e, int32_t term, int32_t what) {
+  if (term < 1 || term > zedare::kEvalTermCount) return 0;
+  zedare::EvaluationTerms terms;
+  if (!zedare::evaluationTerms(e, e.gameBoard, 1, terms) || terms.finished) return 0;
+  switch (what) {
+    case 0:
+      return thousandths(terms.contribution[term - 1]);
+    case 1:
+      return terms.feature[term - 1];
+    case 2:
+      return thousandths(terms.weight[term - 1]);
+    default:
+      return 0;
+  }
+}
 
 int32_t instruction(Engine& e, uint32_t code, int32_t a, int32_t b) {
   switch (code) {
@@ -93,9 +131,7 @@ int32_t instruction(Engine& e, uint32_t code, int32_t a, int32_t b) {
     case ZEDARE_BEST_VALUE: {
       // Truncated toward zero; a value outside the integer range cannot be converted.
       Guard guard(e.boardLock);
-      const double v = static_cast<double>(e.bestMove.value) * 1000.0;
-      if (!(v > -2147483648.0 && v < 2147483648.0)) return 0;
-      return static_cast<int32_t>(v);
+      return thousandths(static_cast<double>(e.bestMove.value));
     }
     case ZEDARE_LAST_ROW: {
       Guard guard(e.boardLock);
@@ -129,6 +165,10 @@ int32_t instruction(Engine& e, uint32_t code, int32_t a, int32_t b) {
     case ZEDARE_LOAD_MODEL:
       e.loadModel(a, "modele", "parametry9_i15", "wzorce9_i15", b);
       return 0;
+    case ZEDARE_MOVE_VALUE:
+      return moveValue(e, a, b);
+    case ZEDARE_EVAL_TERM:
+      return evaluationTerm(e, a, b);
     default:
       return 0;
   }

@@ -79,6 +79,19 @@ enum ZedareInstCode {
   ZEDARE_IS_PONDERING = 27,
   ZEDARE_STOP_PONDERING = 28,      /* clears the background thinking's flag */
   ZEDARE_LOAD_MODEL = 30,          /* a: slot 1 or 2, b: style 0..6 */
+  ZEDARE_SET_MOVE_TIME = 31,       /* a: milliseconds a move search may take, 0: no limit */
+  ZEDARE_MOVE_TIME = 32,           /* the limit set by ZEDARE_SET_MOVE_TIME */
+  /* The computer's judgement, readable while no search runs (not while a worker is in
+     codes 14/15 with b = 0 or in code 16). */
+  ZEDARE_MOVE_VALUE = 33,          /* a: row, b: column: that move's value in the kept
+                                      tree's root list times 1000, truncated, from the
+                                      computer's side; -9999000 when the tree holds none */
+  ZEDARE_EVAL_TERM = 34,           /* a: term 1..14 in the evaluation's order, b: 0 its
+                                      contribution to the game board's evaluation for the
+                                      computer (weight set 1) times 1000, truncated; 1 the
+                                      term's feature value; 2 its weight times 1000. 0 for
+                                      every term when neither side can move or no model is
+                                      loaded */
 };
 
 // Codes of TavrinInst_p0 (row, column, colour): the game board.

@@ -15,6 +15,10 @@ size_t moveBytes(int capacity) {
 }  // namespace
 
 NodeStore::~NodeStore() {
+  clear();
+}
+
+void NodeStore::clear() {
   for (size_t s = 0; s < slabs_.size(); ++s) {
     const int used = s + 1 == slabs_.size() ? usedInLastSlab_ : kSlabBoards;
     for (int i = 0; i < used; ++i) {
@@ -24,6 +28,12 @@ NodeStore::~NodeStore() {
     }
     std::free(slabs_[s]);
   }
+  slabs_.clear();
+  slabs_.shrink_to_fit();
+  usedInLastSlab_ = kSlabBoards;
+  free_ = nullptr;
+  waiting_ = nullptr;
+  bytes_ = 0;
 }
 
 bool NodeStore::allocationAllowed() {

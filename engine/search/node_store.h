@@ -55,6 +55,10 @@ class NodeStore {
   void release(Board* subtree);
   // Takes back every child of `board` and leaves its entries without children.
   void releaseChildren(Board& board);
+  // Gives every board and move list back to the heap: every board the store handed out
+  // is gone afterwards. For the start of a new game, so that the memory a deep game's
+  // tree held does not stay with the process.
+  void clear();
 
   // Bytes held for boards and their move lists, in use or waiting to be reused.
   size_t bytes() const { return bytes_; }

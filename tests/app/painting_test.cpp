@@ -15,7 +15,7 @@ namespace {
 const QColor kGreen(0, 128, 0);
 const QColor kBlack(0, 0, 0);
 const QColor kWhite(255, 255, 255);
-const QColor kOlive(128, 128, 0);
+const QColor kHint(200, 240, 110);
 const QColor kBlue(0, 0, 255);
 const QColor kSilver(192, 192, 192);
 const QColor kRed(255, 0, 0);
@@ -105,7 +105,7 @@ class PaintingTest : public QObject {
     QCOMPARE(form->cellSize, 72.0);
     QCOMPARE(form->discInset, 6);
     QCOMPARE(form->hintOuterInset, 21);
-    QCOMPARE(form->hintInnerInset, 22);
+    QCOMPARE(form->hintInnerInset, 27);  // a ring a twelfth of a square wide
 
     // The surface covers the grid's box and no more; the rest is the panel.
     QCOMPARE(at(image, 12, 300), kGreen);
@@ -139,7 +139,7 @@ class PaintingTest : public QObject {
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     // The status line below takes its height from the window, not from the board.
-    const int status = form->StatusLine->height();
+    const int status = form->StatusLine->height() + form->OptionStrip->height();
     form->resize(844, 603 + status);
     QTRY_COMPARE(form->Plansza->size(), QSize(700, 603));
     board(*form);
@@ -205,31 +205,54 @@ class PaintingTest : public QObject {
     engine.square(4, 6, 0, 3, -1);  // a state other than 1: none
 
     QImage image = board(*form);
-    auto olivePixels = [](const QImage& img) {
+    auto hintPixels = [](const QImage& img) {
       int count = 0;
       for (int y = 0; y < img.height(); ++y) {
-        for (int x = 0; x < img.width(); ++x) count += at(img, x, y) == kOlive ? 1 : 0;
+        for (int x = 0; x < img.width(); ++x) count += at(img, x, y) == kHint ? 1 : 0;
       }
       return count;
     };
-    QCOMPARE(olivePixels(image), 0);  // "pokaż ruchy" is clear
+    QCOMPARE(hintPixels(image), 0);  // "pokaż ruchy" is clear
 
     form->CheckBox5->setChecked(true);
     image = board(*form);
     const QPoint ring = centre(3, 4);
     const int left = ring.x() - 36;
-    QCOMPARE(at(image, left + 21, ring.y()), kOlive);
+    QCOMPARE(at(image, left + 21, ring.y()), kHint);
+    QCOMPARE(at(image, left + 26, ring.y()), kHint);
     QCOMPARE(at(image, left + 20, ring.y()), kGreen);
-    QCOMPARE(at(image, left + 23, ring.y()), kGreen);
+    QCOMPARE(at(image, left + 27, ring.y()), kGreen);
     QCOMPARE(at(image, ring.x(), ring.y()), kGreen);
-    QCOMPARE(at(image, ring.x(), ring.y() - 36 + 21), kOlive);
+    QCOMPARE(at(image, ring.x(), ring.y() - 36 + 21), kHint);
     const QRect hinted(left, ring.y() - 36, 72, 72);
     int inside = 0;
     for (int y = hinted.top(); y <= hinted.bottom(); ++y) {
-      for (int x = hinted.left(); x <= hinted.right(); ++x) inside += at(image, x, y) == kOlive;
+      for (int x = hinted.left(); x <= hinted.right(); ++x) inside += at(image, x, y) == kHint;
     }
     QVERIFY(inside > 40);
-    QCOMPARE(olivePixels(image), inside);  // no ring anywhere else
+    QCOMPARE(hintPixels(image), inside);  // no ring anywhere else
+  }
+
+  // The margin names the columns a..h and the rows 1..8; the digits follow "odwróć
+  // układ", the letters do not.
+  void coordinatesFollowTheLayout() {
+    auto form = makeForm();
+    auto digit = [&](const QImage& image, int screenRow) {  // the left margin beside a row
+      return image.copy(0, 13 + (screenRow - 1) * 72, 12, 72);
+    };
+    auto letter = [&](const QImage& image, int screenColumn) {  // the top margin above it
+      return image.copy(12 + (screenColumn - 1) * 72, 0, 72, 13);
+    };
+    const QImage upright = board(*form);
+    form->CheckBox4->setChecked(true);
+    const QImage flipped = board(*form);
+    for (int i = 1; i <= 8; ++i) {
+      QCOMPARE(digit(flipped, 9 - i), digit(upright, i));
+      QCOMPARE(letter(flipped, i), letter(upright, i));
+      // Something is written there, and each name differs from the next.
+      QVERIFY(digit(upright, i) != digit(upright, i % 8 + 1));
+      QVERIFY(letter(upright, i) != letter(upright, i % 8 + 1));
+    }
   }
 
   void lastMoveDot_data() {

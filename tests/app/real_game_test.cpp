@@ -101,7 +101,11 @@ class RealGameTest : public QObject {
                      qPrintable(form.StatusLine->text()));
         form.Button2->click();
       } else if (form.inst(5) == human) {
-        QTRY_VERIFY2(form.StatusLine->text() == "Ruch gracza (czarne)." ||
+        // The status line names the computer's reply by the square the engine marks.
+        const QString last = squareName(form.inst(ZEDARE_LAST_ROW), form.inst(ZEDARE_LAST_COLUMN));
+        const QString named =
+            last.isEmpty() ? last : QStringLiteral("Komputer zagrał %1. ").arg(last);
+        QTRY_VERIFY2(form.StatusLine->text() == named + "Ruch gracza (czarne)." ||
                          form.StatusLine->text().contains("kliknięcie planszy to pas"),
                      qPrintable(form.StatusLine->text()));
         int row = 0;
@@ -222,9 +226,10 @@ class RealGameTest : public QObject {
     QVERIFY(waitForIdle(form, 60000));
     QVERIFY(!form.Button2->isHidden());
     QCOMPARE(form.inst(5), 1);
-    QTRY_COMPARE(
-        form.StatusLine->text(),
-        QStringLiteral("Gracz (czarne) nie ma ruchu i pasuje. Grę wznawia „Następny ruch”."));
+    QTRY_COMPARE(form.StatusLine->text(),
+                 QStringLiteral("Komputer zagrał %1. Gracz (czarne) nie ma ruchu i pasuje. Grę "
+                                "wznawia „Następny ruch”.")
+                     .arg(squareName(form.inst(ZEDARE_LAST_ROW), form.inst(ZEDARE_LAST_COLUMN))));
 
     form.Button2->click();
     QVERIFY(waitForIdle(form, 60000));

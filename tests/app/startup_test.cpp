@@ -168,14 +168,22 @@ class StartupTest : public QObject {
     QTest::addColumn<qint64>("positions");
     QTest::addColumn<qint64>("seconds");
     QTest::addColumn<QString>("text");
-    QTest::newRow("rounded to one decimal") << 1.234 << qint64(12) << qint64(2) << "1.2 / 12 (2 s)";
-    QTest::newRow("half rounds up") << 0.05 << qint64(0) << qint64(0) << "0.1 / 0 (0 s)";
-    QTest::newRow("small negative") << -0.06 << qint64(3) << qint64(0) << "-0.1 / 3 (0 s)";
-    QTest::newRow("nearly zero") << -0.04 << qint64(3) << qint64(0) << "0 / 3 (0 s)";
-    QTest::newRow("whole number") << 2.0 << qint64(7) << qint64(1) << "2 / 7 (1 s)";
-    QTest::newRow("decided game, no grouping")
-        << -1000.0 << qint64(123456789012) << qint64(15) << "-1000 / 123456789012 (15 s)";
-    QTest::newRow("two digits") << 12.25 << qint64(1) << qint64(0) << "12.3 / 1 (0 s)";
+    QTest::newRow("rounded to one decimal")
+        << 1.234 << qint64(12) << qint64(2) << "1.2 piona dla komputera\n12 poz., 2 s";
+    QTest::newRow("half rounds up")
+        << 0.05 << qint64(0) << qint64(0) << "0.1 piona dla komputera\n0 poz., 0 s";
+    QTest::newRow("small negative: the player's")
+        << -0.06 << qint64(3) << qint64(0) << "0.1 piona dla gracza\n3 poz., 0 s";
+    QTest::newRow("nearly zero") << -0.04 << qint64(3) << qint64(0) << "0 – równowaga\n3 poz., 0 s";
+    QTest::newRow("one") << -1.0 << qint64(7) << qint64(1) << "1 pion dla gracza\n7 poz., 1 s";
+    QTest::newRow("two to four") << 22.0 << qint64(7) << qint64(1)
+                                 << "22 piony dla komputera\n7 poz., 1 s";
+    QTest::newRow("twelve to fourteen")
+        << 13.0 << qint64(7) << qint64(1) << "13 pionów dla komputera\n7 poz., 1 s";
+    QTest::newRow("decided game, no grouping") << -1000.0 << qint64(123456789012) << qint64(15)
+                                               << "1000 pionów dla gracza\n123456789012 poz., 15 s";
+    QTest::newRow("two digits") << 12.25 << qint64(1) << qint64(0)
+                                << "12.3 piona dla komputera\n1 poz., 0 s";
   }
 
   void reportText() {
@@ -190,7 +198,7 @@ class StartupTest : public QObject {
     QLocale::setDefault(QLocale(QLocale::Polish, QLocale::Poland));
     const QString text = TavrinThread::reportText(1.234, 12, 2);
     QLocale::setDefault(QLocale::c());
-    QCOMPARE(text, QStringLiteral("1,2 / 12 (2 s)"));
+    QCOMPARE(text, QStringLiteral("1,2 piona dla komputera\n12 poz., 2 s"));
   }
 
   void errorHookIsExportedFromTheProgram() {

@@ -32,6 +32,8 @@ namespace {
 
 using Entries = QStringList;
 
+const QString kEmptyReport = QStringLiteral("0 – równowaga\n0 poz., 0 s");
+
 // Index of `entry` in `log` at or after `from`, or -1.
 int find(const QStringList& log, const QString& entry, int from = 0) {
   return log.indexOf(entry, from);
@@ -148,18 +150,22 @@ class WindowTest : public QObject {
   void windowStartsAsDesigned() {
     auto form = makeForm();
     QCOMPARE(form->windowTitle(), QStringLiteral("Pelagor v.12"));
-    // The designed client area, with the status line added below it.
+    // The designed client area, with the row of further options and the status line
+    // added below it.
     const int status = form->StatusLine->height();
+    const int strip = form->OptionStrip->height();
     QVERIFY(status >= QFontMetrics(form->font()).height());
-    QCOMPARE(form->size(), QSize(744, 603 + status));
-    QCOMPARE(form->StatusLine->geometry(), QRect(0, 603, 744, status));
+    QCOMPARE(form->size(), QSize(744, 603 + strip + status));
+    QCOMPARE(form->OptionStrip->geometry(), QRect(0, 603, 744, strip));
+    QCOMPARE(form->StatusLine->geometry(), QRect(0, 603 + strip, 744, status));
     QCOMPARE(form->Plansza->size(), QSize(600, 603));
     QCOMPARE(form->Panel1->geometry(), QRect(600, 0, 144, 603));
     QCOMPARE(form->font().pixelSize(), 14);
     QCOMPARE(form->GroupBox1->title(), QStringLiteral(" Opcje "));
     QCOMPARE(form->GroupBox1->geometry(), QRect(6, 6, 132, 340));
     QCOMPARE(form->GroupBox2->geometry(), QRect(6, 346, 132, 60));
-    QCOMPARE(form->GroupBox3->geometry(), QRect(6, 544, 132, 53));
+    // Two lines of report: taller than designed, still below "Następny ruch".
+    QCOMPARE(form->GroupBox3->geometry(), QRect(6, 538, 132, 59));
     QVERIFY(form->GroupBox3->isHidden());
     QVERIFY(form->Button2->isHidden());
     QVERIFY(form->RadioButton1->isChecked());
@@ -168,7 +174,7 @@ class WindowTest : public QObject {
     QCOMPARE(form->TrackBar1->maximum(), 6);
     QCOMPARE(form->TrackBar1->value(), 1);
     QCOMPARE(form->Label3->text(), QStringLiteral("1"));
-    QCOMPARE(form->Label8->text(), QStringLiteral("0 / 0 (0 s)"));
+    QCOMPARE(form->Label8->text(), kEmptyReport);
     QVERIFY(!form->Label8->toolTip().isEmpty());
     QVERIFY(!form->CheckBox4->isChecked());
     QVERIFY(!form->CheckBox5->isChecked());
@@ -176,7 +182,10 @@ class WindowTest : public QObject {
     QVERIFY(form->CheckBox2->isChecked());
     QVERIFY(form->CheckBox3->isChecked());
     QVERIFY(form->CheckBox7->isChecked());
-    QCOMPARE(form->Ocena->geometry(), QRect(5, 21, 121, 10));
+    QCOMPARE(form->Ocena->geometry(), QRect(5, 19, 121, 10));
+    QVERIFY(!form->MoveValuesBox->isChecked());
+    QVERIFY(!form->FastThinkingBox->isChecked());
+    QCOMPARE(form->MoveTimeBox->currentText(), QStringLiteral("brak"));
     QCOMPARE(form->Wynik->geometry(), QRect(10, 22, 115, 35));
 
     struct Expected {
@@ -221,10 +230,13 @@ class WindowTest : public QObject {
   void tabOrderFollowsTheDesign() {
     auto form = makeForm();
     const QList<QWidget*> expected = {
-        form->RadioButton1, form->RadioButton2, form->TrackBar1, form->CheckBox3, form->CheckBox7,
-        form->CheckBox2,    form->CheckBox5,    form->CheckBox4, form->ComboBox2, form->CheckBox1,
-        form->Button1,      form->Button2,      form->Button3,   form->Button4,   form->Button5,
-        form->Button11,     form->Button12,     form->Button13,  form->Button14,  form->Plansza};
+        form->RadioButton1,  form->RadioButton2,    form->TrackBar1,   form->CheckBox3,
+        form->CheckBox7,     form->CheckBox2,       form->CheckBox5,   form->CheckBox4,
+        form->ComboBox2,     form->CheckBox1,       form->Button1,     form->Button2,
+        form->Button3,       form->Button4,         form->Button5,     form->Button11,
+        form->Button12,      form->Button13,        form->Button14,    form->Plansza,
+        form->MoveValuesBox, form->FastThinkingBox, form->MoveTimeBox, form->AnalysisButton,
+        form->HelpButton};
     QList<QWidget*> chain;
     QWidget* widget = form->RadioButton1;
     do {
@@ -391,7 +403,7 @@ class WindowTest : public QObject {
     QCOMPARE(engine.log(), (Entries{"IS_SEARCHING 0 0", "IS_PONDERING 0 0", "NEW_GAME 0 0",
                                     "RECORD_RESET", "SET_LEVEL 4 0", "w:IS_COMPUTER_TO_MOVE 0 0"}));
     QVERIFY(form->Button2->isHidden());
-    QCOMPARE(form->Label8->text(), QStringLiteral("0 / 0 (0 s)"));
+    QCOMPARE(form->Label8->text(), kEmptyReport);
   }
 
   void levelChangeShowsTheEnginesLevel() {
@@ -528,7 +540,7 @@ class WindowTest : public QObject {
     form->Button13->click();
     QCOMPARE(engine.log().filter(QRegularExpression("^FILE_SAVE .*/partia\\.gam$")).size(), 1);
     QCOMPARE(messages.size(), 1);
-    QVERIFY2(messages[0].contains("not a readable game file"), qPrintable(messages[0]));
+    QVERIFY2(messages[0].contains("to nie jest czytelny plik partii"), qPrintable(messages[0]));
     QVERIFY(!QFile::exists(dialogAnswer));
   }
 
@@ -560,7 +572,7 @@ class WindowTest : public QObject {
                                     "RECORD_LOAD_CURRENT", "SIDE_TO_MOVE 0 0",
                                     "RECORD_SIDE_TO_MOVE", "SET_LAST_MOVE 0 0", "RESET_TREE 0 0"}));
     QVERIFY(messages.isEmpty());
-    QCOMPARE(form->Label8->text(), QStringLiteral("0 / 0 (0 s)"));
+    QCOMPARE(form->Label8->text(), kEmptyReport);
     QCOMPARE(lastDialog.kind, FileDialog::Kind::Open);
     QCOMPARE(lastDialog.title, QStringLiteral("Otwieranie pliku partii"));
     QCOMPARE(lastDialog.initialDir, QDir::homePath());
@@ -601,11 +613,12 @@ class WindowTest : public QObject {
     QTest::addColumn<QString>("report");
     QTest::addColumn<QList<int>>("sleeps");
     QTest::newRow("fast move, delayed")
-        << true << true << qint64(100) << qint64(100) << "1.2 / 12 (0 s)" << QList<int>{500};
-    QTest::newRow("fast move, no delay")
-        << false << true << qint64(100) << qint64(100) << "1.2 / 12 (0 s)" << QList<int>{};
-    QTest::newRow("slow move") << true << false << qint64(100) << qint64(102) << "1.2 / 12 (2 s)"
-                               << QList<int>{};
+        << true << true << qint64(100) << qint64(100) << "1.2 piona dla komputera\n12 poz., 0 s"
+        << QList<int>{500};
+    QTest::newRow("fast move, no delay") << false << true << qint64(100) << qint64(100)
+                                         << "1.2 piona dla komputera\n12 poz., 0 s" << QList<int>{};
+    QTest::newRow("slow move") << true << false << qint64(100) << qint64(102)
+                               << "1.2 piona dla komputera\n12 poz., 2 s" << QList<int>{};
   }
 
   void computerMoveReport() {
@@ -908,7 +921,7 @@ class WindowTest : public QObject {
     int olive = 0;
     for (int y = centre.y() - half; y <= centre.y() + half; ++y) {
       for (int x = centre.x() - half; x <= centre.x() + half; ++x) {
-        olive += board.pixelColor(x, y) == QColor(128, 128, 0) ? 1 : 0;
+        olive += board.pixelColor(x, y) == QColor(200, 240, 110) ? 1 : 0;
       }
     }
     QCOMPARE(olive > 0, hint);
@@ -958,7 +971,21 @@ class WindowTest : public QObject {
     QTest::newRow("a folder") << "folder" << false << "folder";
     QTest::newRow("empty file") << "empty" << true << "pusty";
     QTest::newRow("bad contents") << "bad" << true << "nie jest zapisem partii";
-    QTest::newRow("bad move text") << "badtext" << false << "move 2 (f5): the square is taken";
+    // Transcripts the codec refuses, in Polish; the file names the kind.
+    QTest::newRow("square taken") << "f5 f5\n|partia.txt" << false
+                                  << "zapis ruchów, znak 4: ruch 2 (f5): pole jest zajęte";
+    QTest::newRow("illegal move") << "f5d6c3d3c4f4f6a1|partia.txt" << false
+                                  << "zapis ruchów, znak 15: ruch 8 (a1) niedozwolony dla białych";
+    QTest::newRow("no move") << "f5zz|partia.mov" << false
+                             << "zapis ruchów, znak 3: „zz” nie jest ruchem";
+    QTest::newRow("GGF cut off") << "(;GM[Othello]BO[8 |partia.ggf" << false
+                                 << "GGF: tekst kończy się wewnątrz BO[";
+    QTest::newRow("GGF of another game")
+        << "(;GM[Go];)|partia.ggf" << false << "GGF, znak 3: GM[Go] to nie othello";
+    QTest::newRow("GGF move") << "(;GM[Othello]B[f5]W[f5];)|partia.ggf" << false
+                              << "GGF, znak 19: ruch 2 (f5): pole jest zajęte";
+    QTest::newRow("GGF board") << "(;GM[Othello]BO[8 x];)|partia.ggf" << false
+                               << "GGF, znak 14: BO: potrzeba 64 pól i strony na ruchu";
   }
 
   void refusedLoadKeepsTheGame() {
@@ -967,14 +994,15 @@ class WindowTest : public QObject {
     QFETCH(QString, reason);
     QTemporaryDir folder;
     QVERIFY(folder.isValid());
-    const QString name = folder.filePath(kind == "folder"    ? ""
-                                         : kind == "badtext" ? "partia.txt"
-                                                             : "partia.gam");
-    if (kind == "empty" || kind == "bad" || kind == "badtext") {
+    const QStringList transcript = kind.split('|');  // text|file name
+    const QString name = folder.filePath(kind == "folder"         ? ""
+                                         : transcript.size() == 2 ? transcript[1]
+                                                                  : "partia.gam");
+    if (kind == "empty" || kind == "bad" || transcript.size() == 2) {
       QFile file(name);
       QVERIFY(file.open(QIODevice::WriteOnly));
       if (kind == "bad") file.write("to nie jest partia\n");
-      if (kind == "badtext") file.write("f5 f5\n");
+      if (transcript.size() == 2) file.write(transcript[0].toUtf8());
     }
     auto form = makeForm();
     engine.answer(kStandInFile, ZEDARE_FILE_LOAD, 0);  // the engine refuses the file
@@ -990,6 +1018,10 @@ class WindowTest : public QObject {
     QVERIFY2(messages[0].startsWith("Otwieranie pliku partii: Nie wczytano pliku"),
              qPrintable(messages[0]));
     QVERIFY2(messages[0].contains(reason), qPrintable(messages[0]));
+    // Nothing in English (the file's own name aside).
+    const QString text = QString(messages[0]).remove(name);
+    QVERIFY2(!text.contains(QRegularExpression("\\b(the|is|not|move|text|character|ends)\\b")),
+             qPrintable(text));
     QVERIFY(!form->hasLiveWorker());
   }
 
