@@ -205,8 +205,8 @@ namespace {
 // "100%W" win/loss/draw).
 bool digits(const std::string& w, std::size_t from = 0, std::size_t to = std::string::npos) {
   to = std::min(to, w.size());
-  return from < to && std::all_of(w.begin() + from, w.begin() + to,
-                                   [](char c) { return c >= '0' && c <= '9'; });
+  return from < to &&
+         std::all_of(w.begin() + from, w.begin() + to, [](char c) { return c >= '0' && c <= '9'; });
 }
 bool isMove(const std::string& w) {
   return w == "PA" || (w.size() == 2 && w[0] >= 'a' && w[0] <= 'h' && w[1] >= '1' && w[1] <= '8');
