@@ -476,7 +476,7 @@ class Session {
     TavrinInst(engine_, ZEDARE_SET_LEVEL, level, 0);
     const int n = 61 - empties;
     if (empties <= core_.wldEmpties) return false;
-    const int found = n <= core_.openingBookLimit     ? zedare::openingBookLookup(core_)
+    const int found = n <= core_.openingBookLimit    ? zedare::openingBookLookup(core_)
                       : n <= core_.continuationLimit ? zedare::continuationBookLookup(core_)
                                                      : 0;
     if (found == 0 || core_.bestMove.flag != zedare::MoveFlag::Legal) return false;
@@ -499,7 +499,8 @@ class Session {
     }
     if (moves.empty()) moves.push_back(GameMove{});  // the side to move must pass
     GameMove booked{-1, -1};
-    const bool inBook = syncEngine(game_.moves) && bookMove(searchPlan(depth_, false).level, booked);
+    const bool inBook =
+        syncEngine(game_.moves) && bookMove(searchPlan(depth_, false).level, booked);
     std::vector<std::pair<GameMove, Value>> found;
     for (std::size_t i = 0; i < moves.size(); ++i) {
       const GameMove& m = moves[i];

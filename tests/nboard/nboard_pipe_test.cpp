@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <functional>
 #include <random>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <string>
@@ -204,14 +203,61 @@ namespace {
 // The protocol's answers: a move is a square or PA, a value has two decimals, and the
 // depth of a `search` or `book` line starts with an integer (plies, "100%" exact,
 // "100%W" win/loss/draw).
+bool digits(const std::string& w, std::size_t from = 0, std::size_t to = std::string::npos) {
+  to = std::min(to, w.size());
+  return from < to &&
+         std::all_of(w.begin() + from, w.begin() + to, [](char c) { return c >= '0' && c <= '9'; });
+}
+bool isMove(const std::string& w) {
+  return w == "PA" || (w.size() == 2 && w[0] >= 'a' && w[0] <= 'h' && w[1] >= '1' && w[1] <= '8');
+}
+bool isValue(const std::string& w) {
+  const std::size_t sign = !w.empty() && w[0] == '-' ? 1 : 0, dot = w.find('.');
+  return dot != std::string::npos && w.size() == dot + 3 && digits(w, sign, dot) &&
+         digits(w, dot + 1);
+}
+bool isDepth(const std::string& w) {
+  const std::size_t end = w.find('%');
+  return digits(w, 0, end) &&
+         (end == std::string::npos || w.substr(end) == "%" || w.substr(end) == "%W");
+}
+
 bool grammatical(const std::string& l) {
-  static const std::regex forms(
-      "set myname \\S+|pong \\S*|status( .*)?|learned|error .+"
-      "|nodestats \\d+ \\d+\\.\\d\\d"
-      "|=== ([a-h][1-8]|PA)/-?\\d+\\.\\d\\d/\\d+\\.\\d\\d"
-      "|(search|book) ([a-h][1-8]|PA) -?\\d+\\.\\d\\d \\d+ \\d+(%W?)?"
-      "|analysis \\d+ -?\\d+\\.\\d\\d");
-  return std::regex_match(l, forms);
+  std::istringstream in(l);
+  std::vector<std::string> w;
+  for (std::string word; in >> word;) w.push_back(word);
+  if (w.empty()) return false;
+  const std::string& k = w[0];
+  if (k == "status" || k == "pong") return true;
+  if (k == "learned") return w.size() == 1;
+  if (k == "error") return w.size() >= 2;
+  if (k == "set") return w.size() == 3 && w[1] == "myname";
+  if (k == "nodestats") return w.size() == 3 && digits(w[1]) && isValue(w[2]) && w[2][0] != '-';
+  if (k == "analysis") return w.size() == 3 && digits(w[1]) && isValue(w[2]);
+  if (k == "search" || k == "book") {
+    return w.size() == 5 && isMove(w[1]) && isValue(w[2]) && digits(w[3]) && isDepth(w[4]);
+  }
+  if (k == "===" && w.size() == 2) {
+    const std::size_t a = w[1].find('/'), b = w[1].rfind('/');
+    return a != b && isMove(w[1].substr(0, a)) && isValue(w[1].substr(a + 1, b - a - 1)) &&
+           isValue(w[1].substr(b + 1)) && w[1][b + 1] != '-';
+  }
+  return false;
+}
+
+// The grammar itself: each form accepted, and the faults the client's parser rejects.
+TEST(NboardPipe, GrammarOfTheAnswers) {
+  for (const char* good : {"=== f5/-3.70/0.01", "=== PA/0.00/0.00", "search d6 2.12 0 7",
+                           "book f6 -3.83 0 7", "search PA 1.00 0 100%W", "search a1 4.00 0 100%",
+                           "analysis 12 -0.50", "nodestats 3400 0.06", "pong 3", "status",
+                           "set myname Zedare", "learned", "error go: no game set"}) {
+    EXPECT_TRUE(grammatical(good)) << good;
+  }
+  for (const char* bad : {"search g1 -0.00 0 book", "=== f5", "=== z9/1.00/0.00",
+                          "search d6 2.1 0 7", "book f6 -3.83 0 %", "analysis x 1.00",
+                          "nodestats 1 -0.50", "search d6 2.12 7", "=== f5/1.00/-1.00", ""}) {
+    EXPECT_FALSE(grammatical(bad)) << bad;
+  }
 }
 
 // The first game from seed 1 on in which black's move leaves white without a move while
