@@ -78,6 +78,7 @@ void Engine::newGame() {
   }
   record.reset();
   resetTree();
+  if (fast) fast->clear();
 }
 
 int Engine::playMove(int row, int column, int colourValue) {

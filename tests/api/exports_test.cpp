@@ -126,7 +126,7 @@ TEST_F(Exports, FreshInstanceAnswers) {
 
 TEST_F(Exports, UnknownCodesAndBadArgumentsChangeNothing) {
   const std::string before = snapshot();
-  EXPECT_EQ(inst(31, 1, 1), 0);
+  EXPECT_EQ(inst(35, 1, 1), 0);
   EXPECT_EQ(inst(0xFFFFFFFFu, 1, 1), 0);
   EXPECT_EQ(inst(29, 1, 1), 0);
   EXPECT_EQ(p0(5, 1, 1, 1), 0);
