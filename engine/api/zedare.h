@@ -49,16 +49,16 @@ typedef void* ZedareHandle;
 
 // Codes of TavrinInst (arguments a, b).
 enum ZedareInstCode {
-  ZEDARE_SET_HUMAN_COLOUR = 0, /* a: +1 or -1; the computer takes the other colour */
-  ZEDARE_SET_LEVEL = 1,        /* a: 1..7 */
-  ZEDARE_SET_ALGORITHM = 2,    /* a: 0 minimax, 1 alpha-beta, 2 MTD(f), 3 fast */
+  ZEDARE_SET_HUMAN_COLOUR = 0,     /* a: +1 or -1; the computer takes the other colour */
+  ZEDARE_SET_LEVEL = 1,            /* a: 1..7 */
+  ZEDARE_SET_ALGORITHM = 2,        /* a: 0 minimax, 1 alpha-beta, 2 MTD(f), 3 fast */
   ZEDARE_HUMAN_COLOUR = 3,
   ZEDARE_COMPUTER_COLOUR = 4,
   ZEDARE_SIDE_TO_MOVE = 5,
   ZEDARE_LEVEL = 6,
   ZEDARE_ALGORITHM = 7,
-  ZEDARE_NEW_GAME = 8,   /* the start position, the record reset */
-  ZEDARE_RESET_TREE = 9, /* the kept tree forgotten */
+  ZEDARE_NEW_GAME = 8,             /* the start position, the record reset */
+  ZEDARE_RESET_TREE = 9,           /* the kept tree forgotten */
   ZEDARE_IS_HUMAN_TO_MOVE = 10,
   ZEDARE_IS_COMPUTER_TO_MOVE = 11,
   ZEDARE_HUMAN_CAN_MOVE = 12,
@@ -69,17 +69,17 @@ enum ZedareInstCode {
   ZEDARE_EXACT_COUNT = 17,
   ZEDARE_EVAL_COUNT = 18,
   ZEDARE_GAME_COUNTER = 19,
-  ZEDARE_BEST_VALUE = 20, /* the chosen move's value times 1000, truncated */
+  ZEDARE_BEST_VALUE = 20,          /* the chosen move's value times 1000, truncated */
   ZEDARE_LAST_ROW = 21,
   ZEDARE_LAST_COLUMN = 22,
-  ZEDARE_SET_LAST_MOVE = 23, /* a: row, b: column (0..8) */
+  ZEDARE_SET_LAST_MOVE = 23,       /* a: row, b: column (0..8) */
   ZEDARE_DISC_DIFFERENCE = 24,
   ZEDARE_IS_SEARCHING = 25,
-  ZEDARE_STOP_SEARCH = 26, /* clears the move search's flag */
+  ZEDARE_STOP_SEARCH = 26,         /* clears the move search's flag */
   ZEDARE_IS_PONDERING = 27,
-  ZEDARE_STOP_PONDERING = 28, /* clears the background thinking's flag */
-  ZEDARE_LOAD_MODEL = 30,     /* a: slot 1 or 2, b: style 0..6 */
-  ZEDARE_SET_MOVE_TIME = 31,  /* a: milliseconds per move search, 0 = no limit */
+  ZEDARE_STOP_PONDERING = 28,      /* clears the background thinking's flag */
+  ZEDARE_LOAD_MODEL = 30,          /* a: slot 1 or 2, b: style 0..6 */
+  ZEDARE_SET_MOVE_TIME = 31,       /* a: milliseconds per move search, 0 = no limit */
   ZEDARE_MOVE_TIME = 32,
 };
 
