@@ -104,32 +104,34 @@ size_t FastTable::pairOf(uint64_t player, uint64_t opponent) const {
   return static_cast<size_t>(h & ((uint64_t{1} << kBits) - 1)) & ~size_t{1};
 }
 
-const FastTable::Entry* FastTable::find(uint64_t player, uint64_t opponent,
-                                        unsigned context) const {
+const FastTable::Entry* FastTable::find(uint64_t player, uint64_t opponent, unsigned context,
+                                        int depth) const {
   const uint32_t tag = generation_ << 3 | context;
   const Entry* pair = &entries_[pairOf(player, opponent)];
+  const Entry* found = nullptr;
   for (int i = 0; i < 2; ++i) {
     const Entry& x = pair[i];
-    if (x.tag == tag && x.player == player && x.opponent == opponent) return &x;
+    if (x.tag != tag || x.player != player || x.opponent != opponent) continue;
+    if (x.depth == depth) return &x;
+    if (!found || x.depth > found->depth) found = &x;
   }
-  return nullptr;
+  return found;
 }
 
 void FastTable::store(uint64_t player, uint64_t opponent, unsigned context, int depth, float lower,
                       float upper, int move) {
   const uint32_t tag = generation_ << 3 | context;
   Entry* pair = &entries_[pairOf(player, opponent)];
-  Entry* target = nullptr;
-  for (int i = 0; i < 2 && !target; ++i) {
-    if (pair[i].tag == tag && pair[i].player == player && pair[i].opponent == opponent)
-      target = &pair[i];
-  }
-  if (!target) {
-    // The entry of an older generation, else the one with fewer plies to go (the
-    // cheaper to find again).
-    auto worth = [&](const Entry& x) { return (x.tag >> 3) != generation_ ? -1 : int(x.depth); };
-    target = worth(pair[0]) <= worth(pair[1]) ? &pair[0] : &pair[1];
-  }
+  auto holds = [&](const Entry& x) {
+    return x.tag == tag && x.player == player && x.opponent == opponent && x.depth == depth;
+  };
+  // The first entry of a pair keeps the deepest search (an earlier search's, or an
+  // iteration's, is not overwritten by the shallow iterations that follow), the second
+  // takes what the first does not.
+  Entry* target = holds(pair[0])                                                ? &pair[0]
+                  : holds(pair[1])                                              ? &pair[1]
+                  : (pair[0].tag >> 3) != generation_ || pair[0].depth <= depth ? &pair[0]
+                                                                                : &pair[1];
   *target = Entry{
       player, opponent, lower, upper, tag, static_cast<int8_t>(depth), static_cast<int8_t>(move)};
 }
@@ -209,7 +211,7 @@ float FastSearch::node(Engine& e, int ply, float alpha, float beta) {
   const unsigned context = contextOf(e, side);
   int tableMove = -1;
   float lower = kNoValue, upper = kNoValue;
-  if (const FastTable::Entry* t = table_.find(player, opponent, context)) {
+  if (const FastTable::Entry* t = table_.find(player, opponent, context, toGo)) {
     tableMove = t->move;
     if (t->depth == toGo) {
       lower = t->lower;
@@ -353,7 +355,7 @@ float FastSearch::rootHeuristic(Engine& e) {
   const float sign = computerToMove ? 1.0f : -1.0f;
   const uint64_t player = root.discs(side), opponent = root.discs(-side);
   const unsigned context = contextOf(e, side);
-  const FastTable::Entry* t = table_.find(player, opponent, context);
+  const FastTable::Entry* t = table_.find(player, opponent, context, e.leafDepth);
   int order[kMaxMoves];
   uint64_t flips[kMaxMoves];
   const int n = rootOrder(root, player, opponent, t ? t->move : -1, order, flips);

@@ -46,8 +46,9 @@ class FastTable {
   };
 
   FastTable();
-  // The entry of a position in a context (0..7), or null.
-  const Entry* find(uint64_t player, uint64_t opponent, unsigned context) const;
+  // The entry of a position in a context (0..7) for `depth` plies to go, else its
+  // deepest one (whose move is still worth trying first), or null.
+  const Entry* find(uint64_t player, uint64_t opponent, unsigned context, int depth) const;
   void store(uint64_t player, uint64_t opponent, unsigned context, int depth, float lower,
              float upper, int move);
   // Every entry becomes unknown (in constant time but for one pass every 2^29 calls).

@@ -149,3 +149,33 @@ TEST(FastSearch, FindsTheValuesOfMtdfAndPlaysAMoveOfThatValue) {
 }
 
 }  // namespace
+
+namespace {
+
+// The table's life: none before the first fast search; kept from one search to the next
+// (the same search again scores fewer positions); forgotten by a new game (the same
+// search then scores exactly as many as the first time).
+TEST(FastSearch, TheTableIsMadeOnFirstUseKeptBetweenSearchesAndForgottenByANewGame) {
+  std::mt19937 rng(5);
+  Board position;
+  ASSERT_TRUE(support::positionWithEmpties(rng, 34, position));
+  Engine e;
+  takeModel(e);
+  e.algorithm = Algorithm::Mtdf;
+  setUp(e, position, position.sideToMove, SearchMode::Heuristic, 6);
+  e.chooseMove(0);
+  EXPECT_EQ(e.fast, nullptr);
+  e.algorithm = Algorithm::Fast;
+  auto scored = [&] {
+    setUp(e, position, position.sideToMove, SearchMode::Heuristic, 6);
+    e.chooseMove(0);
+    return e.exactCount + e.evalCount;
+  };
+  const int first = scored();
+  EXPECT_NE(e.fast, nullptr);
+  EXPECT_LT(scored(), first * 3 / 4);
+  e.newGame();
+  EXPECT_EQ(scored(), first);
+}
+
+}  // namespace
