@@ -107,6 +107,13 @@ struct CaseSpec {
 inline std::vector<CaseSpec> quickCases() {
   return {{1, 2}, {2, 2}, {3, 2}, {1, 0}, {1, 1}};
 }
+// The fast search's quick set (its own signature, the "fast" line): levels 1 to 4.
+inline std::vector<CaseSpec> fastQuickCases() {
+  return {{1, 3}, {2, 3}, {3, 3}, {4, 3}};
+}
+
+// The root search of the bench's move searches, games and stops (--algorithm).
+inline int algorithm = 2;
 
 }  // namespace bench
 

@@ -13,6 +13,10 @@
 //                              other options
 //   zedare_bench --stops 20    twenty stops at level 6: milliseconds from the clear to
 //                              the return of the call
+//   zedare_bench --algorithm 3 ...   the root search of every case, game and stop (before
+//                              the other options; 2, MTD(f), by default); --quick with 3
+//                              runs the fast search's own quick set (the "fast" line of
+//                              signature.txt)
 //
 // By default the 20-empty position is left out at level 6, where its win/loss/draw solve
 // takes more than seven minutes on the reference machine; --skip none keeps it.
@@ -36,7 +40,9 @@ int main(int argc, char** argv) {
   std::vector<std::string> skipped = {"ff26-20@6"};
   bool skipGiven = false;
   for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--quick")) {
+    if (!std::strcmp(argv[i], "--algorithm") && i + 1 < argc) {
+      bench::algorithm = std::atoi(argv[++i]);
+    } else if (!std::strcmp(argv[i], "--quick")) {
       quick = true;
     } else if (!std::strcmp(argv[i], "--levels") && i + 1 < argc) {
       if (std::sscanf(argv[++i], "%d-%d", &firstLevel, &lastLevel) != 2) {
@@ -63,8 +69,10 @@ int main(int argc, char** argv) {
       if (std::strcmp(argv[i + 1], "none")) skipped.push_back(argv[i + 1]);
       ++i;
     } else {
-      std::fprintf(stderr, "usage: %s [--quick] [--levels A-B] [--skip NAME@LEVEL|none] [--budget MB] | --games A-B | "
-                   "--stops N\n",
+      std::fprintf(stderr,
+                   "usage: %s [--quick] [--levels A-B] [--skip NAME@LEVEL|none] [--budget MB] "
+                   "[--algorithm K] | "
+                   "--games A-B | --stops N\n",
                    argv[0]);
       return 2;
     }
@@ -76,9 +84,10 @@ int main(int argc, char** argv) {
 
   std::vector<bench::CaseSpec> cases;
   if (quick) {
-    cases = bench::quickCases();
+    cases = bench::algorithm == 3 ? bench::fastQuickCases() : bench::quickCases();
   } else {
-    for (int level = firstLevel; level <= lastLevel; ++level) cases.push_back({level, 2});
+    for (int level = firstLevel; level <= lastLevel; ++level)
+      cases.push_back({level, bench::algorithm});
   }
   std::printf("%-8s %5s %4s %5s %10s %12s %9s %9s\n", "position", "level", "alg", "move",
               "value", "nodes", "seconds", "tree MB");
@@ -99,7 +108,7 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
       signature += r.nodes;
       seconds += r.seconds;
-      if (c.algorithm == 2) perLevel[c.level].push_back(r.seconds);
+      if (c.algorithm == bench::algorithm) perLevel[c.level].push_back(r.seconds);
     }
   }
   std::printf("\nsignature: %lld\n", static_cast<long long>(signature));

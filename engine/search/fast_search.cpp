@@ -17,7 +17,9 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <new>
 
 #include "api/engine.h"
 #include "board/move_bits.h"
@@ -95,7 +97,12 @@ uint64_t printOf(uint64_t h, const matrix& m, int step) {
 // ---------------------------------------------------------------------------
 // The table
 
-FastTable::FastTable() : entries_(new Entry[size_t{1} << kBits]) {}
+// Zeroed memory: a tag of 0 is an unused entry, and the pages are only touched as the
+// search fills them.
+FastTable::FastTable()
+    : entries_(static_cast<Entry*>(std::calloc(size_t{1} << kBits, sizeof(Entry)))) {
+  if (!entries_) throw std::bad_alloc();
+}
 
 size_t FastTable::pairOf(uint64_t player, uint64_t opponent) const {
   uint64_t h =

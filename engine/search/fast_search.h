@@ -22,6 +22,7 @@
 #define ZEDARE_SEARCH_FAST_SEARCH_H
 
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 #include "board/board.h"
@@ -56,7 +57,10 @@ class FastTable {
 
  private:
   size_t pairOf(uint64_t player, uint64_t opponent) const;
-  std::unique_ptr<Entry[]> entries_;
+  struct Free {
+    void operator()(Entry* p) const { std::free(p); }
+  };
+  std::unique_ptr<Entry[], Free> entries_;
   uint32_t generation_ = 1;
 };
 
