@@ -103,6 +103,14 @@ struct Engine : EvalContext {
   int matchDepth = 0;
   std::FILE* resultsFile = nullptr;
   GameRecord matchRecord;
+  // The root search and move time of each side of a self-play match: [0] weight set 1
+  // (the human's side), [1] set 2. Each move of a match takes its side's.
+  struct SearchSettings {
+    Algorithm algorithm = Algorithm::Mtdf;
+    int moveTime = 0;
+  };
+  SearchSettings matchSides[2];
+  bool matchSidesSet = false;
   int dumpCounter = 0;
   // Offline only: a dump finishes its games by perfect play (the exact endgame solver,
   // for both sides) from this many empty squares on; 0 never.

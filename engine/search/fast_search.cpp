@@ -33,6 +33,8 @@ constexpr float kInfinity = std::numeric_limits<float>::infinity();
 constexpr uint64_t kCornerSquares = 0x8100000000000081ULL;
 // With at least this many plies to go the children are ordered by their evaluation.
 constexpr int kEvalOrderDepth = 3;
+// Nodes with at least this many plies to go use the table.
+constexpr int kTableDepth = 2;
 
 inline bool known(float v) {
   return v != kNoValue;
@@ -82,12 +84,10 @@ uint64_t mix(uint64_t h, uint64_t v) {
 
 uint64_t printOf(uint64_t h, const matrix& m, int step) {
   h = mix(h, static_cast<uint64_t>(m.rows()) << 32 | static_cast<uint32_t>(m.cols()));
-  int k = 0;
-  for (int r = 1; r <= m.rows(); ++r) {
-    const double* row = m.rowData(r);
-    for (int c = 0; c < m.cols(); ++c, ++k) {
-      if (k % step == 0) h = mix(h, std::bit_cast<uint64_t>(row[c]));
-    }
+  const long long size = static_cast<long long>(m.rows()) * m.cols();
+  for (long long k = 0; k < size; k += step) {
+    h = mix(h,
+            std::bit_cast<uint64_t>(m.rowData(static_cast<int>(k / m.cols()) + 1)[k % m.cols()]));
   }
   return h;
 }
@@ -170,8 +170,8 @@ void FastSearch::forgetIfModelChanged(const Engine& e) {
   uint64_t h = printOf(0, e.weights1, 1);
   h = printOf(h, e.weights2, 1);
   for (int i = 0; i < 8; ++i) {
-    h = printOf(h, e.patterns1[i], 61);
-    h = printOf(h, e.patterns2[i], 61);
+    h = printOf(h, e.patterns1[i], 997);
+    h = printOf(h, e.patterns2[i], 997);
   }
   if (h != modelPrint_) {
     modelPrint_ = h;
@@ -218,7 +218,9 @@ float FastSearch::node(Engine& e, int ply, float alpha, float beta) {
   const unsigned context = contextOf(e, side);
   int tableMove = -1;
   float lower = kNoValue, upper = kNoValue;
-  if (const FastTable::Entry* t = table_.find(player, opponent, context, toGo)) {
+  // One ply above the leaves the table costs more (a miss in memory) than it saves.
+  const bool tabled = toGo >= kTableDepth;
+  if (const FastTable::Entry* t = tabled ? table_.find(player, opponent, context, toGo) : nullptr) {
     tableMove = t->move;
     if (t->depth == toGo) {
       lower = t->lower;
@@ -283,7 +285,7 @@ float FastSearch::node(Engine& e, int ply, float alpha, float beta) {
   } else {
     newLower = newUpper = best;
   }
-  table_.store(player, opponent, context, toGo, newLower, newUpper, bestSquare);
+  if (tabled) table_.store(player, opponent, context, toGo, newLower, newUpper, bestSquare);
   return best;
 }
 
