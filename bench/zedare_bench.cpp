@@ -13,6 +13,8 @@
 //                              other options
 //   zedare_bench --stops 20    twenty stops at level 6: milliseconds from the clear to
 //                              the return of the call
+//   zedare_bench --endgames 20 exact solves of bench/positions with at most 20 empty
+//                              squares: time and value per position, median per count
 //   zedare_bench --algorithm 3 ...   the root search of every case, game and stop (before
 //                              the other options; 2, MTD(f), by default); --quick with 3
 //                              runs the fast search's own quick set (the "fast" line of
@@ -39,6 +41,7 @@ int main(int argc, char** argv) {
   int firstLevel = 1, lastLevel = 6;
   std::vector<std::string> skipped = {"ff26-20@6"};
   bool skipGiven = false;
+  int endgames = 0;
   for (int i = 1; i < argc; ++i) {
     if (!std::strcmp(argv[i], "--algorithm") && i + 1 < argc) {
       bench::algorithm = std::atoi(argv[++i]);
@@ -63,6 +66,8 @@ int main(int argc, char** argv) {
     } else if (!std::strcmp(argv[i], "--stops") && i + 1 < argc) {
       std::filesystem::current_path(ZEDARE_SOURCE_DIR);
       return bench::runStops(std::atoi(argv[++i]));
+    } else if (!std::strcmp(argv[i], "--endgames") && i + 1 < argc) {
+      endgames = std::atoi(argv[++i]);
     } else if (!std::strcmp(argv[i], "--skip") && i + 1 < argc) {
       if (!skipGiven) skipped.clear();
       skipGiven = true;
@@ -81,6 +86,7 @@ int main(int argc, char** argv) {
   zedare::Engine model;
   model.loadModel(1, "modele", "parametry9_i15", "wzorce9_i15", 0);
   model.loadModel(2, "modele", "parametry9_i15", "wzorce9_i15", 0);
+  if (endgames > 0) return bench::runEndgames(model, bench::algorithm, endgames);
 
   std::vector<bench::CaseSpec> cases;
   if (quick) {
@@ -89,8 +95,8 @@ int main(int argc, char** argv) {
     for (int level = firstLevel; level <= lastLevel; ++level)
       cases.push_back({level, bench::algorithm});
   }
-  std::printf("%-8s %5s %4s %5s %10s %12s %9s %9s\n", "position", "level", "alg", "move",
-              "value", "nodes", "seconds", "tree MB");
+  std::printf("%-8s %5s %4s %5s %10s %12s %9s %9s\n", "position", "level", "alg", "move", "value",
+              "nodes", "seconds", "tree MB");
   int64_t signature = 0;
   double seconds = 0;
   std::map<int, std::vector<double>> perLevel;
