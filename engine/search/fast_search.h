@@ -86,6 +86,7 @@ class FastSearch {
   EndgameSolver solver_;
   Board slots_[64];  // the position at each ply (packed, no lists)
   uint64_t modelPrint_ = 0;
+  int leafPly_ = 0;  // the ply scored by the evaluation
   bool aborted_ = false;
 };
 
