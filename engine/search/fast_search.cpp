@@ -215,6 +215,9 @@ float FastSearch::node(Engine& e, int ply, float alpha, float beta) {
     b.pass();
     return v;
   }
+  // A side with a move is worth at least -1000: at or above a beta that low, the node
+  // fails high before any move (else every move would be searched for nothing).
+  if (beta <= -kWinScore) return -kWinScore;
 
   const int toGo = leafPly_ - ply;
   const unsigned context = contextOf(e, side);
