@@ -52,15 +52,18 @@ class FastTable {
   const Entry* find(uint64_t player, uint64_t opponent, unsigned context, int depth) const;
   void store(uint64_t player, uint64_t opponent, unsigned context, int depth, float lower,
              float upper, int move);
+  // Starts loading the pair of a position into the cache.
+  void prefetch(uint64_t player, uint64_t opponent) const;
   // Every entry becomes unknown (in constant time but for one pass every 2^29 calls).
   void clear();
 
  private:
   size_t pairOf(uint64_t player, uint64_t opponent) const;
   struct Free {
-    void operator()(Entry* p) const { std::free(p); }
+    void operator()(void* p) const { std::free(p); }
   };
-  std::unique_ptr<Entry[], Free> entries_;
+  std::unique_ptr<void, Free> memory_;
+  Entry* entries_ = nullptr;  // in memory_, at a 64-byte boundary
   uint32_t generation_ = 1;
 };
 
