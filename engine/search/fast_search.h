@@ -63,7 +63,7 @@ class FastTable {
     void operator()(void* p) const { std::free(p); }
   };
   std::unique_ptr<void, Free> memory_;
-  Entry* entries_ = nullptr;  // in memory_, at a 64-byte boundary
+  Entry* entries_ = nullptr;  // in memory_, at a 2 MB boundary
   uint32_t generation_ = 1;
 };
 
