@@ -73,18 +73,23 @@ struct CaseResult {
   size_t treeBytes;  // the kept tree's store at the end
 };
 
-// Runs one case with the model already loaded in `model` (weight and pattern set 1 are
-// copied into a fresh engine, so every case starts from the same state).
-inline CaseResult runCase(const zedare::Engine& model, const BenchPosition& p, int level,
-                          int algorithm) {
-  zedare::Engine e;
-  e.tree.setBudget(treeBudget);
+// Weight and pattern sets 1 and 2 of `model` copied into e.
+inline void takeModel(zedare::Engine& e, const zedare::Engine& model) {
   e.weights1 = model.weights1;
   e.weights2 = model.weights2;
   for (int i = 0; i < 8; ++i) {
     e.patterns1[i] = model.patterns1[i];
     e.patterns2[i] = model.patterns2[i];
   }
+}
+
+// Runs one case with the model already loaded in `model` (weight and pattern set 1 are
+// copied into a fresh engine, so every case starts from the same state).
+inline CaseResult runCase(const zedare::Engine& model, const BenchPosition& p, int level,
+                          int algorithm) {
+  zedare::Engine e;
+  e.tree.setBudget(treeBudget);
+  takeModel(e, model);
   setUp(e, p);
   e.level = 0;
   e.setLevel(level);
@@ -143,12 +148,7 @@ inline int runEndgames(const zedare::Engine& model, int algorithm, int maxEmptie
       if (empties > maxEmpties) continue;
       const int fileScore = std::stoi(line.substr(line.find(':', 66) + 1));
       zedare::Engine e;
-      e.weights1 = model.weights1;
-      e.weights2 = model.weights2;
-      for (int i = 0; i < 8; ++i) {
-        e.patterns1[i] = model.patterns1[i];
-        e.patterns2[i] = model.patterns2[i];
-      }
+      takeModel(e, model);
       setUp(e, p);
       e.level = 0;
       e.depth = 4;
