@@ -52,9 +52,14 @@ class MoveClock {
     if (limitMs_ <= 0) return;
     timer_ = std::thread([this, &e] {
       std::unique_lock<std::mutex> lock(mutex_);
-      if (!wake_.wait_until(lock, start_ + std::chrono::milliseconds(limitMs_),
-                            [this] { return done_; }))
+      if (wake_.wait_until(lock, start_ + std::chrono::milliseconds(limitMs_),
+                           [this] { return done_; }))
+        return;
+      // Once the time is over the flag is kept clear (a search that set it after the
+      // deadline, in a very short time, is stopped all the same).
+      do {
         e.searching.store(0, std::memory_order_relaxed);
+      } while (!wake_.wait_for(lock, std::chrono::milliseconds(1), [this] { return done_; }));
     });
   }
   ~MoveClock() {

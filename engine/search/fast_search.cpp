@@ -435,6 +435,7 @@ float FastSearch::rootHeuristic(Engine& e) {
         provedEntry = order[k];
         provedValue = sign * v;
         v = -node(e, 1, -kInfinity, -v);
+        if (!aborted_) provedValue = sign * v;
       }
     }
     if (aborted_) return stoppedRoot(root, k > 0 ? provedEntry : -1, provedValue);

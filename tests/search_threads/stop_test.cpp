@@ -81,21 +81,24 @@ TEST(SearchStop, ClearingPonderingEndsBackgroundThinking) {
 }  // namespace
 
 // The fast search stopped in each of its phases: a middle-game deepening, background
-// thinking, an endgame solve, and a move time running out (the clock's own stop). Each
-// returns, plays (or leaves) a legal move first in the root's list and lets the game go
-// on; a move search played with a time still finds a move.
+// thinking, an endgame solve, and a move time running out (the clock's own stop, for
+// MTD(f) too). Each returns, plays (or leaves) a legal move first in the root's list and
+// lets the game go on.
 TEST(SearchStop, TheFastSearchStopsInEveryPhase) {
   struct Case {
     const char* what;
     int empties;   // of the position
     bool ponder;   // background thinking instead of a move search
     int moveTime;  // ms; 0: stopped by the flag
+    zedare::Algorithm algorithm;
   };
+  using zedare::Algorithm;
   const Case cases[] = {
-      {"middle game", 40, false, 0},
-      {"background thinking", 36, true, 0},
-      {"endgame solve", 26, false, 0},
-      {"move time", 40, false, 150},
+      {"middle game", 40, false, 0, Algorithm::Fast},
+      {"background thinking", 36, true, 0, Algorithm::Fast},
+      {"endgame solve", 26, false, 0, Algorithm::Fast},
+      {"move time", 40, false, 150, Algorithm::Fast},
+      {"move time, MTD(f)", 40, false, 150, Algorithm::Mtdf},
   };
   std::mt19937 rng(79);
   for (const Case& c : cases) {
@@ -108,7 +111,7 @@ TEST(SearchStop, TheFastSearchStopsInEveryPhase) {
       e.depth = 2;
       e.wldEmpties = e.exactEmpties = 26;
     }
-    e.algorithm = zedare::Algorithm::Fast;
+    e.algorithm = c.algorithm;
     e.moveTime = c.moveTime;
     int played = -1;
     if (c.ponder) {
