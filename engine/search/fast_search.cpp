@@ -518,12 +518,13 @@ float FastSearch::rootEndgame(Engine& e) {
 float FastSearch::search(Engine& e) {
   aborted_ = false;
   e.leafCache.forget();
-  forgetIfModelChanged(e);
   Board& root = *e.root;
   const bool heuristic =
       e.searchMode != SearchMode::Exact && e.searchMode != SearchMode::WinLossDraw;
   if (heuristic && e.leafDepth <= 0) return leaf(e, root);
+  // A search called after the stop (the rest of a schedule) returns at once.
   if (pollStop(e)) return root.moveCount > 0 ? root.moves[0].value : 0.0f;
+  forgetIfModelChanged(e);
   return heuristic ? rootHeuristic(e) : rootEndgame(e);
 }
 
