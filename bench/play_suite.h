@@ -72,6 +72,7 @@ inline std::vector<double> playGame(int level, int game, int& refusals) {
   e.tree.setBudget(treeBudget);
   loadStyleZero(e);
   e.setLevel(level);
+  e.algorithm = static_cast<zedare::Algorithm>(algorithm);
   e.computerColour = 1;
   e.humanColour = -1;
   e.newGame();
@@ -230,6 +231,7 @@ inline int runStops(int count) {
   e.tree.setBudget(treeBudget);
   loadStyleZero(e);
   e.setLevel(6);
+  e.algorithm = static_cast<zedare::Algorithm>(algorithm);
   std::vector<double> searchStops, ponderStops;
   const auto& list = positions();
   const char* middle[] = {"open48", "mid40", "mid32", "ff58-30"};

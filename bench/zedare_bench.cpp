@@ -13,6 +13,12 @@
 //                              other options
 //   zedare_bench --stops 20    twenty stops at level 6: milliseconds from the clear to
 //                              the return of the call
+//   zedare_bench --endgames 20 exact solves of bench/positions with at most 20 empty
+//                              squares: time and value per position, median per count
+//   zedare_bench --algorithm 3 ...   the root search of every case, game and stop (before
+//                              the other options; 2, MTD(f), by default); --quick with 3
+//                              runs the fast search's own quick set (the "fast" line of
+//                              signature.txt)
 //
 // By default the 20-empty position is left out at level 6, where its win/loss/draw solve
 // takes more than seven minutes on the reference machine; --skip none keeps it.
@@ -35,8 +41,11 @@ int main(int argc, char** argv) {
   int firstLevel = 1, lastLevel = 6;
   std::vector<std::string> skipped = {"ff26-20@6"};
   bool skipGiven = false;
+  int endgames = 0;
   for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--quick")) {
+    if (!std::strcmp(argv[i], "--algorithm") && i + 1 < argc) {
+      bench::algorithm = std::atoi(argv[++i]);
+    } else if (!std::strcmp(argv[i], "--quick")) {
       quick = true;
     } else if (!std::strcmp(argv[i], "--levels") && i + 1 < argc) {
       if (std::sscanf(argv[++i], "%d-%d", &firstLevel, &lastLevel) != 2) {
@@ -57,14 +66,18 @@ int main(int argc, char** argv) {
     } else if (!std::strcmp(argv[i], "--stops") && i + 1 < argc) {
       std::filesystem::current_path(ZEDARE_SOURCE_DIR);
       return bench::runStops(std::atoi(argv[++i]));
+    } else if (!std::strcmp(argv[i], "--endgames") && i + 1 < argc) {
+      endgames = std::atoi(argv[++i]);
     } else if (!std::strcmp(argv[i], "--skip") && i + 1 < argc) {
       if (!skipGiven) skipped.clear();
       skipGiven = true;
       if (std::strcmp(argv[i + 1], "none")) skipped.push_back(argv[i + 1]);
       ++i;
     } else {
-      std::fprintf(stderr, "usage: %s [--quick] [--levels A-B] [--skip NAME@LEVEL|none] [--budget MB] | --games A-B | "
-                   "--stops N\n",
+      std::fprintf(stderr,
+                   "usage: %s [--quick] [--levels A-B] [--skip NAME@LEVEL|none] [--budget MB] "
+                   "[--algorithm K] | "
+                   "--games A-B | --stops N\n",
                    argv[0]);
       return 2;
     }
@@ -73,15 +86,17 @@ int main(int argc, char** argv) {
   zedare::Engine model;
   model.loadModel(1, "modele", "parametry9_i15", "wzorce9_i15", 0);
   model.loadModel(2, "modele", "parametry9_i15", "wzorce9_i15", 0);
+  if (endgames > 0) return bench::runEndgames(model, bench::algorithm, endgames);
 
   std::vector<bench::CaseSpec> cases;
   if (quick) {
-    cases = bench::quickCases();
+    cases = bench::algorithm == 3 ? bench::fastQuickCases() : bench::quickCases();
   } else {
-    for (int level = firstLevel; level <= lastLevel; ++level) cases.push_back({level, 2});
+    for (int level = firstLevel; level <= lastLevel; ++level)
+      cases.push_back({level, bench::algorithm});
   }
-  std::printf("%-8s %5s %4s %5s %10s %12s %9s %9s\n", "position", "level", "alg", "move",
-              "value", "nodes", "seconds", "tree MB");
+  std::printf("%-8s %5s %4s %5s %10s %12s %9s %9s\n", "position", "level", "alg", "move", "value",
+              "nodes", "seconds", "tree MB");
   int64_t signature = 0;
   double seconds = 0;
   std::map<int, std::vector<double>> perLevel;
@@ -99,7 +114,7 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
       signature += r.nodes;
       seconds += r.seconds;
-      if (c.algorithm == 2) perLevel[c.level].push_back(r.seconds);
+      if (c.algorithm == bench::algorithm) perLevel[c.level].push_back(r.seconds);
     }
   }
   std::printf("\nsignature: %lld\n", static_cast<long long>(signature));

@@ -76,6 +76,17 @@ const Option kExactFromOption = {
 const Option kComputerOption = {"computer-colour", "C", "1",
                                 "colour of the engine's computer side, -1 or 1"};
 
+// The root search and the time of every move the engine chooses.
+const Option kSearchOptions[] = {
+    {"algorithm", "K", "2", "root search: 0 minimax, 1 alpha-beta, 2 MTD(f), 3 fast"},
+    {"move-time", "MS", "0", "milliseconds per move search, 0 none"},
+};
+
+std::vector<Option> withSearch(std::vector<Option> options) {
+  for (const Option& o : kSearchOptions) options.push_back(o);
+  return options;
+}
+
 std::vector<Option> withModel(std::vector<Option> options, bool level) {
   for (const Option& o : kModelOptions) options.push_back(o);
   if (level) options.push_back(kLevelOption);
@@ -251,6 +262,10 @@ std::unique_ptr<Engine> engineWithModel(const std::map<std::string, std::string>
     std::exit(kExitFailed);
   }
   if (args.count("level")) e->setLevel(static_cast<int>(integerArg(args, "level", 1, 7)));
+  if (args.count("algorithm"))
+    e->algorithm = static_cast<zedare::Algorithm>(integerArg(args, "algorithm", 0, 3));
+  if (args.count("move-time"))
+    e->moveTime = static_cast<int>(integerArg(args, "move-time", 0, 3600000));
   // Training games may solve the end exactly from more empty squares than their level
   // does, so that a game's result is perfect play's from there on.
   if (args.count("exact-from")) {
@@ -304,6 +319,14 @@ int runMatch(const Args& a) {
   const std::string params2 = a.count("params2") ? a.at("params2") : a.at("params");
   const std::string patterns2 = a.count("patterns2") ? a.at("patterns2") : a.at("patterns");
   if (!loadModel(*e, 2, dir2, params2, patterns2, style2)) return kExitFailed;
+  // The second side (weight set 2) searches as the first unless told otherwise.
+  e->matchSidesSet = true;
+  e->matchSides[0] = {e->algorithm, e->moveTime};
+  e->matchSides[1] = e->matchSides[0];
+  if (a.count("algorithm2"))
+    e->matchSides[1].algorithm = static_cast<zedare::Algorithm>(integerArg(a, "algorithm2", 0, 3));
+  if (a.count("move-time2"))
+    e->matchSides[1].moveTime = static_cast<int>(integerArg(a, "move-time2", 0, 3600000));
   const int depth = static_cast<int>(integerArg(a, "depth", 0, 30));
   const int status = e->startMatch(textArg(a, "name"), depth);
   if (status == zedare::kOfflineDone) {
@@ -571,11 +594,13 @@ const std::vector<Command>& commands() {
               {"model-dir2", "DIR", nullptr, "model directory of set 2 (default: --model-dir)",
                true},
               {"params2", "NAME", nullptr, "parameter name of set 2 (default: --params)", true},
-              {"patterns2", "NAME", nullptr, "pattern prefix of set 2 (default: --patterns)",
-               true}},
+              {"patterns2", "NAME", nullptr, "pattern prefix of set 2 (default: --patterns)", true},
+              {"algorithm2", "K", nullptr, "root search of set 2's moves (default: --algorithm)",
+               true},
+              {"move-time2", "MS", nullptr, "move time of set 2 (default: --move-time)", true}},
              true);
          o.push_back(kComputerOption);
-         return o;
+         return withSearch(o);
        }(),
        runMatch},
       {"dump", "position dump: every position of the self-play games of a range",
@@ -595,7 +620,7 @@ const std::vector<Command>& commands() {
                       "finish every game by perfect play (the exact solver, both sides) from E "
                       "empty squares",
                       true});
-         return o;
+         return withSearch(o);
        }(),
        runDump},
       {"book", "opening book: the engine's move against every reply",
@@ -604,23 +629,24 @@ const std::vector<Command>& commands() {
        "plies 1 and 2, then level 6 at plies 3 and 4 and level 5 later) and the opponent\n"
        "tries every legal move (only the first at ply 1). COLOUR -1 makes the \"_c\" books,\n"
        "1 the \"_b\" books. Lines are flushed as they are written.",
-       withModel({{"out", "FILE", nullptr, "book file to write"},
-                  {"max-ply", "P", nullptr, "last ply expanded"},
-                  {"colour", "K", nullptr, "colour whose moves the book holds, -1 or 1"}},
-                 false),
+       withSearch(
+           withModel({{"out", "FILE", nullptr, "book file to write"},
+                      {"max-ply", "P", nullptr, "last ply expanded"},
+                      {"colour", "K", nullptr, "colour whose moves the book holds, -1 or 1"}},
+                     false)),
        runBook},
       {"continuations", "continuation book: the engine's own play from book positions",
        "For each book entry at move number MOVE whose value is at most THRESHOLD, plays the\n"
        "entry's move and goes on with the engine's own choices for both sides, writing a\n"
        "book line for every position of COLOUR up to move LAST, while the value of the\n"
        "computer's moves stays at most THRESHOLD. Played at --level.",
-       withModel({{"in", "FILE", nullptr, "book file to read"},
-                  {"move", "M", nullptr, "move number of the entries to continue"},
-                  {"out", "FILE", nullptr, "continuation book to write"},
-                  {"last-move", "N", nullptr, "last move number written"},
-                  {"colour", "K", nullptr, "colour of the book's positions, -1 or 1"},
-                  {"threshold", "T", nullptr, "largest move value that is continued"}},
-                 true),
+       withSearch(withModel({{"in", "FILE", nullptr, "book file to read"},
+                             {"move", "M", nullptr, "move number of the entries to continue"},
+                             {"out", "FILE", nullptr, "continuation book to write"},
+                             {"last-move", "N", nullptr, "last move number written"},
+                             {"colour", "K", nullptr, "colour of the book's positions, -1 or 1"},
+                             {"threshold", "T", nullptr, "largest move value that is continued"}},
+                            true)),
        runContinuations},
       {"symmetrize",
        "adds the three symmetric images of every book line",
@@ -730,7 +756,8 @@ const std::vector<Command>& commands() {
        {{"in", "FILE", nullptr, "game to read", false, true},
         {"out", "FILE", nullptr, "game file to write", false, true}},
        runTranscript},
-      {"solved-set", "positions of self-play games with their exact values",
+      {"solved-set",
+       "positions of self-play games with their exact values",
        "Takes one position of every game of a position file, with MIN to MAX empty squares\n"
        "(the game number chooses the count, so the games spread over the range) and a move\n"
        "to play, solves it exactly and writes \"value<TAB>position line\", the value being the\n"

@@ -75,6 +75,7 @@ void Engine::newGame() {
   // The heap keeps freed memory for reuse unless asked to return it.
   malloc_trim(0);
 #endif
+  if (fast) fast->clear();
 }
 
 int Engine::playMove(int row, int column, int colourValue) {

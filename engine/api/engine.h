@@ -15,6 +15,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -23,6 +24,7 @@
 #include "eval/context.h"
 #include "matrix/matrix.h"
 #include "records/game_record.h"
+#include "search/fast_search.h"
 #include "search/leaf_cache.h"
 #include "search/node_store.h"
 #include "search/search.h"
@@ -69,6 +71,14 @@ struct Engine : EvalContext {
   // Whether a search ended because memory ran out (it ends as if stopped) is
   // tree.failed(), cleared when the next move search or background thinking starts.
   uint32_t boundEpoch = 0;
+  // The fast search's table and solver, made on its first search (so an engine that
+  // never uses it keeps no more memory) and kept until the engine ends; a new game
+  // forgets what they hold.
+  std::unique_ptr<FastSearch> fast;
+  // Milliseconds a move search may take (ZEDARE_SET_MOVE_TIME), 0 for no limit. The fast
+  // search uses the time to search deeper and solve the end earlier; the others only
+  // stop when it is over.
+  int moveTime = 0;
 
   // Offline operations (self-play, books, training).
   int bookMaxPly = 0;
@@ -83,6 +93,14 @@ struct Engine : EvalContext {
   int matchDepth = 0;
   std::FILE* resultsFile = nullptr;
   GameRecord matchRecord;
+  // The root search and move time of each side of a self-play match: [0] weight set 1
+  // (the human's side), [1] set 2. Each move of a match takes its side's.
+  struct SearchSettings {
+    Algorithm algorithm = Algorithm::Mtdf;
+    int moveTime = 0;
+  };
+  SearchSettings matchSides[2];
+  bool matchSidesSet = false;
   int dumpCounter = 0;
   // Offline only: a dump finishes its games by perfect play (the exact endgame solver,
   // for both sides) from this many empty squares on; 0 never.

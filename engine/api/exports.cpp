@@ -165,6 +165,12 @@ int32_t instruction(Engine& e, uint32_t code, int32_t a, int32_t b) {
     case ZEDARE_LOAD_MODEL:
       e.loadModel(a, "modele", "parametry9_i15", "wzorce9_i15", b);
       return 0;
+    case ZEDARE_SET_MOVE_TIME:
+      if (a < 0) return 0;
+      e.moveTime = a;
+      return 0;
+    case ZEDARE_MOVE_TIME:
+      return e.moveTime;
     case ZEDARE_MOVE_VALUE:
       return moveValue(e, a, b);
     case ZEDARE_EVAL_TERM:

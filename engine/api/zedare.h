@@ -51,7 +51,7 @@ typedef void* ZedareHandle;
 enum ZedareInstCode {
   ZEDARE_SET_HUMAN_COLOUR = 0,     /* a: +1 or -1; the computer takes the other colour */
   ZEDARE_SET_LEVEL = 1,            /* a: 1..7 */
-  ZEDARE_SET_ALGORITHM = 2,        /* a: 0 minimax, 1 alpha-beta, 2 MTD(f) */
+  ZEDARE_SET_ALGORITHM = 2,        /* a: 0 minimax, 1 alpha-beta, 2 MTD(f), 3 fast */
   ZEDARE_HUMAN_COLOUR = 3,
   ZEDARE_COMPUTER_COLOUR = 4,
   ZEDARE_SIDE_TO_MOVE = 5,

@@ -104,6 +104,11 @@ int playMatchGame(Engine& e, const Board& p) {
     e.matchRecord.store(e.gameBoard, e.humanColour);
     writeFeatureRecord(e, e.evaluationsFile, e.gameCounter, e.gameBoard);
     e.evalVariant = q == e.humanColour ? 1 : 2;
+    if (e.matchSidesSet) {
+      const Engine::SearchSettings& side = e.matchSides[q == e.humanColour ? 0 : 1];
+      e.algorithm = side.algorithm;
+      e.moveTime = side.moveTime;
+    }
   });
   e.gameBoard.sideToMove = 0;
   e.matchRecord.store(e.gameBoard, e.humanColour);

@@ -30,6 +30,7 @@
 
 #include "api/engine.h"
 #include "eval/evaluate.h"
+#include "search/fast_search.h"
 
 namespace zedare {
 
@@ -414,6 +415,8 @@ float runRootSearch(Engine& e) {
       return searchAlphaBeta(e, *e.root);
     case Algorithm::Mtdf:
       return searchMtdf(e, *e.root);
+    case Algorithm::Fast:
+      return searchFast(e);
   }
   return 0.0f;
 }

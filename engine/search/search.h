@@ -29,11 +29,13 @@ enum class SearchMode {
 };
 
 // The root search (Engine::algorithm; ZEDARE_SET_ALGORITHM sets it by these values). An
-// engine may hold a value outside the three: then it searches nothing.
-enum class Algorithm { Minimax = 0, AlphaBeta = 1, Mtdf = 2 };
+// engine may hold a value outside the four: then it searches nothing. Fast is the
+// transposition-table search of fast_search.h, which finds the values of the others.
+enum class Algorithm { Minimax = 0, AlphaBeta = 1, Mtdf = 2, Fast = 3 };
 
 constexpr bool isKnownAlgorithm(Algorithm a) {
-  return a == Algorithm::Minimax || a == Algorithm::AlphaBeta || a == Algorithm::Mtdf;
+  return a == Algorithm::Minimax || a == Algorithm::AlphaBeta || a == Algorithm::Mtdf ||
+         a == Algorithm::Fast;
 }
 
 float terminalValue(Engine& engine, Board& board);

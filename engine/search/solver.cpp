@@ -101,7 +101,8 @@ void EndgameSolver::clearTable() {
   std::fill(table_.begin(), table_.end(), Entry{});
 }
 
-int EndgameSolver::finalScore(uint64_t player, uint64_t opponent) const {
+int EndgameSolver::finalScore(uint64_t player, uint64_t opponent) {
+  ++scored_;
   const int mine = std::popcount(player), theirs = std::popcount(opponent);
   if (scoring_ == EndScoring::Engine) {
     if (theirs == 0) return 64;
@@ -166,6 +167,7 @@ int EndgameSolver::shallow(uint64_t player, uint64_t opponent, int alpha, int be
 
 int EndgameSolver::search(uint64_t player, uint64_t opponent, int alpha, int beta, int empties) {
   if (empties <= kShallow) return shallow(player, opponent, alpha, beta, empties, false);
+  if (pollStop()) return 0;
   ++nodes_;
   const uint64_t empty = ~(player | opponent);
   const uint64_t moves = legalSquares(player, opponent, empty);
@@ -209,6 +211,7 @@ int EndgameSolver::search(uint64_t player, uint64_t opponent, int alpha, int bet
       v = -search(c.player, c.opponent, -a - 1, -a, empties - 1);
       if (v > a && v < beta) v = -search(c.player, c.opponent, -beta, -v, empties - 1);
     }
+    if (stopped_) return 0;
     if (v > best) {
       best = v;
       bestSquare = c.square;
@@ -231,7 +234,13 @@ int EndgameSolver::search(uint64_t player, uint64_t opponent, int alpha, int bet
   return best;
 }
 
+int EndgameSolver::searchWindow(uint64_t player, uint64_t opponent, int alpha, int beta) {
+  stopped_ = false;
+  return search(player, opponent, alpha, beta, std::popcount(~(player | opponent)));
+}
+
 EndgameSolver::Result EndgameSolver::solve(uint64_t player, uint64_t opponent) {
+  stopped_ = false;
   const uint64_t empty = ~(player | opponent);
   const int empties = std::popcount(empty);
   const uint64_t moves = legalSquares(player, opponent, empty);

@@ -11,6 +11,7 @@
 #ifndef ZEDARE_SEARCH_SOLVER_H
 #define ZEDARE_SEARCH_SOLVER_H
 
+#include <atomic>
 #include <cstdint>
 #include <vector>
 
@@ -44,8 +45,24 @@ class EndgameSolver {
   // The same for a Board's side to move (a side to move of 0 is scored as finished).
   Result solve(const Board& board);
 
+  // The fail-soft value for the player within the window (alpha, beta): at or below alpha
+  // it is an upper bound, at or above beta a lower bound, in between exact. The player
+  // must have a legal move or be able to pass.
+  int searchWindow(uint64_t player, uint64_t opponent, int alpha, int beta);
+
+  // A stop for the searches: when both flags read 0 the search unwinds at once, its
+  // values mean nothing and stopped() is true until the next search starts; nothing
+  // found after the stop is stored. Null flags (the default) never stop.
+  void setStop(const std::atomic<int>* a, const std::atomic<int>* b) {
+    stopA_ = a;
+    stopB_ = b;
+  }
+  bool stopped() const { return stopped_; }
+
   // Positions visited since construction.
   long long nodes() const { return nodes_; }
+  // Finished positions scored by their discs since construction.
+  long long scored() const { return scored_; }
   // Forgets the table (values stay valid between positions, so this is only needed to
   // bound the work of a measurement).
   void clearTable();
@@ -58,7 +75,13 @@ class EndgameSolver {
     int8_t empties = -1;  // -1: unused
   };
 
-  int finalScore(uint64_t player, uint64_t opponent) const;
+  int finalScore(uint64_t player, uint64_t opponent);
+  bool pollStop() {
+    if (!stopped_ && stopA_ && stopA_->load(std::memory_order_relaxed) == 0 &&
+        stopB_->load(std::memory_order_relaxed) == 0)
+      stopped_ = true;
+    return stopped_;
+  }
   int search(uint64_t player, uint64_t opponent, int alpha, int beta, int empties);
   int shallow(uint64_t player, uint64_t opponent, int alpha, int beta, int empties,
               bool passed);
@@ -68,6 +91,10 @@ class EndgameSolver {
   std::vector<Entry> table_;
   uint64_t mask_;
   long long nodes_ = 0;
+  long long scored_ = 0;
+  const std::atomic<int>* stopA_ = nullptr;
+  const std::atomic<int>* stopB_ = nullptr;
+  bool stopped_ = false;
 };
 
 }  // namespace zedare

@@ -126,7 +126,9 @@ TEST_F(Exports, FreshInstanceAnswers) {
 
 TEST_F(Exports, UnknownCodesAndBadArgumentsChangeNothing) {
   const std::string before = snapshot();
-  EXPECT_EQ(inst(31, 1, 1), 0);
+  EXPECT_EQ(inst(35, 1, 1), 0);
+  EXPECT_EQ(inst(31, -5), 0);  // a negative move time is refused
+  EXPECT_EQ(inst(32), 0);
   EXPECT_EQ(inst(0xFFFFFFFFu, 1, 1), 0);
   EXPECT_EQ(inst(29, 1, 1), 0);
   EXPECT_EQ(p0(5, 1, 1, 1), 0);
@@ -174,6 +176,10 @@ TEST_F(Exports, ColoursLevelAndLastMove) {
   EXPECT_EQ(inst(6), 0);
   inst(2, 1);
   EXPECT_EQ(inst(7), 1);
+  inst(31, 1500);
+  EXPECT_EQ(inst(32), 1500);
+  inst(31, 0);
+  EXPECT_EQ(inst(32), 0);
   inst(23, 3, 4);
   EXPECT_EQ(inst(21), 3);
   EXPECT_EQ(inst(22), 4);

@@ -79,3 +79,65 @@ TEST(SearchStop, ClearingPonderingEndsBackgroundThinking) {
 }
 
 }  // namespace
+
+// The fast search stopped in each of its phases: a middle-game deepening, background
+// thinking, an endgame solve, and a move time running out (the clock's own stop, for
+// MTD(f) too). Each returns, plays (or leaves) a legal move first in the root's list and
+// lets the game go on.
+TEST(SearchStop, TheFastSearchStopsInEveryPhase) {
+  struct Case {
+    const char* what;
+    int empties;   // of the position
+    bool ponder;   // background thinking instead of a move search
+    int moveTime;  // ms; 0: stopped by the flag
+    zedare::Algorithm algorithm;
+  };
+  using zedare::Algorithm;
+  const Case cases[] = {
+      {"middle game", 40, false, 0, Algorithm::Fast},
+      {"background thinking", 36, true, 0, Algorithm::Fast},
+      {"endgame solve", 26, false, 0, Algorithm::Fast},
+      {"move time", 40, false, 150, Algorithm::Fast},
+      {"move time, MTD(f)", 40, false, 150, Algorithm::Mtdf},
+  };
+  std::mt19937 rng(79);
+  for (const Case& c : cases) {
+    Board position;
+    ASSERT_TRUE(support::positionWithEmpties(rng, c.empties, position));
+    Engine e;
+    support::setUpGame(e, position, c.ponder ? -position.sideToMove : position.sideToMove);
+    e.setLevel(7);
+    if (c.empties <= 26) {  // straight to a long exact solve
+      e.depth = 2;
+      e.wldEmpties = e.exactEmpties = 26;
+    }
+    e.algorithm = c.algorithm;
+    e.moveTime = c.moveTime;
+    int played = -1;
+    if (c.ponder) {
+      std::thread worker([&] { TavrinInst(&e, 16, 0, 0); });
+      stopAndMeasure(e, worker, 27, 28);
+    } else if (c.moveTime) {
+      played = TavrinInst(&e, 15, 0, 0);  // ends by the clock alone
+    } else {
+      std::thread worker([&] { played = TavrinInst(&e, 15, 0, 0); });
+      stopAndMeasure(e, worker, 25, 26);
+    }
+    EXPECT_EQ(e.searching.load() + e.pondering.load(), 0) << c.what;
+    if (c.ponder) {
+      const zedare::MoveEntry& first = e.root->moves[0];
+      EXPECT_EQ(first.flag, zedare::MoveFlag::Legal) << c.what;
+      EXPECT_TRUE(position.isLegal(first.row, first.column, position.sideToMove)) << c.what;
+      continue;
+    }
+    EXPECT_EQ(played, 1) << c.what;
+    Board expected = position;
+    ASSERT_EQ(expected.play(e.lastRow, e.lastColumn, position.sideToMove), 1) << c.what;
+    EXPECT_TRUE(expected.sameSquares(e.gameBoard)) << c.what;
+    EXPECT_TRUE(e.root->sameSquares(e.gameBoard)) << c.what;
+    // The next search starts normally.
+    e.moveTime = 0;
+    e.setLevel(1);
+    EXPECT_EQ(TavrinInst(&e, 14, 0, 0), 1) << c.what;
+  }
+}
