@@ -409,7 +409,8 @@ int runFitPatterns(const Args& a) {
   if (!problem.empty()) usageError(problem);
   return finish("fit-patterns",
                 zedare::fitPatternTables(textArg(a, "positions"), textArg(a, "finals"),
-                                         textArg(a, "out"), textArg(a, "params-out"), o));
+                                         textArg(a, "out"), textArg(a, "params-out"), o,
+                                         a.count("errors") ? textArg(a, "errors") : nullptr));
 }
 
 int runSmooth(const Args& a) {
@@ -725,6 +726,7 @@ const std::vector<Command>& commands() {
         {"finals", "FILE", nullptr, "its final positions (finals)"},
         {"out", "PREFIX", nullptr, "prefix of the eight pattern files"},
         {"params-out", "FILE", nullptr, "parameter file to write (18 x 64 weights)"},
+        {"errors", "FILE", nullptr, "file for the last weight fit's 1 x 64 error vector", true},
         {"alternations", "N", "4", "table solves, each followed by a weight fit (0: the means)"},
         {"ridge", "R", "10", "each value pulled towards 0 as by R more occurrences"},
         {"weighted-first", "D", "40", "first disc count of the weighted positions"},

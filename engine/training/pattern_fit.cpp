@@ -353,9 +353,9 @@ double modelError(const matrix& weights, const JointData& d) {
   return d.sampleRow.empty() ? 0.0 : std::sqrt(sum / static_cast<double>(d.sampleRow.size()));
 }
 
-int fitWeights(const JointData& d, const PatternFitOptions& o, const char* source,
-               matrix& weights) {
-  matrix fitted, errors;
+int fitWeights(const JointData& d, const PatternFitOptions& o, const char* source, matrix& weights,
+               matrix& errors) {
+  matrix fitted;
   if (const int status = fitWeightMatrix(d.rows, true, true, false, fitted, errors, source))
     return status;
   // Smoothed as the fitted file would be read back, and kept as the smoothed file holds it.
@@ -368,7 +368,8 @@ int fitWeights(const JointData& d, const PatternFitOptions& o, const char* sourc
 }  // namespace
 
 int fitPatternTables(const char* positionFile, const char* finalFile, const char* patternPrefix,
-                     const char* parameterFile, const PatternFitOptions& options) {
+                     const char* parameterFile, const PatternFitOptions& options,
+                     const char* errorFile) {
   const std::string problem = checkPatternFitOptions(options);
   if (!problem.empty()) {
     std::fprintf(stderr, "fit-patterns: %s\n", problem.c_str());
@@ -380,6 +381,7 @@ int fitPatternTables(const char* positionFile, const char* finalFile, const char
     if (!writableOutput(paths[t])) return kOfflineCannotOpen;
   }
   if (!writableOutput(parameterFile)) return kOfflineCannotOpen;
+  if (errorFile && !writableOutput(errorFile)) return kOfflineCannotOpen;
 
   EvalContext context;
   const int computer = context.computerColour;
@@ -419,8 +421,8 @@ int fitPatternTables(const char* positionFile, const char* finalFile, const char
   d.samples.target.assign(d.sampleRow.size(), 0.0);
   computeRows(context, d);
   d.rows.indexStages();
-  matrix weights;
-  if ((status = fitWeights(d, options, positionFile, weights))) return status;
+  matrix weights, errors;
+  if ((status = fitWeights(d, options, positionFile, weights, errors))) return status;
   std::fprintf(stderr, "fit-patterns: %zu positions; the means and their weights: RMS %.4f discs\n",
                d.sampleRow.size(), modelError(weights, d));
 
@@ -449,7 +451,7 @@ int fitPatternTables(const char* positionFile, const char* finalFile, const char
     }
     computeRows(context, d);
     const double before = modelError(weights, d);
-    if ((status = fitWeights(d, options, positionFile, weights))) return status;
+    if ((status = fitWeights(d, options, positionFile, weights, errors))) return status;
     std::fprintf(stderr,
                  "fit-patterns: alternation %d/%d: %d values, %d solver iterations (residual "
                  "%.2g); RMS %.4f discs with the old weights, %.4f refitted\n",
@@ -459,6 +461,7 @@ int fitPatternTables(const char* positionFile, const char* finalFile, const char
 
   for (int t = 0; t < pattern::Count; ++t) context.patterns1[t].writetxt(paths[t].c_str(), Comma);
   weights.writetxt(parameterFile, Comma);
+  if (errorFile) errors.writetxt(errorFile, Comma);
   return kOfflineDone;
 }
 

@@ -68,9 +68,11 @@ int fitLineTables(const LineSamples& samples, const matrix& weights, int compute
 
 // The whole operation on files: pattern statistics of the positions (for the corner tables,
 // the counts and the starting values), the weight fit on them, then the alternation; writes
-// the eight pattern files PREFIX_A1.dat .. PREFIX_PRZ.dat and the parameter file.
+// the eight pattern files PREFIX_A1.dat .. PREFIX_PRZ.dat and the parameter file, and with
+// an errorFile (may be null) the last weight fit's RMS error per stage (1 x 64, as fit's).
 int fitPatternTables(const char* positionFile, const char* finalFile, const char* patternPrefix,
-                     const char* parameterFile, const PatternFitOptions& options);
+                     const char* parameterFile, const PatternFitOptions& options,
+                     const char* errorFile = nullptr);
 
 }  // namespace zedare
 
