@@ -28,6 +28,15 @@ score() {
   if [ -e "$f" ]; then awk '{ printf "%s%% of %s games", $1, $2 }' "$f"; else echo "not played"; fi
 }
 
+# The generations copied into the work folder instead of made (a run that started from a
+# shipped model): a sentence for the introduction, or nothing.
+seeded_note() {
+  local g list=""
+  for g in $(seq 1 "$gens"); do [ -e "$work/gen$g/seeded" ] && list="$list $g"; done
+  [ -n "$list" ] || return 0
+  printf " The recorded run below started from the shipped generation 3: generations%s were\nnot made again (their rows are the figures of the run that made them, which took about 33\nminutes for them), so the time above leaves them out." "$list"
+}
+
 cat <<EOF
 # The shipped model and books
 
@@ -42,7 +51,7 @@ tools/pipeline.sh /work/pipeline-work      # a work folder outside the repositor
 It needs about $(( ($(total) + 59) / 60 )) minutes on two cores (the recorded run below; the longest
 step is $(awk -F'\t' '$1 !~ /^phase / && $2 > m { m = $2; n = $1 } END { printf "%s, %.0f s", n, m }' "$work/times.txt")). Every step writes under
 the work folder and is skipped when its output is there, so a stopped run is resumed by
-running the same command again. A single phase runs with its name as extra argument
+running the same command again.$(seeded_note) A single phase runs with its name as extra argument
 (\`starter\`, \`gen1\` to \`gen4\`, \`styles\`, \`matches\`, \`stats\`, \`books\`, \`install\`);
 \`install\` copies the files here and writes this README. The starter model, the baseline
 of every comparison, is kept in the work folder (\`starter/\`); it is reproduced by

@@ -42,8 +42,8 @@ using LineIndices = std::array<uint16_t, kLinesPerPosition>;
 // The pattern index of each of the fourteen lines, with the board's stored side to move.
 LineIndices lineIndices(const Board& board);
 
-// What one table solve sees: per position its lines, disc count, the part of its response
-// that the line tables are to explain, and the computer's colour.
+// What one table solve sees: per position its lines, its disc count and the part of its
+// response that the line tables are to explain.
 struct LineSamples {
   std::vector<LineIndices> lines;
   std::vector<int8_t> discs;
@@ -58,10 +58,11 @@ struct LineSolve {
 
 // Least squares of the samples' targets on the line tables' terms for the weights given
 // (18 x 64, rows 16, 17, 18, 10 for SC1, SC2, SC3, PRZ): each term is the weight times 10
-// times computer times the sum of its lines' values. values[t][index] receives the value of
-// every pattern index with a side to move; indices that no weighted sample holds get 0, the
-// rows of side to move 0 are left as they were. Returns kOfflineNotConverged (reported)
-// when the solver stops short of the tolerance.
+// times computer times the sum of its lines' values. values[t] (19683 entries per table)
+// holds the current values, the solver's starting point, and receives the value of every
+// pattern index with a side to move; indices that no weighted sample holds get 0, those of
+// side to move 0 are left as they were. Returns kOfflineNotConverged (reported) when the
+// solver stops short of the tolerance; values are then left as they were.
 int fitLineTables(const LineSamples& samples, const matrix& weights, int computer,
                   const PatternFitOptions& options,
                   std::array<std::vector<double>, kLineTables>& values, LineSolve& solve);
