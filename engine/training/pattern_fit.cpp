@@ -391,6 +391,11 @@ int fitPatternTables(const char* positionFile, const char* finalFile, const char
   int mismatched = 0;
   int status = forEachPairedPosition(
       positionFile, finalFile, mismatched, [&](int game, const Board& p, const Board& f) {
+        if (p.discCount < 4) {
+          std::fprintf(stderr, "%s: game %d: a position with %d discs (the fit takes 4 to 64)\n",
+                       positionFile, game, p.discCount);
+          return kOfflineBadInput;
+        }
         countPatternPosition(tables, p, f);
         if (p.sideToMove != 0) {
           d.sampleRow.push_back(static_cast<int>(d.boards.size()));
