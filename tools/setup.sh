@@ -16,7 +16,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mode="${1:-test}"
-packages=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+packages=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libeigen3-dev
           qt6-base-dev libgl-dev xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
           fonts-liberation2 qt6-translations-l10n)
 # The fuzz targets need clang and its libFuzzer runtime; only that mode installs them.

@@ -33,6 +33,7 @@
 #include "eval/model.h"
 #include "records/transcript.h"
 #include "training/offline.h"
+#include "training/pattern_fit.h"
 
 using zedare::Engine;
 
@@ -414,6 +415,27 @@ int runFit(const Args& a) {
   return finish("fit", status);
 }
 
+int runFitPatterns(const Args& a) {
+  zedare::PatternFitOptions o;
+  o.alternations = static_cast<int>(integerArg(a, "alternations", INT_MIN, INT_MAX));
+  o.ridge = numberArg(a, "ridge");
+  o.weightedFirst = static_cast<int>(integerArg(a, "weighted-first", 0, 64));
+  o.weightedLast = static_cast<int>(integerArg(a, "weighted-last", 0, 64));
+  o.stageWeight = numberArg(a, "stage-weight");
+  o.symmetries = !flagArg(a, "no-symmetries");
+  o.solverIterations = static_cast<int>(integerArg(a, "solver-iterations", INT_MIN, INT_MAX));
+  o.tolerance = numberArg(a, "tolerance");
+  o.smoothFirst = static_cast<int>(integerArg(a, "smooth-first", INT_MIN, INT_MAX));
+  o.smoothLast = static_cast<int>(integerArg(a, "smooth-last", INT_MIN, INT_MAX));
+  o.smoothPoints = static_cast<int>(integerArg(a, "smooth-points", INT_MIN, INT_MAX));
+  const std::string problem = zedare::checkPatternFitOptions(o);
+  if (!problem.empty()) usageError(problem);
+  return finish("fit-patterns",
+                zedare::fitPatternTables(textArg(a, "positions"), textArg(a, "finals"),
+                                         textArg(a, "out"), textArg(a, "params-out"), o,
+                                         a.count("errors") ? textArg(a, "errors") : nullptr));
+}
+
 int runSmooth(const Args& a) {
   Engine e;
   const int status =
@@ -715,6 +737,35 @@ const std::vector<Command>& commands() {
          "fit column 13 too (rows from feature-rows --side-to-move)"},
         {"errors", "FILE", "err.txt", "file for the 1 x 64 error vector"}},
        runFit},
+      {"fit-patterns",
+       "fits the line pattern tables together with the weights",
+       "Makes the pattern statistics of the positions (as pattern-stats) and the weights\n"
+       "for their features (as feature-rows --side-to-move, fit --all-columns\n"
+       "--side-to-move and smooth), then alternates: the values of the tables SC1, SC2,\n"
+       "SC3 and PRZ are fitted together, for the current weights, by least squares of the\n"
+       "evaluation against the games' final disc differences (one sparse problem,\n"
+       "conjugate gradients), and the weights are fitted and smoothed again for the new\n"
+       "tables. The corner tables keep the means. Writes the eight pattern files\n"
+       "PREFIX_A1.dat .. PREFIX_PRZ.dat (count, count x value, value) and the weights to\n"
+       "--params-out. Both input files must list the games in the same order.",
+       {{"positions", "FILE", nullptr, "position file (a dump)"},
+        {"finals", "FILE", nullptr, "its final positions (finals)"},
+        {"out", "PREFIX", nullptr, "prefix of the eight pattern files"},
+        {"params-out", "FILE", nullptr, "parameter file to write (18 x 64 weights)"},
+        {"errors", "FILE", nullptr, "file for the last weight fit's 1 x 64 error vector", true},
+        {"alternations", "N", "4", "table solves, each followed by a weight fit (0: the means)"},
+        {"ridge", "R", "10", "each value pulled towards 0 as by R more occurrences"},
+        {"weighted-first", "D", "40", "first disc count of the weighted positions"},
+        {"weighted-last", "D", "52", "last disc count of the weighted positions"},
+        {"stage-weight", "W", "2", "weight of those positions in the table solve"},
+        {"no-symmetries", nullptr, nullptr,
+         "a value per pattern index, not tied to its reversed and inverted lines"},
+        {"solver-iterations", "N", "1000", "conjugate-gradient iterations of a solve, at most"},
+        {"tolerance", "T", "1e-6", "relative residual at which a solve stops"},
+        {"smooth-first", "F", "5", "first column smoothed"},
+        {"smooth-last", "L", "64", "last column smoothed"},
+        {"smooth-points", "P", "5", "smoothing window, odd"}},
+       runFitPatterns},
       {"smooth",
        "smooths each weight row along the disc count",
        "Replaces each run of non-zero weights between columns FIRST and LAST of every row\n"

@@ -39,6 +39,8 @@ const char* offlineStatusText(int status) {
       return "an output file could not be written";
     case kOfflineInterrupted:
       return "interrupted";
+    case kOfflineNotConverged:
+      return "the solver did not converge";
     default:
       return "unknown status";
   }

@@ -20,12 +20,13 @@ struct Engine;
 
 enum OfflineStatus : int {
   kOfflineDone = 0,
-  kOfflineCannotOpen = 1,   // an input or output file could not be opened
-  kOfflineBadInput = 2,     // a malformed input line (or a book move that is not legal)
-  kOfflineBadArgument = 3,  // an argument outside what the operation accepts
-  kOfflineTooLarge = 4,     // more rows than the operation can hold
-  kOfflineWriteFailed = 5,  // an output file could not be written completely
-  kOfflineInterrupted = 6,  // a stop was requested; the output is a valid prefix
+  kOfflineCannotOpen = 1,    // an input or output file could not be opened
+  kOfflineBadInput = 2,      // a malformed input line (or a book move that is not legal)
+  kOfflineBadArgument = 3,   // an argument outside what the operation accepts
+  kOfflineTooLarge = 4,      // more rows than the operation can hold
+  kOfflineWriteFailed = 5,   // an output file could not be written completely
+  kOfflineInterrupted = 6,   // a stop was requested; the output is a valid prefix
+  kOfflineNotConverged = 7,  // an iterative solver stopped short of its tolerance
 };
 
 // A short English name of a status, for messages.

@@ -24,12 +24,10 @@
 // (the disc count fixes the side to move but for passes), so it acts as the stage's
 // intercept, which the rules, made for features, would drop.
 // The coefficients of stage s form column s of the weight matrix (rows 1..18).
-#include <sys/stat.h>
-#include <unistd.h>
+#include "training/fit.h"
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cmath>
 #include <numeric>
 #include <string>
@@ -51,14 +49,7 @@ constexpr int kMinStageRows = 500;          // fewer rows: the stage is not fitt
 constexpr int kMinNonZero = 200;            // non-zero entries of a candidate column
 constexpr double kMinCorrelation = 0.05;
 constexpr double kCollinear = 0.95;
-constexpr int kStages = 64;
-
-struct FeatureData {
-  std::vector<int32_t> game;
-  std::vector<std::array<int16_t, kFeatureColumns - 1>> columns;  // columns 2..20
-  std::vector<double> response;
-  std::vector<std::vector<int>> stageRows = std::vector<std::vector<int>>(kStages + 1);
-};
+constexpr int kStages = kFitStages;
 
 // Reads the feature-row file with the operation's console messages, and works out the
 // response of every row.
@@ -115,7 +106,7 @@ int readFeatureData(const char* path, FeatureData& d) {
     for (int i = begin; i <= end; ++i) d.response[i] = finalDifference;
     end = begin - 1;
   }
-  for (int i = 0; i < n; ++i) d.stageRows[d.columns[i][0]].push_back(i);
+  d.indexStages();
   return kOfflineDone;
 }
 
@@ -280,40 +271,68 @@ std::vector<double> fitStage(matrix& x, const matrix& y, bool allColumns, int fo
   return coefficients;
 }
 
-// Whether path can be written, found out without leaving a new empty file behind.
-bool writable(const std::string& path) {
-  struct stat s;
-  if (stat(path.c_str(), &s) == 0) {
-    if (access(path.c_str(), W_OK) == 0) return true;
-    errno = EACCES;
-  } else if (std::FILE* f = std::fopen(path.c_str(), "w")) {
-    std::fclose(f);
-    std::remove(path.c_str());
-    return true;
-  }
-  reportCannotOpen(path.c_str(), true);
-  return false;
-}
-
 bool nonZero(double v) {
   return !(v == 0.0);
 }  // a NaN counts as non-zero
 
+// Whether every stage fits in the fit's limits; reports the first that does not.
+bool stagesFit(const FeatureData& d, const char* source) {
+  for (int s = 4; s <= kStages; ++s) {
+    const long long n = static_cast<long long>(d.stageRows[s].size());
+    if (n > kMaxStageRows) {
+      std::fprintf(stderr, "%s: %lld rows with %d discs, more than the %lld one stage holds\n",
+                   source, n, s, kMaxStageRows);
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
+
+void FeatureData::indexStages() {
+  for (auto& rows : stageRows) rows.clear();
+  for (size_t i = 0; i < game.size(); ++i) stageRows[columns[i][0]].push_back(static_cast<int>(i));
+}
+
+int fitWeightMatrix(const FeatureData& d, bool allColumns, bool sideToMove, bool consoleMessages,
+                    matrix& weights, matrix& errors, const char* source) {
+  if (!stagesFit(d, source)) return kOfflineTooLarge;
+  const int forced = sideToMove ? rowOf(WeightRow::SideToMove) : 0;
+  matrix coefficients = zeros(kFeatureColumns, kStages);
+  errors = zeros(1, kStages);
+  int firstFitted = 0;
+  matrix x, y;
+  for (int s = 4; s <= kStages; ++s) {
+    if (offlineStopRequested()) return kOfflineInterrupted;
+    if (consoleMessages) {
+      std::printf("\n pola zajete= %i", s);
+      std::fflush(stdout);
+      reportOfflineProgress("stages", s - 3, kStages - 3, static_cast<long long>(d.game.size()));
+    }
+    if (static_cast<int>(d.stageRows[s].size()) < kMinStageRows) continue;
+    stageData(d, s, x, y);
+    double error = 0.0;
+    const std::vector<double> c = fitStage(x, y, allColumns, forced, error);
+    for (int k = 1; k <= kFeatureColumns; ++k) coefficients(k, s) = c[k];
+    errors(1, s) = error;
+    if (!firstFitted) firstFitted = s;
+  }
+
+  weights = matrix(kWeightRows, kStages);
+  copy(coefficients, 1, 1, kWeightRows, kStages, weights, 1, 1);
+  // The stages before the first one with enough data take its weights.
+  for (int s = 5; s < firstFitted; ++s)
+    copy(weights, 1, firstFitted, kWeightRows, 1, weights, 1, s);
+  return kOfflineDone;
+}
 
 int Engine::fitWeights(const char* rowFile, const char* outputName, int allColumns,
                        const char* errorFile, int sideToMove) {
   const std::string weightPath = std::string(outputName) + ".dat";
   FeatureData d;
   if (const int status = readFeatureData(rowFile, d)) return status;
-  for (int s = 4; s <= kStages; ++s) {
-    const long long n = static_cast<long long>(d.stageRows[s].size());
-    if (n > kMaxStageRows) {
-      std::fprintf(stderr, "%s: %lld rows with %d discs, more than the %lld one stage holds\n",
-                   rowFile, n, s, kMaxStageRows);
-      return kOfflineTooLarge;
-    }
-  }
+  if (!stagesFit(d, rowFile)) return kOfflineTooLarge;
   const int forced = sideToMove ? rowOf(WeightRow::SideToMove) : 0;
   if (forced && std::none_of(d.columns.begin(), d.columns.end(),
                              [forced](const auto& row) { return row[forced - 2] != 0; })) {
@@ -323,52 +342,18 @@ int Engine::fitWeights(const char* rowFile, const char* outputName, int allColum
                  rowFile, forced);
     return kOfflineBadInput;
   }
-  if (!writable(weightPath) || !writable(errorFile)) return kOfflineCannotOpen;
-
-  matrix coefficients = zeros(kFeatureColumns, kStages);
-  matrix errors = zeros(1, kStages);
-  int firstFitted = 0;
-  matrix x, y;
-  for (int s = 4; s <= kStages; ++s) {
-    if (offlineStopRequested()) return kOfflineInterrupted;
-    std::printf("\n pola zajete= %i", s);
-    std::fflush(stdout);
-    reportOfflineProgress("stages", s - 3, kStages - 3, static_cast<long long>(d.game.size()));
-    if (static_cast<int>(d.stageRows[s].size()) < kMinStageRows) continue;
-    stageData(d, s, x, y);
-    double error = 0.0;
-    const std::vector<double> c = fitStage(x, y, allColumns != 0, forced, error);
-    for (int k = 1; k <= kFeatureColumns; ++k) coefficients(k, s) = c[k];
-    errors(1, s) = error;
-    if (!firstFitted) firstFitted = s;
+  if (!writableOutput(weightPath) || !writableOutput(errorFile)) return kOfflineCannotOpen;
+  matrix weights, errors;
+  if (const int status =
+          fitWeightMatrix(d, allColumns != 0, sideToMove != 0, true, weights, errors, rowFile)) {
+    return status;
   }
-
-  matrix weights(kWeightRows, kStages);
-  copy(coefficients, 1, 1, kWeightRows, kStages, weights, 1, 1);
-  // The stages before the first one with enough data take its weights.
-  for (int s = 5; s < firstFitted; ++s) copy(weights, 1, firstFitted, kWeightRows, 1, weights, 1, s);
   weights.writetxt(weightPath.c_str(), Comma);
   errors.writetxt(errorFile, Comma);
   return kOfflineDone;
 }
 
-int Engine::smoothWeights(const char* input, int first, int last, int points, const char* output) {
-  if (points < 1 || points % 2 == 0) {
-    std::fprintf(stderr, "smooth: the number of points must be odd and positive (%d)\n", points);
-    return kOfflineBadArgument;
-  }
-  {
-    InputFile in;
-    if (!in.open(input)) return kOfflineCannotOpen;
-  }
-  matrix m;
-  m.readtxt(input);
-  if (first < 1 || last > m.cols() || first > last) {
-    std::fprintf(stderr, "smooth: columns %d to %d are not within the %d columns of %s\n", first,
-                 last, m.cols(), input);
-    return kOfflineBadArgument;
-  }
-  if (!writable(output)) return kOfflineCannotOpen;
+matrix smoothWeightMatrix(const matrix& m, int first, int last, int points) {
   matrix w = m;
   for (int r = 1; r <= m.rows(); ++r) {
     if (r == rowOf(WeightRow::RegionParity)) continue;  // left as fitted
@@ -401,7 +386,27 @@ int Engine::smoothWeights(const char* input, int first, int last, int points, co
       j = b + 1;
     }
   }
-  w.writetxt(output, Comma);
+  return w;
+}
+
+int Engine::smoothWeights(const char* input, int first, int last, int points, const char* output) {
+  if (points < 1 || points % 2 == 0) {
+    std::fprintf(stderr, "smooth: the number of points must be odd and positive (%d)\n", points);
+    return kOfflineBadArgument;
+  }
+  {
+    InputFile in;
+    if (!in.open(input)) return kOfflineCannotOpen;
+  }
+  matrix m;
+  m.readtxt(input);
+  if (first < 1 || last > m.cols() || first > last) {
+    std::fprintf(stderr, "smooth: columns %d to %d are not within the %d columns of %s\n", first,
+                 last, m.cols(), input);
+    return kOfflineBadArgument;
+  }
+  if (!writableOutput(output)) return kOfflineCannotOpen;
+  smoothWeightMatrix(m, first, last, points).writetxt(output, Comma);
   return kOfflineDone;
 }
 
@@ -412,7 +417,7 @@ int Engine::featureReport(const char* rowFile, const char* directory) {
   const std::string names[3] = {prefix + "korelacje.txt", prefix + "parametry0.txt",
                                 prefix + "wypelnienie.txt"};
   for (const std::string& name : names)
-    if (!writable(name)) return kOfflineCannotOpen;
+    if (!writableOutput(name)) return kOfflineCannotOpen;
   matrix correlations = zeros(kFeatureColumns, kStages);
   matrix slopes = zeros(kFeatureColumns, kStages);
   matrix filled = zeros(kFeatureColumns, kStages);

@@ -3,6 +3,7 @@
 #include "training/offline.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -77,6 +78,20 @@ bool InputFile::open(const char* path, bool report) {
   stream_ = std::fopen(path, "r");
   if (!stream_ && report) reportCannotOpen(path, false);
   return stream_ != nullptr;
+}
+
+bool writableOutput(const std::string& path) {
+  struct stat s;
+  if (stat(path.c_str(), &s) == 0) {
+    if (access(path.c_str(), W_OK) == 0) return true;
+    errno = EACCES;
+  } else if (std::FILE* f = std::fopen(path.c_str(), "w")) {
+    std::fclose(f);
+    std::remove(path.c_str());
+    return true;
+  }
+  reportCannotOpen(path.c_str(), true);
+  return false;
 }
 
 long long fileSize(std::FILE* stream) {

@@ -8,9 +8,10 @@
 #ifndef ZEDARE_TRAINING_OFFLINE_H
 #define ZEDARE_TRAINING_OFFLINE_H
 
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "records/offline_run.h"
@@ -20,6 +21,7 @@ namespace zedare {
 
 struct Board;
 struct Engine;
+class matrix;
 
 // ---- line reading ----
 // Reads a text file line by line, with the line number and the bytes consumed.
@@ -87,6 +89,10 @@ class InputFile : public OfflineFile {
   bool open(const char* path, bool report = true);
 };
 
+// Whether path can be written, found out without leaving a new empty file behind; a path
+// that cannot is reported.
+bool writableOutput(const std::string& path);
+
 // Size of a file in bytes, 0 when it cannot be determined.
 long long fileSize(std::FILE* stream);
 
@@ -116,6 +122,23 @@ struct EvalErrors {
   double slope = 0, intercept = 0;
 };
 int evaluationErrors(Engine& engine, const char* set, EvalErrors& result);
+
+// ---- pattern statistics in memory ----
+// The eight tables (A1 .. PRZ) as zero matrices of counts, sums of outcomes and means.
+void resetPatternTables(matrix* tables);
+// Counts position p with its game's final position f under the eight symmetries, each
+// also with the colours inverted (see patterns.cpp).
+void countPatternPosition(matrix* tables, const Board& p, const Board& f);
+// Column 3 := column 2 / column 1 where column 1 > 0, else 0.
+void finishPatternMeans(matrix* tables);
+
+// Walks a position file and its final-position file in step: for every final position,
+// the position lines up to and including the game's own final line (both files list the
+// games in the same order). `each` (game, position, final position) returns 0 to go on
+// or a status to stop with. mismatched counts the positions whose game number differs
+// from their final position's (they are still paired with it).
+int forEachPairedPosition(const char* positionFile, const char* finalFile, int& mismatched,
+                          const std::function<int(int, const Board&, const Board&)>& each);
 
 // ---- line formats ----
 // The board text form is read by Board::parseText (strict here), the book line by

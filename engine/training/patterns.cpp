@@ -16,6 +16,7 @@
 // counted under all eight symmetries of the board, each also with the colours (and the
 // side to move) inverted, so every corner, edge and diagonal reaches the fixed places
 // above from both sides' point of view.
+#include <functional>
 #include <string>
 
 #include "api/engine.h"
@@ -64,7 +65,16 @@ struct Images {
   Board p, f, pInverted, fInverted;
 };
 
-void countPosition(matrix* tables, const Board& p, const Board& f, Images& s) {
+}  // namespace
+
+void resetPatternTables(matrix* tables) {
+  for (int t = 0; t < pattern::Count; ++t) {
+    tables[t] = zeros(t == pattern::A2 ? 9 : pattern::kRows, 3);
+  }
+}
+
+void countPatternPosition(matrix* tables, const Board& p, const Board& f) {
+  thread_local Images s;
   for (int code = 0; code < 8; ++code) {
     p.copyTransformed(s.p, code);
     f.copyTransformed(s.f, code);
@@ -75,21 +85,25 @@ void countPosition(matrix* tables, const Board& p, const Board& f, Images& s) {
   }
 }
 
-}  // namespace
+void finishPatternMeans(matrix* tables) {
+  for (int t = 0; t < pattern::Count; ++t) {
+    matrix& table = tables[t];
+    for (int i = 1; i <= table.rows(); ++i) {
+      double* row = table.rowData(i);
+      row[2] = row[0] > 0 ? row[1] / row[0] : 0.0;
+    }
+  }
+}
 
-int Engine::patternStatistics(const char* positionFile, const char* finalFile) {
+int forEachPairedPosition(const char* positionFile, const char* finalFile, int& mismatched,
+                          const std::function<int(int, const Board&, const Board&)>& each) {
   InputFile positionsIn, finalsIn;
   if (!positionsIn.open(positionFile) || !finalsIn.open(finalFile)) return kOfflineCannotOpen;
-  for (int t = 0; t < pattern::Count; ++t) {
-    patterns1[t] = zeros(t == pattern::A2 ? 9 : pattern::kRows, 3);
-  }
-  gameCounter = 0;
-
+  mismatched = 0;
   const long long size = fileSize(positionsIn.get());
   LineReader finals(finalsIn.get(), finalFile);
   LineReader positions(positionsIn.get(), positionFile);
   Board f, p;
-  Images images;
   std::string why;
   long long counted = 0;
   bool positionsLeft = true;
@@ -118,9 +132,9 @@ int Engine::patternStatistics(const char* positionFile, const char* finalFile) {
         return kOfflineBadInput;
       }
       // Both files must list the games in the same order; a position of another game
-      // is still counted with this final position, and the pairs are counted here.
-      if (game != finalGame) ++gameCounter;
-      countPosition(patterns1, p, f, images);
+      // is still paired with this final position, and the pairs are counted here.
+      if (game != finalGame) ++mismatched;
+      if (const int status = each(game, p, f)) return status;
       ++counted;
       reportOfflineProgress("bytes", positions.bytesRead(), size, counted);
       if (p.sideToMove == 0) break;
@@ -131,14 +145,18 @@ int Engine::patternStatistics(const char* positionFile, const char* finalFile) {
     std::fprintf(stderr, "%s:%ld: positions after the last final position of %s are not counted\n",
                  positionFile, positions.lineNumber(), finalFile);
   }
-  for (int t = 0; t < pattern::Count; ++t) {
-    matrix& table = patterns1[t];
-    for (int i = 1; i <= table.rows(); ++i) {
-      double* row = table.rowData(i);
-      row[2] = row[0] > 0 ? row[1] / row[0] : 0.0;
-    }
-  }
   return kOfflineDone;
+}
+
+int Engine::patternStatistics(const char* positionFile, const char* finalFile) {
+  resetPatternTables(patterns1);
+  const int status = forEachPairedPosition(positionFile, finalFile, gameCounter,
+                                           [this](int, const Board& p, const Board& f) {
+                                             countPatternPosition(patterns1, p, f);
+                                             return kOfflineDone;
+                                           });
+  if (status == kOfflineDone) finishPatternMeans(patterns1);
+  return status;
 }
 
 int Engine::savePatterns(const char* prefix) {

@@ -27,30 +27,46 @@ matrix style(int n) {
 }
 
 // Every position is counted once per table under each of the 16 symmetry and colouring
-// pairs, so all eight tables hold the same total count, a multiple of 16; the value
-// column is the mean outcome, bounded by the number of squares the pattern governs.
+// pairs, so all eight tables hold the same total count, a multiple of 16, and the value
+// column is the sum over the count. The corner tables' values are mean outcomes, bounded
+// by one corner; the line tables' values are fitted together with the weights, so they
+// are not means, but like any value of theirs they are the same for a line read
+// backwards and negated with the colours and the side to move inverted.
 TEST(ShippedModel, PatternTablesAreConsistentStatisticsOfOnePositionSet) {
-  // Largest |outcome| per table: one corner, or the sum over the governed squares.
-  const double bound[zedare::pattern::Count] = {1, 1, 1, 1, 6, 4, 2, 6};
   double firstTotal = -1;
   for (int t = 0; t < zedare::pattern::Count; ++t) {
     SCOPED_TRACE(t);
     const matrix m = readModelFile(zedare::patternPath("modele", "wzorce9_i15", t));
     ASSERT_EQ(m.cols(), 3);
     ASSERT_EQ(m.rows(), t == zedare::pattern::A2 ? 9 : 19683);
+    const bool line = t >= zedare::pattern::SC1;
     double total = 0;
-    int wrongMean = 0, outOfBound = 0, negativeCount = 0;
+    int wrongMean = 0, outOfBound = 0, negativeCount = 0, asymmetric = 0;
     for (int r = 1; r <= m.rows(); ++r) {
       const double count = m(r, 1), sum = m(r, 2), mean = m(r, 3);
       total += count;
       negativeCount += count < 0;
       const double expected = count > 0 ? sum / count : 0;
       wrongMean += std::fabs(mean - expected) > 1e-6 * (1 + std::fabs(expected));
-      outOfBound += std::fabs(mean) > bound[t] + 1e-9;
+      if (!line) {
+        outOfBound += std::fabs(mean) > 1 + 1e-9;
+        continue;
+      }
+      const int index = r - 1, squares = index % 6561, side = index / 6561;
+      if (side == 1 || count == 0) continue;
+      int reversed = 0, inverted = 0;
+      for (int i = 0, place = 1; i < 8; ++i, place *= 3) {
+        reversed = reversed * 3 + squares / place % 3;
+        inverted += (2 - squares / place % 3) * place;
+      }
+      const double tolerance = 1e-8 * (1 + std::fabs(mean));
+      asymmetric += std::fabs(m(side * 6561 + reversed + 1, 3) - mean) > tolerance;
+      asymmetric += std::fabs(m((2 - side) * 6561 + inverted + 1, 3) + mean) > tolerance;
     }
     EXPECT_EQ(negativeCount, 0);
     EXPECT_EQ(wrongMean, 0);
     EXPECT_EQ(outOfBound, 0);
+    EXPECT_EQ(asymmetric, 0);
     EXPECT_GT(total, 0) << "an empty table: not a trained model";
     EXPECT_EQ(std::fmod(total, 16.0), 0.0);
     if (firstTotal < 0) firstTotal = total;
