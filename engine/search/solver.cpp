@@ -186,6 +186,10 @@ int EndgameSolver::search(uint64_t player, uint64_t opponent, int alpha, int bet
     upper = t.upper;
     alpha = std::max(alpha, lower);
     beta = std::min(beta, upper);
+    // Both bounds inside the window meet: the value is known. Searching on with an empty
+    // window would return a value that is at once at alpha and at beta, and the store
+    // below would record a fail-high bound as an upper one.
+    if (alpha >= beta) return alpha;
     first = t.move;
   }
 

@@ -84,4 +84,26 @@ TEST(EndgameSolver, AgreesWithTheIndependentSolver) {
   EXPECT_GE(endedEarly, 3);
 }
 
+// A solver kept from one position to the next, as a game solves move after move: each
+// child of a solved position gets the value a fresh solver finds. The parent's table
+// holds the child's bounds, some exact, which must not be searched on with an empty window.
+TEST(EndgameSolver, AKeptTableGivesTheFreshValues) {
+  std::mt19937 rng(5);
+  EndgameSolver kept(EndScoring::Engine, 16);
+  int children = 0;
+  for (int k = 0; k < 300; ++k) {
+    Board b;
+    if (!support::positionWithEmpties(rng, 9 + k % 5, b)) continue;
+    kept.solve(b);
+    for (int sq = 0; sq < 64; ++sq) {
+      Board child = b;
+      if (!child.play(sq / 8 + 1, sq % 8 + 1, b.sideToMove)) continue;
+      EndgameSolver fresh(EndScoring::Engine, 16);
+      ASSERT_EQ(kept.solve(child).value, fresh.solve(child).value) << child.toLine();
+      ++children;
+    }
+  }
+  EXPECT_GE(children, 1000);
+}
+
 }  // namespace
