@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "board/isa.h"
 #include "play_suite.h"
 #include "search_suite.h"
 
@@ -80,6 +81,7 @@ int main(int argc, char** argv) {
   } else {
     for (int level = firstLevel; level <= lastLevel; ++level) cases.push_back({level, 2});
   }
+  std::printf("kernels: %s\n", zedare::levelName(zedare::chosenLevel()));
   std::printf("%-8s %5s %4s %5s %10s %12s %9s %9s\n", "position", "level", "alg", "move",
               "value", "nodes", "seconds", "tree MB");
   int64_t signature = 0;

@@ -29,9 +29,12 @@
 #endif
 
 #include "api/engine.h"
+#include "board/move_bits.h"
 #include "eval/evaluate.h"
 
 namespace zedare {
+
+ZEDARE_ISA_BEGIN
 
 namespace {
 
@@ -122,7 +125,7 @@ struct ChildMaker {
   void prepare(MoveEntry& m) {
     const int side = b.sideToMove;
     // The flips are found once: they tell whether the move is legal and are then played.
-    const uint64_t flips = b.flipsFor(m.row, m.column, side);
+    const uint64_t flips = legalFlips(squareIndex(m.row, m.column), b.discs(side), b.discs(-side));
     if (!flips) {
       m.flag = MoveFlag::Illegal;
       return;
@@ -216,7 +219,7 @@ float minimaxSide(Engine& e, Board& b, int ply, int& noMove, bool& interrupted) 
   interrupted = expand(
       e, b, ply, true, noMove,
       [&](MoveEntry& m) {
-        const float v = minimaxNode(e, *m.child, ply + 1);
+        const float v = level::minimaxNode(e, *m.child, ply + 1);
         m.value = v;
         if (better<kMax>(v, result)) result = v;
       },
@@ -290,11 +293,11 @@ float nodeValue(Engine& e, Board& b, int ply, MaxFn maxFn, MinFn minFn) {
   b.pass();
   r = humanFirst ? maxFn(noMove, interrupted) : minFn(noMove, interrupted);
   if (!noMove || interrupted) return r;
-  return terminalValue(e, b);
+  return level::terminalValue(e, b);
 }
 
 float alphaBetaNode(Engine& e, Board& b, int ply, float alpha, float beta) {
-  if (ply == e.leafDepth) return leafValue(e, b);
+  if (ply == e.leafDepth) return level::leafValue(e, b);
   return nodeValue(
       e, b, ply,
       [&](int& noMove, bool& interrupted) {
@@ -316,7 +319,7 @@ float memoryNode(Engine& e, Board& b, int ply, float alpha, float beta) {
   if (known(b.upperBound) && b.upperBound < beta) beta = b.upperBound;
   float g;
   if (ply == e.leafDepth) {
-    g = leafValue(e, b);
+    g = level::leafValue(e, b);
   } else {
     g = nodeValue(
         e, b, ply,
@@ -336,6 +339,8 @@ float memoryNode(Engine& e, Board& b, int ply, float alpha, float beta) {
 }
 
 }  // namespace
+
+namespace level {
 
 // ---------------------------------------------------------------------------
 // Scoring
@@ -358,7 +363,7 @@ float leafValue(Engine& e, Board& b) {
     return discValue(e, b);
   if (!known(b.cachedValue) || b.cachedKind != 0) {
     b.cachedValue = e.leafCache.value(
-        b, [&] { return e.evalVariant == 1 ? evaluate1(e, b) : evaluate2(e, b); });
+        b, [&] { return e.evalVariant == 1 ? level::evaluate1(e, b) : level::evaluate2(e, b); });
     b.cachedKind = 0;
     ++e.evalCount;
   }
@@ -366,7 +371,7 @@ float leafValue(Engine& e, Board& b) {
 }
 
 float minimaxNode(Engine& e, Board& b, int ply) {
-  if (ply == e.leafDepth) return leafValue(e, b);
+  if (ply == e.leafDepth) return level::leafValue(e, b);
   return nodeValue(
       e, b, ply,
       [&](int& noMove, bool& interrupted) {
@@ -409,13 +414,23 @@ float runRootSearch(Engine& e) {
     e.searchObserver(e.searchObserverContext, e.searchMode, e.leafDepth, e.keptDepth);
   switch (e.algorithm) {
     case Algorithm::Minimax:
-      return minimaxNode(e, *e.root, 0);
+      return level::minimaxNode(e, *e.root, 0);
     case Algorithm::AlphaBeta:
-      return searchAlphaBeta(e, *e.root);
+      return level::searchAlphaBeta(e, *e.root);
     case Algorithm::Mtdf:
-      return searchMtdf(e, *e.root);
+      return level::searchMtdf(e, *e.root);
   }
   return 0.0f;
 }
+
+}  // namespace level
+
+ZEDARE_ISA_END
+
+// This level's entries, under a name of its own (see searchEntries).
+extern const SearchEntries ZEDARE_ISA_NAME(kSearchEntries);
+const SearchEntries ZEDARE_ISA_NAME(kSearchEntries) = {
+    &level::terminalValue,   &level::leafValue,  &level::minimaxNode,
+    &level::searchAlphaBeta, &level::searchMtdf, &level::runRootSearch};
 
 }  // namespace zedare
