@@ -7,7 +7,7 @@ int main(int argc, char** argv) {
   TavrinApplication application(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Tavrin dla Windows"));
   // Ties the window to the installed desktop entry (and so to its icon).
-  QGuiApplication::setDesktopFileName(QStringLiteral("tavrinwin"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("pl.zedare.TavrinWin"));
   // Without them the file dialogs would speak English in a Polish window; the game
   // works without them all the same.
   installQtTranslations(application);

@@ -21,8 +21,9 @@ packages=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
           fonts-liberation2 qt6-translations-l10n qemu-user)
 # The fuzz targets need clang and its libFuzzer runtime; only that mode installs them.
 if [ "$mode" = fuzz ]; then packages+=(clang libclang-rt-14-dev); fi
-# Making the package needs dpkg-shlibdeps; its AppStream metadata is validated.
-if [ "$mode" = package ]; then packages+=(dpkg-dev appstream); fi
+# Making the package needs dpkg-shlibdeps; its AppStream metadata and desktop entry are
+# validated.
+if [ "$mode" = package ]; then packages+=(dpkg-dev appstream desktop-file-utils); fi
 
 missing=()
 for p in "${packages[@]}"; do
