@@ -12,6 +12,7 @@
 // SW, W, NW, N, NE. That order is part of the search's behaviour (it breaks ties
 // between equal moves), so it is kept exactly.
 #include <bit>
+#include <cassert>
 #include <cstddef>
 #include <cstdlib>
 #include <new>
@@ -129,6 +130,10 @@ void Board::takeListFrom(const Board& parent, int row, int column) {
 int Board::play(int row, int column, int colourValue) {
   const uint64_t flips = flipsAt(*this, row, column, colourValue);
   if (!flips) return 0;
+  // Debug builds: a move keeps a consistent board consistent (squares, count, list, grid).
+#ifndef NDEBUG
+  const bool wasConsistent = checkConsistency().empty();
+#endif
   for (int i = 0; i < moveCount; ++i) {
     // A board being played on owns no subtree worth keeping (a store board's subtree is
     // the store's to take back).
@@ -139,6 +144,7 @@ int Board::play(int row, int column, int colourValue) {
   takeSquaresFrom(*this, row, column, flips, colourValue);
   takeListFrom(*this, row, column);
   refreshGrid();
+  assert(!wasConsistent || checkConsistency().empty());
   return 1;
 }
 
