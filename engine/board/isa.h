@@ -14,8 +14,10 @@
 // inline namespace named after the level, so that the copies of each level keep apart
 // under the linker (an inline function compiled with AVX2 must never stand in for the
 // portable one). Headers of inline kernels do the same. Everything else is compiled once,
-// at the portable level. Code reaches a level's functions through the table of its module
-// (search/levels.h), filled by each level's copy and picked by chosenLevel().
+// at the portable level. Inside a level's files calls stay within the level (level::...);
+// the rest of the engine reaches a level's functions through its tables (EvalEntries,
+// SearchEntries), filled by each level's copy and picked in search/levels.cpp by
+// chosenLevel().
 #ifndef ZEDARE_BOARD_ISA_H
 #define ZEDARE_BOARD_ISA_H
 
@@ -59,6 +61,16 @@ IsaLevel chosenLevel();
 // Whether this build holds a level's code and the processor runs it.
 bool levelRuns(IsaLevel level);
 const char* levelName(IsaLevel level);
+
+// A module's table of entries for `level`, from those of the levels this build holds
+// (nullptr for one it lacks); the portable table for any other level.
+template <class Entries>
+const Entries& levelTable(IsaLevel level, const Entries& portable, const Entries* v2,
+                          const Entries* v3) {
+  if (level == IsaLevel::V3 && v3) return *v3;
+  if (level == IsaLevel::V2 && v2) return *v2;
+  return portable;
+}
 
 }  // namespace zedare
 

@@ -32,6 +32,7 @@ struct EvalEntries {
   float (*evaluate2)(EvalContext&, const Board&);
 };
 // The entries of a level this build holds (levelRuns tells whether it may be called).
+// Defined beside the search's tables, in search/levels.cpp.
 const EvalEntries& evalEntries(IsaLevel level);
 
 }  // namespace zedare

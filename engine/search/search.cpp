@@ -429,8 +429,7 @@ ZEDARE_ISA_END
 
 // This level's entries, under a name of its own (see searchEntries).
 extern const SearchEntries ZEDARE_ISA_NAME(kSearchEntries);
-const SearchEntries ZEDARE_ISA_NAME(kSearchEntries) = {
-    &level::terminalValue,   &level::leafValue,  &level::minimaxNode,
-    &level::searchAlphaBeta, &level::searchMtdf, &level::runRootSearch};
+const SearchEntries ZEDARE_ISA_NAME(kSearchEntries) = {&level::terminalValue, &level::searchAlphaBeta,
+                                                       &level::runRootSearch};
 
 }  // namespace zedare

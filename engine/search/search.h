@@ -37,18 +37,15 @@ constexpr bool isKnownAlgorithm(Algorithm a) {
   return a == Algorithm::Minimax || a == Algorithm::AlphaBeta || a == Algorithm::Mtdf;
 }
 
-// The search is compiled once per instruction level (board/isa.h). These run the chosen
-// level's; level::terminalValue and the others below are the ones of the level the
-// calling code is compiled for.
+// The search is compiled once per instruction level (board/isa.h). These three run the
+// chosen level's. runRootSearch runs the engine's root search (Engine::algorithm) on
+// engine.root and returns its root value; an unknown algorithm does nothing and returns 0.
 float terminalValue(Engine& engine, Board& board);
-float leafValue(Engine& engine, Board& board);
-float minimaxNode(Engine& engine, Board& board, int ply);
 float searchAlphaBeta(Engine& engine, Board& board);
-float searchMtdf(Engine& engine, Board& board);
-// Runs the engine's root search (Engine::algorithm) on engine.root and returns its root
-// value; an unknown algorithm does nothing and returns 0.
 float runRootSearch(Engine& engine);
 
+// The search of the level the calling code is compiled for (the files compiled per level
+// call these).
 ZEDARE_ISA_BEGIN
 namespace level {
 float terminalValue(Engine& engine, Board& board);
@@ -63,10 +60,7 @@ ZEDARE_ISA_END
 // One level's search, for the code that picks or compares levels.
 struct SearchEntries {
   float (*terminalValue)(Engine&, Board&);
-  float (*leafValue)(Engine&, Board&);
-  float (*minimaxNode)(Engine&, Board&, int);
   float (*searchAlphaBeta)(Engine&, Board&);
-  float (*searchMtdf)(Engine&, Board&);
   float (*runRootSearch)(Engine&);
 };
 // The entries of a level this build holds (levelRuns tells whether it may be called).
