@@ -96,7 +96,7 @@ for path in usr/bin/TavrinWin "usr/lib/$libdir/libzedare.so.0" "usr/lib/$libdir/
     "usr/lib/$libdir/cmake/Zedare/ZedareConfig.cmake" \
     usr/share/zedare/modele/parametry9_i15_0.dat usr/share/zedare/otwarcia/otwarcia9_i15_c.dat \
     usr/share/applications/pl.zedare.TavrinWin.desktop usr/share/icons/hicolor/scalable/apps/pl.zedare.TavrinWin.svg \
-    usr/share/metainfo/pl.zedare.TavrinWin.metainfo.xml; do
+    usr/share/metainfo/pl.zedare.TavrinWin.metainfo.xml usr/share/doc/zedare/copyright; do
   grep -qx "\./$path" <<< "$contents" || fail "$deb lacks /$path"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
