@@ -4,7 +4,9 @@
 # define, an out-of-line inline function or template of the engine or of the standard
 # library, is a copy compiled for that level under the same name as the portable code's,
 # and the linker could keep it for both: the portable path would then run instructions
-# the processor may lack.
+# the processor may lack. Two kinds hold no code and are let through: the pointer to the
+# exception personality routine (DW.ref.*) and AddressSanitizer's markers of globals
+# (__odr_asan.*).
 # Arguments: NM, LEVEL (v2, v3), OBJECTS (the level's objects, separated by "|").
 string(REPLACE "|" ";" objects "${OBJECTS}")
 set(faults "")
@@ -19,7 +21,8 @@ foreach(object ${objects})
     if(line STREQUAL "")
       continue()
     endif()
-    if(NOT line MATCHES "zedare::isa_${LEVEL}::" AND NOT line MATCHES "_isa_${LEVEL}$")
+    if(NOT line MATCHES "zedare::isa_${LEVEL}::" AND NOT line MATCHES "_isa_${LEVEL}$" AND
+       NOT line MATCHES " DW\\.ref\\." AND NOT line MATCHES " __odr_asan[._]")
       string(APPEND faults "  ${object}: ${line}\n")
     endif()
   endforeach()
