@@ -52,6 +52,8 @@
 #define ZEDARE_ISA_PASTE(a, b) ZEDARE_ISA_CONCAT(a, b)
 #define ZEDARE_ISA_NAME(name) ZEDARE_ISA_PASTE(name, ZEDARE_ISA_NS)
 
+#include <type_traits>
+
 namespace zedare {
 
 enum class IsaLevel { Portable = 0, V2 = 2, V3 = 3 };
@@ -65,8 +67,9 @@ const char* levelName(IsaLevel level);
 // A module's table of entries for `level`, from those of the levels this build holds
 // (nullptr for one it lacks); the portable table for any other level.
 template <class Entries>
-const Entries& levelTable(IsaLevel level, const Entries& portable, const Entries* v2,
-                          const Entries* v3) {
+const Entries& levelTable(IsaLevel level, const Entries& portable,
+                          std::type_identity_t<const Entries*> v2,
+                          std::type_identity_t<const Entries*> v3) {
   if (level == IsaLevel::V3 && v3) return *v3;
   if (level == IsaLevel::V2 && v2) return *v2;
   return portable;
