@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <cpuid.h>
+#endif
+
 namespace zedare {
 
 namespace {
@@ -30,6 +34,15 @@ bool built(IsaLevel level) {
   return false;
 }
 
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+// LZCNT (CPUID 0x80000001, ECX bit 5), read directly: not every compiler's
+// __builtin_cpu_supports knows it.
+bool hasLzcnt() {
+  unsigned a, b, c, d;
+  return __get_cpuid(0x80000001, &a, &b, &c, &d) && (c & (1u << 5));
+}
+#endif
+
 bool processorRuns(IsaLevel level) {
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
   __builtin_cpu_init();
@@ -37,7 +50,7 @@ bool processorRuns(IsaLevel level) {
   // The processor's AVX2 counts only when the system saves the 256-bit registers, which
   // the compiler's test includes.
   const bool v3 = v2 && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
-                  __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("lzcnt");
+                  __builtin_cpu_supports("bmi2") && hasLzcnt();
   switch (level) {
     case IsaLevel::Portable:
       return true;
