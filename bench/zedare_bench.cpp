@@ -33,6 +33,7 @@
 #include <string>
 #include <vector>
 
+#include "board/isa.h"
 #include "play_suite.h"
 #include "search_suite.h"
 
@@ -95,8 +96,9 @@ int main(int argc, char** argv) {
     for (int level = firstLevel; level <= lastLevel; ++level)
       cases.push_back({level, bench::algorithm});
   }
-  std::printf("%-8s %5s %4s %5s %10s %12s %9s %9s\n", "position", "level", "alg", "move", "value",
-              "nodes", "seconds", "tree MB");
+  std::printf("kernels: %s\n", zedare::levelName(zedare::chosenLevel()));
+  std::printf("%-8s %5s %4s %5s %10s %12s %9s %9s\n", "position", "level", "alg", "move",
+              "value", "nodes", "seconds", "tree MB");
   int64_t signature = 0;
   double seconds = 0;
   std::map<int, std::vector<double>> perLevel;

@@ -227,7 +227,7 @@ class Session {
     if (word == "quit") return false;
     if (word == "nboard") {
       if (!isNumber(rest)) return error("nboard needs the protocol version"), true;
-      say("set myname Zedare");
+      say("set myname Zedare " PROJECT_VERSION);
     } else if (word == "set") {
       set(rest);
     } else if (word == "move") {

@@ -8,7 +8,7 @@
 #   bash tools/package.sh build    only build and check the .deb
 #
 # Needs root (or sudo) to install; the packages it uses (dpkg-dev, appstream, xvfb,
-# xauth, xdotool, imagemagick) are installed by `bash tools/setup.sh package`, which then
+# xauth, x11-utils, xdotool, imagemagick, desktop-file-utils) are installed by `bash tools/setup.sh package`, which then
 # runs this script. The build folder build-deb/ is configured for the prefix /usr.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,7 +27,7 @@ fail() {
 
 # --- Inside the virtual display: the installed game started as the menu starts it. ---
 if [ "$mode" = try-installed ]; then
-  entry=/usr/share/applications/tavrinwin.desktop
+  entry=/usr/share/applications/pl.zedare.TavrinWin.desktop
   command=$(sed -n 's/^Exec=//p' "$entry")
   [ -n "$command" ] || fail "no Exec line in $entry"
   # A menu starts the program by name from the user's home, with no build around it.
@@ -46,6 +46,11 @@ if [ "$mode" = try-installed ]; then
     fail "no window \"$title\" appeared"
   sleep 2
   kill -0 "$app" 2> /dev/null || fail "the game ended by itself"
+  # A launcher ties the window to its entry by the window's X11 class.
+  class=$(xprop -id "$window" WM_CLASS | sed -n 's/^WM_CLASS(STRING) = "[^"]*", "\(.*\)"$/\1/p')
+  wanted=$(sed -n 's/^StartupWMClass=//p' "$entry")
+  [ -n "$class" ] && [ "$class" = "$wanted" ] ||
+    fail "the window's class is \"$class\", the entry's StartupWMClass \"$wanted\""
   if xdotool search --onlyvisible --name "^$error_title\$" > /dev/null 2>&1; then
     fail "the game shows an error box"
   fi
@@ -90,8 +95,8 @@ for path in usr/bin/TavrinWin "usr/lib/$libdir/libzedare.so.0" "usr/lib/$libdir/
     usr/include/zedare.h "usr/lib/$libdir/pkgconfig/zedare.pc" \
     "usr/lib/$libdir/cmake/Zedare/ZedareConfig.cmake" \
     usr/share/zedare/modele/parametry9_i15_0.dat usr/share/zedare/otwarcia/otwarcia9_i15_c.dat \
-    usr/share/applications/tavrinwin.desktop usr/share/icons/hicolor/scalable/apps/tavrinwin.svg \
-    usr/share/metainfo/tavrinwin.metainfo.xml; do
+    usr/share/applications/pl.zedare.TavrinWin.desktop usr/share/icons/hicolor/scalable/apps/pl.zedare.TavrinWin.svg \
+    usr/share/metainfo/pl.zedare.TavrinWin.metainfo.xml usr/share/doc/zedare/copyright; do
   grep -qx "\./$path" <<< "$contents" || fail "$deb lacks /$path"
 done
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -101,10 +106,13 @@ trap 'rm -rf "$unpacked"' EXIT
 dpkg-deb -x "$deb" "$unpacked"
 grep -qx "prefix=/usr" "$unpacked/usr/lib/$libdir/pkgconfig/zedare.pc" ||
   fail "zedare.pc in the package does not name the prefix /usr"
-# The id is the desktop entry's name rather than a reverse domain name: the project has
-# no domain of its own to name it by.
-appstreamcli validate --no-net --override=cid-desktopapp-is-not-rdns=info \
-  "$unpacked/usr/share/metainfo/tavrinwin.metainfo.xml"
+# The metadata and the desktop entry pass their validators with nothing overridden, and
+# the package's version is the metadata's newest release.
+appstreamcli validate --no-net "$unpacked/usr/share/metainfo/pl.zedare.TavrinWin.metainfo.xml"
+desktop-file-validate "$unpacked/usr/share/applications/pl.zedare.TavrinWin.desktop"
+version=$(dpkg-deb -f "$deb" Version)
+grep -q "<release version=\"$version\"" "$unpacked/usr/share/metainfo/pl.zedare.TavrinWin.metainfo.xml" ||
+  fail "the metainfo has no release $version"
 echo "Depends: $depends"
 [ "$mode" = build ] && exit 0
 

@@ -18,11 +18,12 @@ cd "$(dirname "$0")/.."
 mode="${1:-test}"
 packages=(g++ cmake make pkg-config libgtest-dev libgmock-dev libbenchmark-dev libeigen3-dev
           qt6-base-dev libgl-dev xvfb xauth x11-utils xdotool imagemagick fonts-dejavu-core
-          fonts-liberation2 qt6-translations-l10n)
+          fonts-liberation2 qt6-translations-l10n qemu-user)
 # The fuzz targets need clang and its libFuzzer runtime; only that mode installs them.
 if [ "$mode" = fuzz ]; then packages+=(clang libclang-rt-14-dev); fi
-# Making the package needs dpkg-shlibdeps; its AppStream metadata is validated.
-if [ "$mode" = package ]; then packages+=(dpkg-dev appstream); fi
+# Making the package needs dpkg-shlibdeps; its AppStream metadata and desktop entry are
+# validated.
+if [ "$mode" = package ]; then packages+=(dpkg-dev appstream desktop-file-utils); fi
 
 missing=()
 for p in "${packages[@]}"; do
@@ -66,9 +67,10 @@ case "$mode" in
       ctest --test-dir build-tsan --output-on-failure -L threads -j "$jobs"
     ;;
   debug)
-    # Built without the AVX2 kernels, so that their SSE2 and scalar twins pass every test too.
+    # Built with the portable kernels only, so that the SSE2 and scalar twins of the faster
+    # levels' kernels pass every test too.
     build build-debug -DCMAKE_BUILD_TYPE=Debug -DZEDARE_CHECK_TREE=ON -DZEDARE_BUILD_APP=OFF \
-      -DZEDARE_X86_64_V3=OFF
+      -DZEDARE_X86_64_V2=OFF -DZEDARE_X86_64_V3=OFF
     ctest --test-dir build-debug --output-on-failure -j "$jobs"
     ;;
   fuzz)

@@ -6,8 +6,11 @@
 #include <cstdint>
 
 #include "board/board.h"
+#include "board/isa.h"
 
 namespace zedare {
+
+ZEDARE_ISA_BEGIN
 
 constexpr uint64_t kColumn1 = 0x0101010101010101ULL;
 constexpr uint64_t kColumn8 = 0x8080808080808080ULL;
@@ -29,6 +32,8 @@ constexpr uint64_t shift(uint64_t m) {
   if constexpr (dc < 0) m &= ~kColumn8;
   return m;
 }
+
+ZEDARE_ISA_END
 
 }  // namespace zedare
 

@@ -13,7 +13,11 @@
 #include <emmintrin.h>
 #endif
 
+#include "board/isa.h"
+
 namespace zedare {
+
+ZEDARE_ISA_BEGIN
 
 namespace move_bits_detail {
 
@@ -109,6 +113,29 @@ inline uint64_t flipsOf(int sq, uint64_t player, uint64_t opponent) {
   return flips;
 }
 #endif
+
+// Per square, its on-board neighbours.
+struct NeighbourMasks {
+  uint64_t mask[64];
+  constexpr NeighbourMasks() : mask() {
+    for (int sq = 0; sq < 64; ++sq) {
+      for (const auto& d : kDirections) {
+        const int r = sq / 8 + d[0], c = sq % 8 + d[1];
+        if (r >= 0 && r < 8 && c >= 0 && c < 8) mask[sq] |= uint64_t{1} << (r * 8 + c);
+      }
+    }
+  }
+};
+inline constexpr NeighbourMasks kNeighbourMasks;
+
+// The discs a move on square `sq` flips, 0 when the move is not legal there. Most
+// candidates that cannot be played have no opponent disc next to them; the neighbour
+// test rules them out before the eight rays are read.
+inline uint64_t legalFlips(int sq, uint64_t player, uint64_t opponent) {
+  if (((player | opponent) >> sq) & 1) return 0;
+  if (!(kNeighbourMasks.mask[sq] & opponent)) return 0;
+  return flipsOf(sq, player, opponent);
+}
 
 // Both sides' legal squares at once, for the evaluation, which needs both.
 struct LegalPair {
@@ -218,9 +245,13 @@ inline LegalPair legalSquaresPair(uint64_t a, uint64_t b, uint64_t empty) {
 }  // namespace move_bits_detail
 
 using move_bits_detail::flipsOf;
+using move_bits_detail::kNeighbourMasks;
+using move_bits_detail::legalFlips;
 using move_bits_detail::LegalPair;
 using move_bits_detail::legalSquares;
 using move_bits_detail::legalSquaresPair;
+
+ZEDARE_ISA_END
 
 }  // namespace zedare
 

@@ -12,6 +12,7 @@
 // SW, W, NW, N, NE. That order is part of the search's behaviour (it breaks ties
 // between equal moves), so it is kept exactly.
 #include <bit>
+#include <cassert>
 #include <cstddef>
 #include <cstdlib>
 #include <new>
@@ -48,18 +49,12 @@ namespace {
 struct NeighbourTable {
   int8_t square[64][8];
   int8_t count[64];
-  uint64_t mask[64];
-  constexpr NeighbourTable() : square(), count(), mask() {
-    constexpr int8_t around[8][2] = {{0, 1},  {1, 1},   {1, 0},  {1, -1},
-                                     {0, -1}, {-1, -1}, {-1, 0}, {-1, 1}};
+  constexpr NeighbourTable() : square(), count() {
     for (int sq = 0; sq < 64; ++sq) {
       int n = 0;
-      for (const auto& d : around) {
+      for (const auto& d : move_bits_detail::kDirections) {
         const int r = sq / 8 + d[0], c = sq % 8 + d[1];
-        if (r >= 0 && r < 8 && c >= 0 && c < 8) {
-          square[sq][n++] = static_cast<int8_t>(r * 8 + c);
-          mask[sq] |= uint64_t{1} << (r * 8 + c);
-        }
+        if (r >= 0 && r < 8 && c >= 0 && c < 8) square[sq][n++] = static_cast<int8_t>(r * 8 + c);
       }
       count[sq] = static_cast<int8_t>(n);
     }
@@ -69,13 +64,7 @@ constexpr NeighbourTable kNeighbours;
 
 // The discs that (row, column) flips for a colour, 0 when the move is not legal there.
 uint64_t flipsAt(const Board& b, int row, int column, int colourValue) {
-  const int sq = squareIndex(row, column);
-  if (b.occupancy & (uint64_t{1} << sq)) return 0;
-  // Most candidates that cannot be played have no opponent disc next to them; the
-  // neighbour test rules them out before the eight rays are read.
-  const uint64_t opponent = b.discs(-colourValue);
-  if (!(kNeighbours.mask[sq] & opponent)) return 0;
-  return flipsOf(sq, b.discs(colourValue), opponent);
+  return legalFlips(squareIndex(row, column), b.discs(colourValue), b.discs(-colourValue));
 }
 
 }  // namespace
@@ -141,6 +130,10 @@ void Board::takeListFrom(const Board& parent, int row, int column) {
 int Board::play(int row, int column, int colourValue) {
   const uint64_t flips = flipsAt(*this, row, column, colourValue);
   if (!flips) return 0;
+  // Debug builds: a move keeps a consistent board consistent (squares, count, list, grid).
+#ifndef NDEBUG
+  const bool wasConsistent = checkConsistency().empty();
+#endif
   for (int i = 0; i < moveCount; ++i) {
     // A board being played on owns no subtree worth keeping (a store board's subtree is
     // the store's to take back).
@@ -151,14 +144,15 @@ int Board::play(int row, int column, int colourValue) {
   takeSquaresFrom(*this, row, column, flips, colourValue);
   takeListFrom(*this, row, column);
   refreshGrid();
+  assert(!wasConsistent || checkConsistency().empty());
   return 1;
 }
 
 int Board::listSizeAfter(int row, int column) const {
   // The new candidates: empty neighbours that are not candidates yet. The played square
   // leaves the list; counting it still keeps the bound right for any list.
-  const int n =
-      moveCount + std::popcount(kNeighbours.mask[squareIndex(row, column)] & ~(occupancy | colour));
+  const int n = moveCount + std::popcount(kNeighbourMasks.mask[squareIndex(row, column)] &
+                                          ~(occupancy | colour));
   return n > kMaxMoves ? kMaxMoves : n;
 }
 
@@ -184,7 +178,7 @@ void Board::playSquaresFrom(const Board& parent, int row, int column, int colour
                             uint64_t flips) {
   takeSquaresFrom(parent, row, column, flips, colourValue);
   // The new candidate flags are set as play() sets them, so the words are the same.
-  colour |= kNeighbours.mask[squareIndex(row, column)] & ~occupancy;
+  colour |= kNeighbourMasks.mask[squareIndex(row, column)] & ~occupancy;
   moveCount = 0;
   markGridStale();
 }

@@ -27,6 +27,8 @@
 
 namespace zedare {
 
+ZEDARE_ISA_BEGIN
+
 namespace {
 
 constexpr float kFinished = 1000.0f;
@@ -141,6 +143,8 @@ float evaluateWith(EvalContext& e, const Board& b, const matrix& weights, const 
 
 }  // namespace
 
+namespace level {
+
 float evaluate1(EvalContext& engine, const Board& board) {
   return evaluateWith(engine, board, engine.weights1, engine.patterns1, 1,
                       "float evaluate1(Engine &,const Board &)");
@@ -150,5 +154,13 @@ float evaluate2(EvalContext& engine, const Board& board) {
   return evaluateWith(engine, board, engine.weights2, engine.patterns2, 2,
                       "float evaluate2(Engine &,const Board &)");
 }
+
+}  // namespace level
+
+ZEDARE_ISA_END
+
+// This level's entries, under a name of its own (see evalEntries).
+extern const EvalEntries ZEDARE_ISA_NAME(kEvalEntries);
+const EvalEntries ZEDARE_ISA_NAME(kEvalEntries) = {&level::evaluate1, &level::evaluate2};
 
 }  // namespace zedare

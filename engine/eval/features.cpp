@@ -9,8 +9,6 @@
 
 namespace zedare {
 
-namespace kernels {
-
 void tableTooSmall(const matrix& table, int which, const char* signature) {
   static const char* const kNames[pattern::Count] = {"A1",  "A2",  "A3",  "A4",
                                                      "SC1", "SC2", "SC3", "PRZ"};
@@ -19,8 +17,6 @@ void tableTooSmall(const matrix& table, int which, const char* signature) {
                 kNames[which], table.rows(), table.cols());
   matrixError(signature, "indeks poza zakresem", detail);
 }
-
-}  // namespace kernels
 
 namespace {
 

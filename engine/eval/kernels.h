@@ -32,11 +32,19 @@
 #include "eval/context.h"
 #include "board/bits.h"
 #include "board/board.h"
+#include "board/isa.h"
 #include "board/move_bits.h"
 #include "eval/features.h"
 #include "matrix/matrix.h"
 
-namespace zedare::kernels {
+namespace zedare {
+
+// Stops through the matrix library's error path when a pattern table the features are
+// about to read is smaller than 19683 x 3.
+[[noreturn]] void tableTooSmall(const matrix& table, int which, const char* signature);
+
+ZEDARE_ISA_BEGIN
+namespace kernels {
 
 constexpr uint64_t kAll = ~uint64_t{0};
 constexpr uint64_t kDiagonal = 0x8040201008040201ULL;      // (1,1) .. (8,8)
@@ -568,14 +576,14 @@ inline int regionParityValue(const EvalContext::EvalScratch& s, int computer, in
   return floorToInt(100.0 * k / regions - 50.0 + 0.5);
 }
 
-// Stops through the matrix library's error path when a pattern table the features are
-// about to read is smaller than 19683 x 3.
-[[noreturn]] void tableTooSmall(const matrix& table, int which, const char* signature);
 inline void requireTable(const matrix& table, int which, const char* signature) {
   if (table.rows() >= pattern::kRows && table.cols() >= 3) return;
   tableTooSmall(table, which, signature);
 }
 
-}  // namespace zedare::kernels
+}  // namespace kernels
+ZEDARE_ISA_END
+
+}  // namespace zedare
 
 #endif

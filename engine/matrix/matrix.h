@@ -3,10 +3,11 @@
 // equations, least-squares regression, sorting and smoothing of vectors, and the two
 // file formats in which the model and pattern tables are stored.
 //
-// Storage: `data` is an array of `rowCount` pointers, each to its own block of
-// `colCount` doubles (one allocation per row). A row is contiguous, the matrix is not,
-// so every loop here runs row by row through rowData(). An empty matrix is 0 x 0 and
-// holds no storage. Vectors are matrices with one column (column vectors) or one row
+// Storage: one allocation holds `rowCount` row pointers (`data`) and then the rows of
+// `colCount` doubles one after another. Operations may reorder the row pointers (solving
+// linear equations does), so every loop here runs row by row through rowData(), and
+// rowsInOrder says whether row i still starts at data[0] + i * colCount. An empty matrix
+// is 0 x 0 and holds no storage. Vectors are matrices with one column (column vectors) or one row
 // (row vectors).
 //
 // Errors: the library has no error returns. Every failed precondition calls

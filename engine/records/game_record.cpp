@@ -3,12 +3,32 @@
 
 #include "records/safe_file.h"
 
+#include <bit>
+#include <cassert>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 
 namespace zedare {
+
+namespace {
+
+// The record's invariant, which Debug builds check after every change: the indices in
+// order, and every slot up to the last holding a position of its own disc count (slot i,
+// i + 4 discs), so that stepping through the record reaches only positions of the game.
+[[maybe_unused]] bool slotsHoldTheirCounts(const GameRecord& r) {
+  if (r.lastIndex < 0 || r.lastIndex >= GameRecord::kSlots || r.currentIndex < 0 ||
+      r.currentIndex > r.lastIndex)
+    return false;
+  for (int i = 0; i <= r.lastIndex; ++i) {
+    const Board& b = r.positions[i];
+    if (b.discCount != i + 4 || std::popcount(b.occupancy) != i + 4) return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 GameRecord::GameRecord() {
   reset();
@@ -24,6 +44,7 @@ GameRecord& GameRecord::operator=(const GameRecord& other) {
   lastIndex = other.lastIndex;
   playerColour = other.playerColour;
   for (int i = 0; i <= lastIndex; ++i) positions[i] = other.positions[i];
+  assert(slotsHoldTheirCounts(*this));
   return *this;
 }
 
@@ -43,6 +64,7 @@ void GameRecord::store(const Board& position, int colour) {
   positions[i] = position;
   currentIndex = i;
   lastIndex = i;
+  assert(slotsHoldTheirCounts(*this));
 }
 
 bool GameRecord::save(const char* path) const {

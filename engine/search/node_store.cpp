@@ -1,5 +1,6 @@
 #include "search/node_store.h"
 
+#include <cassert>
 #include <cstdlib>
 #include <new>
 
@@ -94,6 +95,11 @@ Board* NodeStore::acquire(int entries, bool anyway, int share) {
     if (!b) return nullptr;
   }
   b->link = nullptr;
+#ifndef NDEBUG
+  // Debug builds: a board handed out owns no children (a child still attached would
+  // belong to two parents once the board is played on).
+  for (int i = 0; i < b->moveCount; ++i) assert(!b->moves[i].child);
+#endif
   if (b->moveCapacity < entries) {
     const size_t before = moveBytes(b->moveCapacity);
     bool ok = anyway || bytes_ - before + moveBytes(entries) <= limit;
@@ -118,6 +124,9 @@ Board* NodeStore::acquire(int entries, bool anyway, int share) {
 
 void NodeStore::release(Board* subtree) {
   if (!subtree) return;
+  // Debug builds: only the store's own boards come back, and none twice in a row (a board
+  // released while still waiting would be handed out twice).
+  assert(subtree->inStore && subtree != waiting_);
   subtree->link = waiting_;
   waiting_ = subtree;
 }

@@ -29,10 +29,13 @@
 #endif
 
 #include "api/engine.h"
+#include "board/move_bits.h"
 #include "eval/evaluate.h"
 #include "search/fast_search.h"
 
 namespace zedare {
+
+ZEDARE_ISA_BEGIN
 
 namespace {
 
@@ -123,7 +126,7 @@ struct ChildMaker {
   void prepare(MoveEntry& m) {
     const int side = b.sideToMove;
     // The flips are found once: they tell whether the move is legal and are then played.
-    const uint64_t flips = b.flipsFor(m.row, m.column, side);
+    const uint64_t flips = legalFlips(squareIndex(m.row, m.column), b.discs(side), b.discs(-side));
     if (!flips) {
       m.flag = MoveFlag::Illegal;
       return;
@@ -217,7 +220,7 @@ float minimaxSide(Engine& e, Board& b, int ply, int& noMove, bool& interrupted) 
   interrupted = expand(
       e, b, ply, true, noMove,
       [&](MoveEntry& m) {
-        const float v = minimaxNode(e, *m.child, ply + 1);
+        const float v = level::minimaxNode(e, *m.child, ply + 1);
         m.value = v;
         if (better<kMax>(v, result)) result = v;
       },
@@ -291,11 +294,11 @@ float nodeValue(Engine& e, Board& b, int ply, MaxFn maxFn, MinFn minFn) {
   b.pass();
   r = humanFirst ? maxFn(noMove, interrupted) : minFn(noMove, interrupted);
   if (!noMove || interrupted) return r;
-  return terminalValue(e, b);
+  return level::terminalValue(e, b);
 }
 
 float alphaBetaNode(Engine& e, Board& b, int ply, float alpha, float beta) {
-  if (ply == e.leafDepth) return leafValue(e, b);
+  if (ply == e.leafDepth) return level::leafValue(e, b);
   return nodeValue(
       e, b, ply,
       [&](int& noMove, bool& interrupted) {
@@ -317,7 +320,7 @@ float memoryNode(Engine& e, Board& b, int ply, float alpha, float beta) {
   if (known(b.upperBound) && b.upperBound < beta) beta = b.upperBound;
   float g;
   if (ply == e.leafDepth) {
-    g = leafValue(e, b);
+    g = level::leafValue(e, b);
   } else {
     g = nodeValue(
         e, b, ply,
@@ -337,6 +340,8 @@ float memoryNode(Engine& e, Board& b, int ply, float alpha, float beta) {
 }
 
 }  // namespace
+
+namespace level {
 
 // ---------------------------------------------------------------------------
 // Scoring
@@ -359,7 +364,7 @@ float leafValue(Engine& e, Board& b) {
     return discValue(e, b);
   if (!known(b.cachedValue) || b.cachedKind != 0) {
     b.cachedValue = e.leafCache.value(
-        b, [&] { return e.evalVariant == 1 ? evaluate1(e, b) : evaluate2(e, b); });
+        b, [&] { return e.evalVariant == 1 ? level::evaluate1(e, b) : level::evaluate2(e, b); });
     b.cachedKind = 0;
     ++e.evalCount;
   }
@@ -367,7 +372,7 @@ float leafValue(Engine& e, Board& b) {
 }
 
 float minimaxNode(Engine& e, Board& b, int ply) {
-  if (ply == e.leafDepth) return leafValue(e, b);
+  if (ply == e.leafDepth) return level::leafValue(e, b);
   return nodeValue(
       e, b, ply,
       [&](int& noMove, bool& interrupted) {
@@ -410,15 +415,24 @@ float runRootSearch(Engine& e) {
     e.searchObserver(e.searchObserverContext, e.searchMode, e.leafDepth, e.keptDepth);
   switch (e.algorithm) {
     case Algorithm::Minimax:
-      return minimaxNode(e, *e.root, 0);
+      return level::minimaxNode(e, *e.root, 0);
     case Algorithm::AlphaBeta:
-      return searchAlphaBeta(e, *e.root);
+      return level::searchAlphaBeta(e, *e.root);
     case Algorithm::Mtdf:
-      return searchMtdf(e, *e.root);
+      return level::searchMtdf(e, *e.root);
     case Algorithm::Fast:
       return searchFast(e);
   }
   return 0.0f;
 }
+
+}  // namespace level
+
+ZEDARE_ISA_END
+
+// This level's entries, under a name of its own (see searchEntries).
+extern const SearchEntries ZEDARE_ISA_NAME(kSearchEntries);
+const SearchEntries ZEDARE_ISA_NAME(kSearchEntries) = {&level::terminalValue, &level::searchAlphaBeta,
+                                                       &level::runRootSearch};
 
 }  // namespace zedare

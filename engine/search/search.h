@@ -12,6 +12,7 @@
 #include <string>
 
 #include "board/board.h"
+#include "board/isa.h"
 
 namespace zedare {
 
@@ -38,14 +39,34 @@ constexpr bool isKnownAlgorithm(Algorithm a) {
          a == Algorithm::Fast;
 }
 
+// The search is compiled once per instruction level (board/isa.h). These three run the
+// chosen level's. runRootSearch runs the engine's root search (Engine::algorithm) on
+// engine.root and returns its root value; an unknown algorithm does nothing and returns 0.
+float terminalValue(Engine& engine, Board& board);
+float searchAlphaBeta(Engine& engine, Board& board);
+float runRootSearch(Engine& engine);
+
+// The search of the level the calling code is compiled for (the files compiled per level
+// call these).
+ZEDARE_ISA_BEGIN
+namespace level {
 float terminalValue(Engine& engine, Board& board);
 float leafValue(Engine& engine, Board& board);
 float minimaxNode(Engine& engine, Board& board, int ply);
 float searchAlphaBeta(Engine& engine, Board& board);
 float searchMtdf(Engine& engine, Board& board);
-// Runs the engine's root search (Engine::algorithm) on engine.root and returns its root
-// value; an unknown algorithm does nothing and returns 0.
 float runRootSearch(Engine& engine);
+}  // namespace level
+ZEDARE_ISA_END
+
+// One level's search, for the code that picks or compares levels.
+struct SearchEntries {
+  float (*terminalValue)(Engine&, Board&);
+  float (*searchAlphaBeta)(Engine&, Board&);
+  float (*runRootSearch)(Engine&);
+};
+// The entries of a level this build holds (levelRuns tells whether it may be called).
+const SearchEntries& searchEntries(IsaLevel level);
 
 // Opening-book and continuation-book look-ups: 1 and bestMove filled when the game
 // board is in the book (under one of the four symmetries that keep the start

@@ -3,7 +3,8 @@
 # from scripted input. Both transcripts must be the same game: the start position
 # first, a refused entry, the engine's moves, and at the end a result whose disc counts
 # are those of the last board printed. The prefix is removed afterwards.
-# Arguments: BUILD_DIR, SOURCE_DIR, WORK_ROOT, LIBDIR, SOVERSION.
+# Both must find the project's VERSION.
+# Arguments: BUILD_DIR, SOURCE_DIR, WORK_ROOT, LIBDIR, SOVERSION, VERSION.
 string(RANDOM LENGTH 10 ALPHABET abcdefghijklmnopqrstuvwxyz0123456789 suffix)
 set(work ${WORK_ROOT}/client_check_${suffix})
 set(prefix ${work}/prefix)
@@ -47,6 +48,11 @@ find_program(CC NAMES cc gcc clang REQUIRED)
 set(pkg ${CMAKE_COMMAND} -E env PKG_CONFIG_LIBDIR=${prefix}/${LIBDIR}/pkgconfig pkg-config)
 run(${pkg} --cflags --libs zedare)
 separate_arguments(flags UNIX_COMMAND "${out}")
+run(${pkg} --modversion zedare)
+string(STRIP "${out}" pc_version)
+if(NOT pc_version STREQUAL VERSION)
+  fail("zedare.pc gives the version ${pc_version}, not ${VERSION}")
+endif()
 run(${pkg} --variable=pkgdatadir zedare)
 string(STRIP "${out}" pc_data)
 run(${CC} -std=c99 -Wall -Wextra -Werror -pedantic ${SOURCE_DIR}/docs/example_client.c ${flags}
@@ -54,7 +60,8 @@ run(${CC} -std=c99 -Wall -Wextra -Werror -pedantic ${SOURCE_DIR}/docs/example_cl
 
 # With find_package(Zedare) in a CMake project of its own.
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/install/client -B ${work}/client_build
-  -DCMAKE_PREFIX_PATH=${prefix} -DCLIENT_SOURCE=${SOURCE_DIR}/docs/example_client.c)
+  -DCMAKE_PREFIX_PATH=${prefix} -DCLIENT_SOURCE=${SOURCE_DIR}/docs/example_client.c
+  -DZEDARE_VERSION=${VERSION})
 run(${CMAKE_COMMAND} --build ${work}/client_build)
 file(READ ${work}/client_build/data_dir.txt cmake_data)
 

@@ -122,7 +122,7 @@ bool legalIn(const Transcript& game, const std::string& name) {
 TEST(NboardPipe, GameGoHintAndBadCommands) {
   Nboard engine;
   engine.send("nboard 2");
-  EXPECT_EQ(engine.line(), "set myname Zedare");
+  EXPECT_EQ(engine.line(), "set myname Zedare " PROJECT_VERSION);
   const Transcript game = randomGame(16, 7);
   engine.send("set depth 4");
   engine.send("set game " + writeGgf(game, "2026.01.01"));
