@@ -409,7 +409,7 @@ TEST(NboardPipe, ClientRequestSequencesReplayed) {
   };
   Nboard engine;
   engine.send("nboard 2");
-  EXPECT_EQ(engine.line(), "set myname Zedare");
+  EXPECT_EQ(engine.line(), "set myname Zedare " PROJECT_VERSION);
   int ping = 0;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
