@@ -155,11 +155,11 @@ void TMainForm::PlanszaPaint(QPainter& painter) {
       const int row = c;
       const int column = flipped ? 9 - r : r;
       const Box box = squareBox(c, r);
-      if (p0(ZEDARE_SQUARE_COLOUR, row, column) == -1) {
+      if (p0(ZEDARE_SQUARE_COLOUR, row, column) == ZEDARE_BLACK) {
         ellipse(painter, kBlack, kBlack, box.shrunk(discInset));
-      } else if (p0(ZEDARE_SQUARE_COLOUR, row, column) == 1) {
+      } else if (p0(ZEDARE_SQUARE_COLOUR, row, column) == ZEDARE_WHITE) {
         ellipse(painter, kWhite, kWhite, box.shrunk(discInset));
-      } else if ((hints || values) && p0(ZEDARE_SQUARE_STATE, row, column) == 1) {
+      } else if ((hints || values) && p0(ZEDARE_SQUARE_STATE, row, column) == ZEDARE_SQUARE_CANDIDATE) {
         const int32_t sideToMove = inst(ZEDARE_SIDE_TO_MOVE);
         if (sideToMove != 0 && sideToMove == human && p0(ZEDARE_IS_LEGAL, row, column, sideToMove) != 0) {
           // A ring: the green inner disc covers all but its edge.
@@ -255,9 +255,9 @@ void TMainForm::WynikPaint(QPainter& painter) {
   whiteCount = 0;
   for (int row = 1; row <= 8; ++row) {
     for (int column = 1; column <= 8; ++column) {
-      if (p0(ZEDARE_SQUARE_COLOUR, row, column) == -1) {
+      if (p0(ZEDARE_SQUARE_COLOUR, row, column) == ZEDARE_BLACK) {
         ++blackCount;
-      } else if (p0(ZEDARE_SQUARE_COLOUR, row, column) == 1) {
+      } else if (p0(ZEDARE_SQUARE_COLOUR, row, column) == ZEDARE_WHITE) {
         ++whiteCount;
       }
     }
@@ -280,9 +280,9 @@ void TMainForm::OcenaPaint(QPainter& painter) {
   // The evaluation is the computer's; the bar shows it from black's side, six pixels
   // a unit, black growing from the left.
   const int computer = inst(ZEDARE_COMPUTER_COLOUR);
-  if (computer == 1) {
+  if (computer == ZEDARE_WHITE) {
     barPosition = nearest(60 - 6 * evaluation);
-  } else if (computer == -1) {
+  } else if (computer == ZEDARE_BLACK) {
     barPosition = nearest(60 + 6 * evaluation);
   }
 

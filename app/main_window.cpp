@@ -31,6 +31,10 @@
 
 namespace {
 
+// The style list runs from zachłanny (style 6) down to mistrzowski (style 0).
+constexpr int kFirstEntryStyle = 6;
+int styleOfEntry(int index) { return kFirstEntryStyle - index; }
+
 constexpr int kOptionsWidth = 144;
 constexpr int kOptionsBorder = 6;
 // Two lines of the report below the bar; the group still ends below "Następny ruch".
@@ -532,7 +536,7 @@ void TMainForm::FormCreate() {
   margin = 12;
   Plansza->repaint();
   Ocena->repaint();
-  inst(ZEDARE_LOAD_MODEL, 1, 6 - ComboBox2->currentIndex());
+  inst(ZEDARE_LOAD_MODEL, 1, styleOfEntry(ComboBox2->currentIndex()));
   inst(ZEDARE_SET_LEVEL, TrackBar1->value());
   StartWorker(TavrinThread::ComputerMove);
 }
@@ -581,7 +585,7 @@ void TMainForm::ComboBox2Change() {
   const int index = ComboBox2->currentIndex();
   if (index < 0) return;
   StopWorker();
-  inst(ZEDARE_LOAD_MODEL, 1, 6 - index);
+  inst(ZEDARE_LOAD_MODEL, 1, styleOfEntry(index));
 }
 
 void TMainForm::CheckBox4Click() {
@@ -599,16 +603,16 @@ void TMainForm::navigate(uint32_t code) {
 }
 
 void TMainForm::Button3Click() {
-  navigate(8);
+  navigate(ZEDARE_RECORD_FIRST);
 }
 void TMainForm::Button4Click() {
-  navigate(6);
+  navigate(ZEDARE_RECORD_BACK);
 }
 void TMainForm::Button5Click() {
-  navigate(5);
+  navigate(ZEDARE_RECORD_FORWARD);
 }
 void TMainForm::Button11Click() {
-  navigate(7);
+  navigate(ZEDARE_RECORD_LAST);
 }
 
 void TMainForm::Button12Click() {

@@ -103,6 +103,20 @@ enum ZedareBoardCode {
   ZEDARE_END_GAME = 4,       /* side to move := 0 (the game is over) */
 };
 
+// Colours, as every code takes and gives them.
+enum ZedareColour {
+  ZEDARE_BLACK = -1,
+  ZEDARE_NOBODY = 0, /* an empty square, or nobody to move once the game is over */
+  ZEDARE_WHITE = 1,
+};
+
+// Square states given by ZEDARE_SQUARE_STATE.
+enum ZedareSquareState {
+  ZEDARE_SQUARE_EMPTY = 0,     /* empty, with no disc next to it */
+  ZEDARE_SQUARE_CANDIDATE = 1, /* empty and next to a disc: a move may go there */
+  ZEDARE_SQUARE_OCCUPIED = 2,
+};
+
 // Codes of TavrinInst_pp: the game record.
 enum ZedareRecordCode {
   ZEDARE_RECORD_STORE = 0,          /* the game board into the record, with the human's colour */
