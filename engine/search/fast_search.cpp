@@ -389,11 +389,15 @@ void finishRoot(Board& root, const float* values, const int* order, int n, int b
 }
 
 // A stopped root search: a move proved better than the last finished iteration's best
-// goes first with the value proved; otherwise the list stays as it was.
-float stoppedRoot(Board& root, int provedEntry, float provedValue) {
+// goes first with the value proved; otherwise the list stays as it was, unless its first
+// entry is not a legal move (a stop before any iteration finished, on a list never
+// sorted), when the first move in search order goes first, so that a move is played.
+float stoppedRoot(Board& root, int provedEntry, float provedValue, int firstSearched) {
   if (provedEntry >= 0) {
     root.moves[provedEntry].value = provedValue;
     bringToFront(root, provedEntry);
+  } else if (root.moves[0].flag != MoveFlag::Legal) {
+    bringToFront(root, firstSearched);
   }
   return root.moveCount > 0 ? root.moves[0].value : 0.0f;
 }
@@ -438,7 +442,7 @@ float FastSearch::rootHeuristic(Engine& e) {
         if (!aborted_) provedValue = sign * v;
       }
     }
-    if (aborted_) return stoppedRoot(root, k > 0 ? provedEntry : -1, provedValue);
+    if (aborted_) return stoppedRoot(root, k > 0 ? provedEntry : -1, provedValue, order[0]);
     values[k] = sign * v;
     if (v > best) {
       best = v;
@@ -507,7 +511,7 @@ float FastSearch::rootEndgame(Engine& e) {
   if (solver_.stopped()) {
     // Only a proved win is known to beat whatever the list holds.
     const bool won = k > 0 && best > 0;
-    return stoppedRoot(root, won ? order[bestIndex] : -1, won ? scaled(best) : 0.0f);
+    return stoppedRoot(root, won ? order[bestIndex] : -1, won ? scaled(best) : 0.0f, order[0]);
   }
   // Moves not searched after a win are no better than it.
   for (int j = k + 1; j < n; ++j) values[j] = scaled(best);
@@ -522,8 +526,18 @@ float FastSearch::search(Engine& e) {
   const bool heuristic =
       e.searchMode != SearchMode::Exact && e.searchMode != SearchMode::WinLossDraw;
   if (heuristic && e.leafDepth <= 0) return leaf(e, root);
-  // A search called after the stop (the rest of a schedule) returns at once.
-  if (pollStop(e)) return root.moveCount > 0 ? root.moves[0].value : 0.0f;
+  // A search called after the stop (the rest of a schedule) returns at once; a list that
+  // no search has ordered yet gets a legal move first, so that a move is still played.
+  if (pollStop(e)) {
+    if (root.moveCount > 0 && root.moves[0].flag != MoveFlag::Legal) {
+      int order[kMaxMoves];
+      uint64_t flips[kMaxMoves];
+      const int side = root.sideToMove;
+      if (rootOrder(root, root.discs(side), root.discs(-side), -1, order, flips) > 0)
+        bringToFront(root, order[0]);
+    }
+    return root.moveCount > 0 ? root.moves[0].value : 0.0f;
+  }
   forgetIfModelChanged(e);
   return heuristic ? rootHeuristic(e) : rootEndgame(e);
 }

@@ -98,6 +98,7 @@ TEST(SearchStop, TheFastSearchStopsInEveryPhase) {
       {"background thinking", 36, true, 0, Algorithm::Fast},
       {"endgame solve", 26, false, 0, Algorithm::Fast},
       {"move time", 40, false, 150, Algorithm::Fast},
+      {"move time over before the first iteration", 40, false, 1, Algorithm::Fast},
       {"move time, MTD(f)", 40, false, 150, Algorithm::Mtdf},
   };
   std::mt19937 rng(79);
