@@ -54,7 +54,7 @@ struct SearchPlan {
   int level;
 };
 
-constexpr zedare::Algorithm kAlgorithm = zedare::Algorithm::Fast;
+constexpr zedare::Algorithm kAlgorithm = zedare::Algorithm::Mtdf;
 constexpr int kDeepestLevel = 7;
 // Seconds for `go`, for a whole `hint` (shared among its moves) and for each position of
 // `analyze`; a search still running then is stopped, and the deepest level it finished
